@@ -1,0 +1,131 @@
+// The visual editing surface: an HTML document the user edits in place.
+// The editor drives it only through this interface: commands by number,
+// command states, the document text, its body and background colour, the
+// block formats, and four events. WebKitGTK implements it for real; tests
+// use a scriptable double.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace pellora::ui {
+
+// Command ids the editor issues.
+enum EditCommand : int {
+  DECMD_BOLD = 5000,
+  DECMD_COPY = 5002,
+  DECMD_CUT = 5003,
+  DECMD_DELETE = 5004,
+  DECMD_DELETECOLS = 5006,
+  DECMD_DELETEROWS = 5007,
+  DECMD_FONT = 5009,
+  DECMD_GETBLOCKFMT = 5011,
+  DECMD_HYPERLINK = 5016,
+  DECMD_IMAGE = 5017,
+  DECMD_INDENT = 5018,
+  DECMD_INSERTCOL = 5020,
+  DECMD_INSERTROW = 5021,
+  DECMD_INSERTTABLE = 5022,
+  DECMD_ITALIC = 5023,
+  DECMD_JUSTIFYCENTER = 5024,
+  DECMD_JUSTIFYLEFT = 5025,
+  DECMD_JUSTIFYRIGHT = 5026,
+  DECMD_MERGECELLS = 5029,
+  DECMD_ORDERLIST = 5030,
+  DECMD_OUTDENT = 5031,
+  DECMD_PASTE = 5032,
+  DECMD_SELECTALL = 5035,
+  DECMD_SETBLOCKFMT = 5043,
+  DECMD_SPLITCELL = 5047,
+  DECMD_UNDERLINE = 5048,
+  DECMD_UNDO = 5049,
+  DECMD_UNORDERLIST = 5051,
+};
+
+// How a command runs: 0 default, 1 prompt with the surface's own dialog,
+// 2 never prompt.
+enum CommandOption : int {
+  OLECMDEXECOPT_DODEFAULT = 0,
+  OLECMDEXECOPT_PROMPTUSER = 1,
+  OLECMDEXECOPT_DONTPROMPTUSER = 2,
+};
+
+// Command states as QueryStatus answers them.
+enum CommandStatus : int {
+  DECMDF_NOTSUPPORTED = 0,
+  DECMDF_DISABLED = 1,
+  DECMDF_ENABLED = 3,
+  DECMDF_LATCHED = 7,
+  DECMDF_NINCHED = 11,
+};
+
+// Parameter object of DECMD_INSERTTABLE.
+struct TableParams {
+  int NumRows = 0;
+  int NumCols = 0;
+  std::string TableAttrs;
+  bool operator==(const TableParams&) const = default;
+};
+
+// The in/out argument of a command: null, a string, an integer, a boolean
+// or the table parameters.
+using CommandArg = std::variant<std::monostate, std::string, int, bool, TableParams>;
+
+inline constexpr int kContextMenuSize = 8;
+using ContextMenuStrings = std::array<std::string, kContextMenuSize>;
+using ContextMenuStates = std::array<int, kContextMenuSize>;
+
+// The document a completed load exposes. Owned by the surface; valid until
+// the next load completes.
+class HtmlDocument {
+ public:
+  virtual ~HtmlDocument() = default;
+  virtual std::string bodyInnerHTML() = 0;
+  virtual std::string bgColor() = 0;
+  virtual void setBgColor(const std::string& value) = 0;
+  // The command target's block-format list (IDM_GETBLOCKFMTS).
+  virtual std::vector<std::string> blockFormats() = 0;
+};
+
+struct EditingSurfaceEvents {
+  std::function<void()> onDocumentComplete;
+  std::function<void()> onDisplayChanged;
+  std::function<void(int x, int y)> onShowContextMenu;
+  std::function<void(int itemIndex)> onContextMenuAction;
+};
+
+// All text crossing this interface is Windows-1252.
+class EditingSurface {
+ public:
+  virtual ~EditingSurface() = default;
+
+  // Runs a command; the result is the command's output argument (a string
+  // for DECMD_GETBLOCKFMT, null otherwise).
+  virtual CommandArg ExecCommand(int cmdID, int cmdexecopt, const CommandArg& pInVar) = 0;
+  virtual int QueryStatus(int cmdID) = 0;
+
+  // The whole document. Putting it reloads the surface; the reload ends in
+  // onDocumentComplete and `Busy()` is true until then.
+  virtual std::string DocumentHTML() = 0;
+  virtual void setDocumentHTML(const std::string& html) = 0;
+  virtual bool Busy() = 0;
+
+  virtual bool ShowDetails() = 0;
+  virtual void setShowDetails(bool value) = 0;
+
+  // The text without anything the surface added for editing.
+  virtual std::string FilterSourceCode(const std::string& text) = 0;
+
+  // The current document, or nullptr before the first completed load.
+  virtual HtmlDocument* DOM() = 0;
+
+  virtual void SetContextMenu(const ContextMenuStrings& menuStrings,
+                              const ContextMenuStates& menuStates) = 0;
+
+  EditingSurfaceEvents events;
+};
+
+}  // namespace pellora::ui
