@@ -1,0 +1,32 @@
+// The editing context: the handful of process-wide values that the control's
+// automation members set and that loading, saving, the two views and the
+// image transfer read and write. They outlive any one control instance; a
+// later control in the same process starts with what the earlier one left.
+// All text is Windows-1252.
+#pragma once
+
+#include <string>
+
+namespace pellora {
+
+struct EditingContext {
+  // Base address of the installation, without a trailing slash.
+  std::string BaseUrl = "http://localhost/tessaron/tessaron-2.0/tessaron";
+  std::string ContentName = "Sample 1";
+  std::string AuthToken = "0f3c9a7e51d2b8846a0e7c3f92d1b5a6";
+  // Option words of the host ("nohtml", "nostyle", ...).
+  std::string EditOptions;
+  // Body markup only, never a whole document.
+  std::string ContentBody;
+  std::string UndoBody;
+  bool SaveSucceeded = false;
+};
+
+// The one context of this process.
+EditingContext& editingContext();
+
+// Restores the initial values; for tests, which each start from a fresh
+// process state.
+void resetEditingContextForTesting();
+
+}  // namespace pellora
