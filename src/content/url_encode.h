@@ -1,0 +1,14 @@
+// Percent-encoding of a value for a URL path segment or a form field:
+// ",", "-", "_", digits and ASCII letters stay; every other byte becomes
+// "%" and two upper-case hex digits of its value (a blank is %20, never
+// "+"). Bytes are encoded as they are, with no conversion to UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pellora::content {
+
+std::string UrlEncode(std::string_view value);
+
+}  // namespace pellora::content
