@@ -1,0 +1,145 @@
+#include "settings/file_io.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace pellora::settings {
+
+namespace {
+
+std::string describe(const std::string& what, const std::filesystem::path& path, int error) {
+  return what + " " + path.string() + ": " + std::strerror(error);
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+// Removes the temporary file unless it was renamed into place.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+  ~TemporaryFile() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  const std::string& path() const { return path_; }
+  void committed() { path_.clear(); }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
+  if (this != &other) {
+    reset();
+    fd_ = other.release();
+  }
+  return *this;
+}
+
+int FileDescriptor::release() {
+  const int fd = fd_;
+  fd_ = -1;
+  return fd;
+}
+
+void FileDescriptor::reset() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+std::optional<FileLock> FileLock::acquire(const std::filesystem::path& lockFile,
+                                          std::string& error) {
+  FileDescriptor fd(::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+  if (!fd.valid()) {
+    error = describe("cannot create", lockFile, errno);
+    return std::nullopt;
+  }
+  while (::flock(fd.get(), LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      error = describe("cannot lock", lockFile, errno);
+      return std::nullopt;
+    }
+  }
+  return FileLock(std::move(fd));
+}
+
+FileContent readWholeFile(const std::filesystem::path& file, std::size_t limit) {
+  FileContent content;
+  FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) {
+    if (errno == ENOENT) return content;
+    content.status = FileContent::Status::Failed;
+    content.error = describe("cannot open", file, errno);
+    return content;
+  }
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    content.status = FileContent::Status::Failed;
+    content.error = "not a regular file: " + file.string();
+    return content;
+  }
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      content.status = FileContent::Status::Failed;
+      content.error = describe("cannot read", file, errno);
+      return content;
+    }
+    if (got == 0) break;
+    content.bytes.append(buffer, static_cast<std::size_t>(got));
+    if (content.bytes.size() > limit) break;
+  }
+  content.status = FileContent::Status::Read;
+  return content;
+}
+
+bool replaceFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                           std::string& error) {
+  const std::filesystem::path folder = file.parent_path();
+  std::string pattern = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
+  FileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
+  if (!fd.valid()) {
+    error = describe("cannot create a temporary file in", folder, errno);
+    return false;
+  }
+  TemporaryFile temporary(pattern);
+  if (!writeAll(fd.get(), bytes) || ::fchmod(fd.get(), 0644) != 0 || ::fsync(fd.get()) != 0) {
+    error = describe("cannot write", temporary.path(), errno);
+    return false;
+  }
+  if (::close(fd.release()) != 0) {
+    error = describe("cannot write", temporary.path(), errno);
+    return false;
+  }
+  if (::rename(temporary.path().c_str(), file.c_str()) != 0) {
+    error = describe("cannot replace", file, errno);
+    return false;
+  }
+  temporary.committed();
+  // The rename itself reaches the disk only with the folder.
+  FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.valid()) ::fsync(dir.get());
+  return true;
+}
+
+}  // namespace pellora::settings
