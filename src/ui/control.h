@@ -95,6 +95,7 @@ struct Font {
   Color color = clWindowText;
   bool underline = false;
   bool bold = false;
+  bool italic = false;
   bool operator==(const Font&) const = default;
 };
 

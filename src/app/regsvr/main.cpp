@@ -1,0 +1,66 @@
+// pellora-regsvr [-u] MODULE: registers (or with -u unregisters) a control
+// module through its own entry points, as a self-registering module is
+// registered on Windows.
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "control/com/com_types.h"
+
+namespace {
+
+int usage() {
+  std::fprintf(stderr, "usage: pellora-regsvr [-u] MODULE\n");
+  return 2;
+}
+
+// Closes the module however the program ends.
+struct ModuleHandle {
+  void* handle;
+  ~ModuleHandle() {
+    if (handle) dlclose(handle);
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool unregister = false;
+  const char* module = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-u") == 0)
+      unregister = true;
+    else if (!module)
+      module = argv[i];
+    else
+      return usage();
+  }
+  if (!module) return usage();
+
+  // A bare name would be searched in the library path; a module is a file.
+  std::string path = module;
+  if (path.find('/') == std::string::npos) path = "./" + path;
+  ModuleHandle handle{dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)};
+  if (!handle.handle) {
+    std::fprintf(stderr, "pellora-regsvr: cannot load %s: %s\n", module, dlerror());
+    return 1;
+  }
+  const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
+  using EntryPoint = pellora::com::HRESULT (*)();
+  auto function = reinterpret_cast<EntryPoint>(dlsym(handle.handle, entry));
+  if (!function) {
+    std::fprintf(stderr, "pellora-regsvr: %s is not a self-registering module (no %s)\n", module,
+                 entry);
+    return 1;
+  }
+  const pellora::com::HRESULT result = function();
+  if (pellora::com::FAILED(result)) {
+    std::fprintf(stderr, "pellora-regsvr: %s in %s failed (0x%08X)\n", entry, module,
+                 static_cast<unsigned>(result));
+    return 1;
+  }
+  std::printf("%s in %s succeeded.\n", entry, module);
+  return 0;
+}

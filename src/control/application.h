@@ -1,0 +1,27 @@
+// The editor form and its four dialogs. They exist once per process, owned
+// here (the "application object"), created by the control and freed by its
+// Close.
+#pragma once
+
+#include <memory>
+
+#include "editor/inserttable.h"
+#include "editor/main_form.h"
+#include "images/upload_form.h"
+#include "ui/form.h"
+
+namespace pellora {
+
+struct EditorForms {
+  std::unique_ptr<TMainForm> MainForm;
+  std::unique_ptr<TTableForm> TableForm;
+  std::unique_ptr<TUploadForm> UploadForm;
+  std::unique_ptr<ui::Form> AboutForm;
+  std::unique_ptr<ui::Form> OptionsForm;
+
+  bool editorExists() const { return MainForm != nullptr; }
+};
+
+EditorForms& application();
+
+}  // namespace pellora

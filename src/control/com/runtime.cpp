@@ -1,0 +1,355 @@
+#include "control/com/runtime.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+
+namespace pellora::com {
+
+const IID IID_IUnknown{0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const IID IID_IDispatch{0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const IID IID_ITypeInfo{0x00020401, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const IID IID_IClassFactory{0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const IID IID_IConnectionPoint{
+    0xB196B286, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID IID_IConnectionPointContainer{
+    0xB196B284, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID IID_ISupportErrorInfo{
+    0xDF0B3D60, 0x548F, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
+const IID IID_IErrorInfo{
+    0x1CF2B120, 0x547D, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
+const IID IID_IPropertyNotifySink{
+    0x9BFBBC02, 0xEFF1, 0x101A, {0x84, 0xED, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID IID_IFontDisp{
+    0xBEF6E003, 0xA874, 0x101A, {0x8B, 0xBA, 0x00, 0xAA, 0x00, 0x30, 0x0C, 0xAB}};
+
+std::string guidToString(const GUID& g) {
+  char text[39];
+  std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1,
+                g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4],
+                g.Data4[5], g.Data4[6], g.Data4[7]);
+  return text;
+}
+
+bool guidFromString(std::string_view text, GUID& guid) {
+  static constexpr std::string_view shape = "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";
+  if (text.size() != shape.size()) return false;
+  std::uint8_t bytes[16];
+  int nibble = 0;
+  for (std::size_t i = 0; i < shape.size(); ++i) {
+    const char c = text[i];
+    if (shape[i] != 'X') {
+      if (c != shape[i]) return false;
+      continue;
+    }
+    int v;
+    if (c >= '0' && c <= '9')
+      v = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      v = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      v = c - 'A' + 10;
+    else
+      return false;
+    if (nibble % 2 == 0)
+      bytes[nibble / 2] = static_cast<std::uint8_t>(v << 4);
+    else
+      bytes[nibble / 2] |= static_cast<std::uint8_t>(v);
+    ++nibble;
+  }
+  guid.Data1 = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+               (std::uint32_t{bytes[2]} << 8) | bytes[3];
+  guid.Data2 = static_cast<std::uint16_t>((bytes[4] << 8) | bytes[5]);
+  guid.Data3 = static_cast<std::uint16_t>((bytes[6] << 8) | bytes[7]);
+  std::memcpy(guid.Data4, bytes + 8, 8);
+  return true;
+}
+
+// ---- BSTR ------------------------------------------------------------------
+
+BSTR SysAllocStringLen(const OLECHAR* text, std::uint32_t length) {
+  // The byte length sits in the four bytes before the characters.
+  const std::size_t bytes = std::size_t{length} * sizeof(OLECHAR);
+  if (bytes > std::numeric_limits<std::uint32_t>::max() - 16) return nullptr;
+  auto* block = static_cast<std::uint8_t*>(std::malloc(sizeof(std::uint32_t) + bytes + 2));
+  if (!block) return nullptr;
+  const auto prefix = static_cast<std::uint32_t>(bytes);
+  std::memcpy(block, &prefix, sizeof prefix);
+  auto* chars = reinterpret_cast<OLECHAR*>(block + sizeof prefix);
+  if (text)
+    std::memcpy(chars, text, bytes);
+  else
+    std::memset(chars, 0, bytes);
+  chars[length] = 0;
+  return chars;
+}
+
+BSTR SysAllocString(const OLECHAR* text) {
+  if (!text) return nullptr;
+  return SysAllocStringLen(text,
+                           static_cast<std::uint32_t>(std::char_traits<char16_t>::length(text)));
+}
+
+void SysFreeString(BSTR text) {
+  if (text) std::free(reinterpret_cast<std::uint8_t*>(text) - sizeof(std::uint32_t));
+}
+
+std::uint32_t SysStringLen(BSTR text) {
+  if (!text) return 0;
+  std::uint32_t bytes;
+  std::memcpy(&bytes, reinterpret_cast<std::uint8_t*>(text) - sizeof bytes, sizeof bytes);
+  return bytes / sizeof(OLECHAR);
+}
+
+BSTR allocBstr(std::u16string_view text) {
+  return SysAllocStringLen(text.data(), static_cast<std::uint32_t>(text.size()));
+}
+
+std::u16string bstrView(BSTR text) { return std::u16string(text ? text : u"", SysStringLen(text)); }
+
+// ---- VARIANT ---------------------------------------------------------------
+
+void VariantInit(VARIANT* value) { std::memset(value, 0, sizeof *value); }
+
+HRESULT VariantClear(VARIANT* value) {
+  if (!value) return E_INVALIDARG;
+  switch (value->vt) {
+    case VT_BSTR:
+      SysFreeString(value->bstrVal);
+      break;
+    case VT_DISPATCH:
+    case VT_UNKNOWN:
+      if (value->punkVal) value->punkVal->Release();
+      break;
+    default:
+      break;
+  }
+  VariantInit(value);
+  return S_OK;
+}
+
+HRESULT VariantCopy(VARIANT* target, const VARIANT* source) {
+  if (!target || !source) return E_INVALIDARG;
+  if (target == source) return S_OK;
+  VariantClear(target);
+  *target = *source;
+  if (source->vt == VT_BSTR && source->bstrVal) {
+    target->bstrVal = SysAllocStringLen(source->bstrVal, SysStringLen(source->bstrVal));
+    if (!target->bstrVal) {
+      target->vt = VT_EMPTY;
+      return E_OUTOFMEMORY;
+    }
+  } else if ((source->vt == VT_DISPATCH || source->vt == VT_UNKNOWN) && source->punkVal) {
+    source->punkVal->AddRef();
+  }
+  return S_OK;
+}
+
+namespace {
+
+// Reads a by-reference variant through to a plain one (not owning).
+bool dereference(const VARIANT& source, VARIANT& plain) {
+  VariantInit(&plain);
+  if (!(source.vt & VT_BYREF)) {
+    plain = source;
+    return true;
+  }
+  if (!source.piVal) return false;
+  plain.vt = static_cast<VARTYPE>(source.vt & ~VT_BYREF);
+  switch (plain.vt) {
+    case VT_I2:
+      plain.iVal = *source.piVal;
+      return true;
+    case VT_I4:
+      plain.lVal = *source.plVal;
+      return true;
+    case VT_BOOL:
+      plain.boolVal = *source.pboolVal;
+      return true;
+    case VT_BSTR:
+      plain.bstrVal = *source.pbstrVal;
+      return true;
+    case VT_VARIANT:
+      return dereference(*source.pvarVal, plain);
+    default:
+      return false;
+  }
+}
+
+bool integerOf(const VARIANT& v, long long& out) {
+  switch (v.vt) {
+    case VT_I2:
+      out = v.iVal;
+      return true;
+    case VT_I4:
+    case VT_INT:
+      out = v.lVal;
+      return true;
+    case VT_UI1:
+      out = v.bVal;
+      return true;
+    case VT_UI2:
+      out = v.uiVal;
+      return true;
+    case VT_UI4:
+    case VT_UINT:
+      out = v.ulVal;
+      return true;
+    case VT_BOOL:
+      out = v.boolVal;
+      return true;
+    case VT_EMPTY:
+      out = 0;
+      return true;
+    case VT_BSTR: {
+      const std::u16string text = bstrView(v.bstrVal);
+      std::string narrow;
+      for (char16_t c : text) {
+        if (c > 0x7F) return false;
+        narrow += static_cast<char>(c);
+      }
+      const auto first = narrow.find_first_not_of(' ');
+      if (first == std::string::npos) return false;
+      char* end = nullptr;
+      errno = 0;
+      out = std::strtoll(narrow.c_str() + first, &end, 10);
+      return errno == 0 && end &&
+             narrow.find_first_not_of(' ', end - narrow.c_str()) == std::string::npos;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+HRESULT VariantChangeType(VARIANT* target, const VARIANT* source, WORD, VARTYPE vt) {
+  if (!target || !source) return E_INVALIDARG;
+  VARIANT plain;
+  if (!dereference(*source, plain)) return DISP_E_BADVARTYPE;
+  VARIANT result;
+  VariantInit(&result);
+  result.vt = vt;
+  long long number = 0;
+  switch (vt) {
+    case VT_I2:
+      if (!integerOf(plain, number)) return DISP_E_TYPEMISMATCH;
+      if (number < -32768 || number > 32767) return DISP_E_OVERFLOW;
+      result.iVal = static_cast<std::int16_t>(number);
+      break;
+    case VT_I4:
+      if (!integerOf(plain, number)) return DISP_E_TYPEMISMATCH;
+      if (number < std::numeric_limits<std::int32_t>::min() ||
+          number > std::numeric_limits<std::int32_t>::max()) {
+        return DISP_E_OVERFLOW;
+      }
+      result.lVal = static_cast<std::int32_t>(number);
+      break;
+    case VT_UI4:
+      if (!integerOf(plain, number)) return DISP_E_TYPEMISMATCH;
+      if (number < std::numeric_limits<std::int32_t>::min() ||
+          number > std::numeric_limits<std::uint32_t>::max()) {
+        return DISP_E_OVERFLOW;
+      }
+      // Colours arrive as signed I4 values with the high bit set.
+      result.ulVal = static_cast<std::uint32_t>(number);
+      break;
+    case VT_BOOL:
+      if (!integerOf(plain, number)) return DISP_E_TYPEMISMATCH;
+      result.boolVal = number ? VARIANT_TRUE : VARIANT_FALSE;
+      break;
+    case VT_BSTR:
+      if (plain.vt == VT_BSTR) {
+        result.bstrVal = SysAllocStringLen(plain.bstrVal, SysStringLen(plain.bstrVal));
+      } else if (integerOf(plain, number)) {
+        const std::string digits = std::to_string(number);
+        result.bstrVal = allocBstr(std::u16string(digits.begin(), digits.end()));
+      } else {
+        return DISP_E_TYPEMISMATCH;
+      }
+      break;
+    default:
+      return DISP_E_BADVARTYPE;
+  }
+  VariantClear(target);
+  *target = result;
+  return S_OK;
+}
+
+// ---- error information -----------------------------------------------------
+
+namespace {
+
+class ErrorInfo final : public IErrorInfo {
+ public:
+  ErrorInfo(const GUID& iid, std::u16string source, std::u16string description)
+      : iid_(iid), source_(std::move(source)), description_(std::move(description)) {}
+
+  HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IErrorInfo) {
+      *ppv = static_cast<IErrorInfo*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return ++refs_; }
+  ULONG Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT GetGUID(GUID* guid) override {
+    if (!guid) return E_POINTER;
+    *guid = iid_;
+    return S_OK;
+  }
+  HRESULT GetSource(BSTR* source) override { return give(source_, source); }
+  HRESULT GetDescription(BSTR* description) override { return give(description_, description); }
+  HRESULT GetHelpFile(BSTR* helpFile) override { return give(u"", helpFile); }
+  HRESULT GetHelpContext(std::uint32_t* context) override {
+    if (!context) return E_POINTER;
+    *context = 0;
+    return S_OK;
+  }
+
+ private:
+  static HRESULT give(std::u16string_view text, BSTR* out) {
+    if (!out) return E_POINTER;
+    *out = allocBstr(text);
+    return S_OK;
+  }
+  GUID iid_;
+  std::u16string source_, description_;
+  std::atomic<ULONG> refs_{1};
+};
+
+thread_local IErrorInfo* t_errorInfo = nullptr;
+
+}  // namespace
+
+void SetErrorInfo(ULONG, IErrorInfo* info) {
+  if (info) info->AddRef();
+  if (t_errorInfo) t_errorInfo->Release();
+  t_errorInfo = info;
+}
+
+HRESULT GetErrorInfo(ULONG, IErrorInfo** info) {
+  if (!info) return E_POINTER;
+  *info = t_errorInfo;
+  t_errorInfo = nullptr;
+  return *info ? S_OK : S_FALSE;
+}
+
+void setErrorDescription(const GUID& iid, std::u16string_view source,
+                         std::u16string_view description) {
+  auto* info = new ErrorInfo(iid, std::u16string(source), std::u16string(description));
+  SetErrorInfo(0, info);
+  info->Release();
+}
+
+}  // namespace pellora::com
