@@ -162,6 +162,8 @@ TMainForm::TMainForm()
   StatusProgress.setRange(0, 100);
   StatusProgress.setPosition(5);
 
+  bindViewHandlers();
+  bindCommandHandlers();
   FormCreate();
 }
 

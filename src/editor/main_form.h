@@ -6,12 +6,26 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "ui/control.h"
 #include "ui/editing_surface.h"
 #include "ui/form.h"
 
 namespace pellora {
+
+class TTableForm;
+class TUploadForm;
+
+// The dialogs the editor opens; the control creates them after the editor
+// form and hands them over.
+struct EditorDialogs {
+  TTableForm* TableForm = nullptr;
+  TUploadForm* UploadForm = nullptr;
+  ui::Form* AboutForm = nullptr;
+  ui::Form* OptionsForm = nullptr;
+};
 
 class TMainForm : public ui::Form {
  public:
@@ -25,6 +39,34 @@ class TMainForm : public ui::Form {
 
   // The visual editing surface of the "Editor" page.
   ui::EditingSurface& DHTMLEdit() { return *surface_; }
+
+  EditorDialogs dialogs;
+
+  // ---- view synchronisation and undo (main_views.cpp) ----
+  // Set by the first completed load of the visual view, never cleared.
+  bool DocumentReady = false;
+  // The next display change takes a new undo snapshot.
+  bool UndoSnapshotPending = false;
+  // The HTML view's text changed since the view was last filled.
+  bool SourceModified = false;
+  // The visual view's document, fetched anew at each completed load.
+  ui::HtmlDocument* HtmlDocument = nullptr;
+
+  void DHTMLEditDocumentComplete();
+  void PageControlChanging();
+  void mmoHTMLChange();
+  // The undo snapshot that every display change runs first.
+  void UndoSnapshot();
+  void btnUndoClick();
+
+  // ---- commands, state tracking, tables, context menus ----
+  // (main_commands.cpp, main_state.cpp, main_tables.cpp, main_menus.cpp)
+  int QueryEditorStatus(int cmdID);
+  void ExecEditorCommand(int cmdID, int cmdexecopt, const ui::CommandArg& pInVar);
+  // Returns 0 and the block formats on success.
+  int ExecDocumentCommand(int cmdID, std::vector<std::string>& output);
+  void FillStylesList();
+  void DHTMLEditDisplayChanged();
 
   ui::Control& CoolBar;
   ui::Control& ToolbarClipboard;
@@ -84,6 +126,10 @@ class TMainForm : public ui::Form {
   ui::Control& btnSave;
 
  private:
+  // Each behaviour file binds its own handlers to the controls.
+  void bindViewHandlers();
+  void bindCommandHandlers();
+
   std::unique_ptr<ui::EditingSurface> surface_;
 };
 

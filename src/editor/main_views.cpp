@@ -1,0 +1,82 @@
+// The two views of the editor form and what ties them together: the switch
+// between the visual and the HTML view, source edits, and the undo snapshot.
+#include "content/extract_body.h"
+#include "editor/main_form.h"
+#include "exchange/document_template.h"
+#include "exchange/editing_context.h"
+
+namespace pellora {
+
+namespace {
+constexpr int kEditorPage = 0;
+}
+
+void TMainForm::bindViewHandlers() {
+  DHTMLEdit().events.onDocumentComplete = [this] { DHTMLEditDocumentComplete(); };
+  PageControl.onChanging = [this] { PageControlChanging(); };
+  mmoHTML.onChange = [this] { mmoHTMLChange(); };
+  btnUndo.onClick = [this] { btnUndoClick(); };
+}
+
+void TMainForm::DHTMLEditDocumentComplete() {
+  DocumentReady = true;
+  UndoSnapshotPending = true;
+  HtmlDocument = DHTMLEdit().DOM();
+  FillStylesList();
+}
+
+// Runs while the old page is still active.
+void TMainForm::PageControlChanging() {
+  EditingContext& context = editingContext();
+  if (PageControl.activePageIndex() == kEditorPage) {
+    // Unlike saving, the surface's own filter is not applied here.
+    context.ContentBody = content::ExtractBody(DHTMLEdit().DocumentHTML());
+    mmoHTML.setText(context.ContentBody);
+    context.UndoBody = context.ContentBody;
+    CoolBar.setVisible(false);
+    // After filling, so the fill itself does not count as an edit.
+    SourceModified = false;
+  } else {
+    if (SourceModified) {
+      context.ContentBody = mmoHTML.text();
+      DHTMLEdit().setDocumentHTML(wrapInDocumentTemplate(context.ContentBody));
+    }
+    CoolBar.setVisible(true);
+    UndoSnapshotPending = true;
+  }
+}
+
+void TMainForm::mmoHTMLChange() {
+  SourceModified = true;
+  editingContext().ContentBody = mmoHTML.text();
+}
+
+void TMainForm::UndoSnapshot() {
+  btnUndo.setEnabled(false);
+  if (DHTMLEdit().Busy()) return;
+  ui::HtmlDocument* document = DHTMLEdit().DOM();
+  if (!document) return;
+  EditingContext& context = editingContext();
+  if (UndoSnapshotPending && !SourceModified) {
+    context.UndoBody = document->bodyInnerHTML();
+    UndoSnapshotPending = false;
+  }
+  if (context.UndoBody != document->bodyInnerHTML()) btnUndo.setEnabled(true);
+}
+
+void TMainForm::btnUndoClick() {
+  EditingContext& context = editingContext();
+  if (SourceModified) {
+    // Back to the body as it was when the HTML view was last opened.
+    DHTMLEdit().setDocumentHTML(wrapInDocumentTemplate(context.UndoBody));
+    SourceModified = false;
+  } else {
+    ExecEditorCommand(ui::DECMD_UNDO, ui::OLECMDEXECOPT_DODEFAULT, {});
+    if (ui::HtmlDocument* document = DHTMLEdit().DOM()) {
+      context.UndoBody = document->bodyInnerHTML();
+    }
+  }
+  btnUndo.setEnabled(false);
+}
+
+}  // namespace pellora
