@@ -1,0 +1,132 @@
+#include "settings/lang.h"
+
+#include <string_view>
+
+namespace pellora {
+
+namespace {
+
+std::string g_languageCode;
+
+enum class Target { Main, Table, Upload, About, Options };
+enum class What { Caption, Hint };
+
+struct GermanText {
+  Target form;
+  std::string_view component;  // empty: the form itself
+  What what;
+  std::string_view text;
+};
+
+// Windows-1252: E4 ä, F6 ö, FC ü, DF ß.
+constexpr GermanText kGermanTexts[] = {
+    // Dialogs.
+    {Target::About, "", What::Caption,
+     "Info \xFC"
+     "ber Pellora"},
+    {Target::About, "Label3", What::Caption, "Der WYSIWYG-Editor\r\nf\xFCr Tessaron"},
+    {Target::Options, "", What::Caption, "Einstellungen"},
+    {Target::Options, "cbProxy", What::Caption, "Proxy verwenden"},
+    {Target::Options, "lblProxy", What::Caption, "Adresse:"},
+    {Target::Options, "GroupBox2", What::Caption, "Sprache"},
+    {Target::Options, "Button2", What::Caption, "Abbrechen"},
+    {Target::Upload, "", What::Caption,
+     "Bilder \xFC"
+     "bertragen"},
+    {Target::Upload, "Label1", What::Caption, "Bilder vom Server l\xF6schen:"},
+    {Target::Upload, "Label2", What::Caption,
+     "Bilder zum Server \xFC"
+     "bertragen:"},
+    {Target::Upload, "Button2", What::Caption, "Abbrechen"},
+    {Target::Table, "", What::Caption, "Tabelle einf\xFCgen"},
+    {Target::Table, "Label1", What::Caption, "Zeilen:"},
+    {Target::Table, "Label2", What::Caption, "Zellauff\xFCllung:"},
+    {Target::Table, "Label3", What::Caption, "Spalten:"},
+    {Target::Table, "Label4", What::Caption, "Zellenabstand:"},
+    {Target::Table, "Label5", What::Caption, "Breite:"},
+    {Target::Table, "Label6", What::Caption, "Rahmen:"},
+    {Target::Table, "Button2", What::Caption, "Abbrechen"},
+    // The source view's popup menu.
+    {Target::Main, "popHtmlCut", What::Caption, "Ausschneiden"},
+    {Target::Main, "popHtmlCopy", What::Caption, "Kopieren"},
+    {Target::Main, "popHtmlPaste", What::Caption, "Einf\xFCgen"},
+    {Target::Main, "popHtmlDelete", What::Caption, "L\xF6schen"},
+    {Target::Main, "popHtmlSelAll", What::Caption, "Alles markieren"},
+    // Toolbar hints.
+    {Target::Main, "btnCut", What::Hint, "Ausschneiden"},
+    {Target::Main, "btnCopy", What::Hint, "Kopieren"},
+    {Target::Main, "btnPaste", What::Hint, "Einf\xFCgen"},
+    {Target::Main, "btnDelete", What::Hint, "L\xF6schen"},
+    {Target::Main, "btnUndo", What::Hint,
+     "R\xFC"
+     "ckg\xE4ngig"},
+    {Target::Main, "btnLink", What::Hint, "Hyperlink"},
+    {Target::Main, "btnImage", What::Hint, "Bild"},
+    {Target::Main, "btnTable", What::Hint, "Tabelle einf\xFCgen"},
+    {Target::Main, "btnTableInsRow", What::Hint, "Zeile einf\xFCgen"},
+    {Target::Main, "btnTableDelRow", What::Hint, "Zeile l\xF6schen"},
+    {Target::Main, "btnTableInsCol", What::Hint, "Spalte einf\xFCgen"},
+    {Target::Main, "btnTableDelCol", What::Hint, "Spalte l\xF6schen"},
+    {Target::Main, "btnTableMergeCell", What::Hint, "Zellen verbinden"},
+    {Target::Main, "btnTableSplitCell", What::Hint, "Zelle teilen"},
+    {Target::Main, "btnOptions", What::Hint, "Einstellungen"},
+    {Target::Main, "btnAbout", What::Hint,
+     "Info \xFC"
+     "ber Pellora"},
+    {Target::Main, "cmbStyles", What::Hint, "Formatvorlage"},
+    {Target::Main, "btnColor", What::Hint, "Schriftart"},
+    {Target::Main, "btnBold", What::Hint, "Fett"},
+    {Target::Main, "btnItalic", What::Hint, "Kursiv"},
+    {Target::Main, "btnUnderline", What::Hint, "Unterstrichen"},
+    {Target::Main, "btnAlLeft", What::Hint, "Linksb\xFCndig"},
+    {Target::Main, "btnAlCenter", What::Hint, "Zentriert"},
+    {Target::Main, "btnAlRight", What::Hint, "Rechtsb\xFCndig"},
+    {Target::Main, "btnListOL", What::Hint, "Nummerierung"},
+    {Target::Main, "btnListUL", What::Hint, "Aufz\xE4hlung"},
+    {Target::Main, "btnIndentLeft", What::Hint, "Einzug verkleinern"},
+    {Target::Main, "btnIndentRight", What::Hint,
+     "Einzug vergr\xF6\xDF"
+     "ern"},
+    {Target::Main, "btnDetail", What::Hint, "Dokumentdetails Ein/Aus"},
+    {Target::Main, "btnBackColor", What::Hint, "Hintergrundfarbe umschalten"},
+};
+
+ui::Form& formOf(const GermanTextTargets& forms, Target target) {
+  switch (target) {
+    case Target::Main:
+      return forms.mainForm;
+    case Target::Table:
+      return forms.tableForm;
+    case Target::Upload:
+      return forms.uploadForm;
+    case Target::About:
+      return forms.aboutForm;
+    case Target::Options:
+      break;
+  }
+  return forms.optionsForm;
+}
+
+}  // namespace
+
+const std::string& LanguageCode() { return g_languageCode; }
+
+void selectGermanLanguage() { g_languageCode = "DE"; }
+
+void resetLanguageCodeForTesting() { g_languageCode.clear(); }
+
+void ApplyGermanTexts(const GermanTextTargets& forms) {
+  if (LanguageCode() != "DE") return;
+  for (const GermanText& row : kGermanTexts) {
+    ui::Form& form = formOf(forms, row.form);
+    // A component missing from its form is a programming error: child throws.
+    ui::Control& target = row.component.empty() ? form : form.child(std::string(row.component));
+    if (row.what == What::Caption) {
+      target.setCaption(std::string(row.text));
+    } else {
+      target.setHint(std::string(row.text));
+    }
+  }
+}
+
+}  // namespace pellora

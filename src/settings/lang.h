@@ -1,0 +1,36 @@
+// The interface language. English texts are the forms' design texts; German
+// is obtained by overwriting a fixed set of them once, when a control has
+// created all its forms. `LanguageCode` decides which: "DE" (compared
+// exactly) means German, anything else, including the empty start value,
+// English. It lives for the whole process and only ever goes from empty to
+// "DE", so a language stored later takes effect in a later control, and a
+// change back to English only in a fresh process.
+#pragma once
+
+#include <string>
+
+#include "ui/form.h"
+
+namespace pellora {
+
+const std::string& LanguageCode();
+// Set by the settings dialog's creation when German is stored; the only way
+// the code ever changes.
+void selectGermanLanguage();
+// Back to the empty start value, as in a fresh process. Tests only.
+void resetLanguageCodeForTesting();
+
+// The forms of one control whose texts the German table overwrites.
+struct GermanTextTargets {
+  ui::Form& mainForm;
+  ui::Form& tableForm;
+  ui::Form& uploadForm;
+  ui::Form& aboutForm;
+  ui::Form& optionsForm;
+};
+
+// With German in force, sets every German caption and hint in table order;
+// otherwise leaves the English design texts. Texts are Windows-1252.
+void ApplyGermanTexts(const GermanTextTargets& forms);
+
+}  // namespace pellora
