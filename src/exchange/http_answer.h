@@ -1,0 +1,50 @@
+// Reading an HTTP answer: the status line and headers (skipping interim
+// "100 Continue" answers) and the body by whichever framing the headers
+// choose. Everything reads from an `HttpInput`, so tests and fuzzers feed
+// bytes without a socket.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "exchange/http_input.h"
+#include "exchange/http_work.h"
+
+namespace pellora::exchange {
+
+struct HttpAnswerHead {
+  std::string statusLine;  // as received, less its line end
+  int code = 0;            // the number after the first space; 0 when there is none
+  std::vector<std::pair<std::string, std::string>> headers;  // in order, values trimmed
+
+  // Value of the first header named `name` (ignoring case).
+  std::optional<std::string> header(const std::string& name) const;
+};
+
+enum class BodyFraming { None, Length, Chunked, ToClose };
+
+// Most header lines (and bytes of head) one answer may carry.
+inline constexpr std::size_t kMaxHeaderLines = 1000;
+
+// Reads status line and headers. `onHead` runs after every head read,
+// interim ones included (the client stores cookies there). Throws
+// EIdConnClosedGracefully when the connection ends before a status line.
+HttpAnswerHead readAnswerHead(HttpInput& input,
+                              const std::function<void(const HttpAnswerHead&)>& onHead = {});
+
+// How the body of an answer with this head is delimited. Answers with codes
+// 1xx, 204 and 304 never carry one.
+BodyFraming bodyFraming(const HttpAnswerHead& head);
+
+// Reads the body into `sink`, opening receive phases on `meter`.
+void readAnswerBody(HttpInput& input, const HttpAnswerHead& head, BodyBuffer& sink,
+                    WorkMeter& meter);
+
+// The "Content-Length" value when it is a decimal number, else nothing.
+std::optional<std::int64_t> contentLength(const HttpAnswerHead& head);
+
+}  // namespace pellora::exchange

@@ -1,0 +1,97 @@
+// The system's HTTP client: plain HTTP/1.0 and 1.1 over TCP, an optional
+// HTTP proxy, cookies, and nothing more. One request at a time on the
+// user-interface thread; a call blocks until the answer is complete while the
+// guard in force (id_antifreeze.h) keeps the window alive. At most one
+// connection stays open between requests. Every failure is an exception of
+// id_exceptions.h; the client stays usable after it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "exchange/cookie_jar.h"
+#include "exchange/http_input.h"
+#include "exchange/http_work.h"
+
+namespace pellora::exchange {
+
+enum TIdStatus { hsResolving, hsConnecting, hsConnected, hsDisconnecting, hsDisconnected };
+
+enum TIdHTTPProtocolVersion { pv1_0, pv1_1 };
+
+struct TIdHTTPRequest {
+  std::string ContentType = "text/html";
+  std::string UserAgent = "Pellora";
+  std::string Accept = "text/html, */*";
+  bool BasicAuthentication = false;
+  // Set by the client on the first request that goes out as HTTP/1.0 (a
+  // POST) and kept from then on; sent whenever not empty.
+  std::string Connection;
+  std::string ProxyConnection;
+};
+
+struct TIdProxyConnectionInfo {
+  std::string ProxyServer;  // empty: no proxy
+  std::int32_t ProxyPort = 0;
+  bool BasicAuthentication = false;
+};
+
+class TIdHTTP {
+ public:
+  TIdHTTP();
+  ~TIdHTTP();
+  TIdHTTP(const TIdHTTP&) = delete;
+  TIdHTTP& operator=(const TIdHTTP&) = delete;
+
+  TIdHTTPRequest Request;
+  TIdProxyConnectionInfo ProxyParams;
+  bool AllowCookies = true;
+  bool HandleRedirects = false;  // redirections are never followed
+  TIdHTTPProtocolVersion ProtocolVersion = pv1_1;
+  int ReadTimeout = 0;  // ms; 0 waits without limit
+
+  std::function<void(TIdHTTP& Sender, TWorkMode AWorkMode, std::int64_t AWorkCountMax)> OnWorkBegin;
+  std::function<void(TIdHTTP& Sender, TWorkMode AWorkMode, std::int64_t AWorkCount)> OnWork;
+  std::function<void(TIdHTTP& Sender, TWorkMode AWorkMode)> OnWorkEnd;
+  std::function<void(TIdHTTP& ASender, TIdStatus AStatus, const std::string& AStatusText)> OnStatus;
+
+  // The answer body of a GET.
+  std::string Get(const std::string& url);
+  // Posts `fields` (encoded "name=value" lines) as a form; the answer body
+  // is appended to `response`.
+  void Post(const std::string& url, const std::vector<std::string>& fields, std::string& response);
+  // Posts `body` as it is, with the content type the caller set.
+  void Post(const std::string& url, const std::string& body, std::string& response);
+
+  bool Connected() const;
+  void Disconnect();
+  // Null until the first answer arrives with cookies allowed.
+  const CookieJar* CookieManager() const { return cookies_.get(); }
+  const WorkMeter& workMeter() const { return meter_; }
+
+  // Time limits, replaceable by tests only; the product keeps the defaults.
+  struct Timings {
+    int connectLimitMs = 120000;
+    int errorBodyTimeoutMs = 2000;
+  };
+  void setTimingsForTest(const Timings& timings) { timings_ = timings; }
+
+ private:
+  struct Link;
+  enum class Method { Get, Post };
+
+  void perform(Method method, const std::string& url, const std::string* body, BodyBuffer& sink);
+  void closeLink();
+  void status(TIdStatus status, const std::string& text);
+
+  std::unique_ptr<Link> link_;
+  std::unique_ptr<CookieJar> cookies_;
+  WorkMeter meter_;
+  Timings timings_;
+  bool busy_ = false;
+};
+
+}  // namespace pellora::exchange

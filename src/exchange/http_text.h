@@ -1,0 +1,17 @@
+// Small text helpers of the HTTP client: header names and values compare
+// ignoring ASCII case, and values are trimmed of bytes at or below the blank.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pellora::exchange {
+
+char asciiLower(char c);
+std::string asciiLower(std::string_view text);
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+bool containsIgnoringCase(std::string_view text, std::string_view part);
+// Removes bytes 0x00..0x20 from both ends.
+std::string trimBlanks(std::string_view text);
+
+}  // namespace pellora::exchange
