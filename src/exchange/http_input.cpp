@@ -76,14 +76,14 @@ std::optional<std::string> HttpInput::readLine() {
   for (;;) {
     const std::size_t lf = buffer_.find('\n', pos_ + scannedPastPos);
     if (lf != std::string::npos) {
-      if (lf - pos_ > kMaxLineLength) break;
+      if (lf - pos_ > kMaxLineLength + 1) break;  // the CR does not count
       std::string line = buffer_.substr(pos_, lf - pos_);
       pos_ = lf + 1;
       if (!line.empty() && line.back() == '\r') line.pop_back();
       return line;
     }
     scannedPastPos = buffer_.size() - pos_;
-    if (scannedPastPos > kMaxLineLength) break;
+    if (scannedPastPos > kMaxLineLength + 1) break;
     if (!fill()) {
       if (pos_ == buffer_.size()) return std::nullopt;
       std::string line = buffer_.substr(pos_);

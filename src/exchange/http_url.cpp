@@ -30,12 +30,14 @@ HttpUrl parseHttpUrl(const std::string& input) {
     result.scheme = "http";
   }
 
-  const std::size_t slash = url.find('/', rest);
+  // The authority ends where the path, a query or a fragment begins.
+  const std::size_t end = url.find_first_of("/?#", rest);
   std::string authority =
-      url.substr(rest, slash == std::string::npos ? std::string::npos : slash - rest);
-  std::string target = slash == std::string::npos ? std::string() : url.substr(slash);
+      url.substr(rest, end == std::string::npos ? std::string::npos : end - rest);
+  std::string target = end == std::string::npos ? std::string() : url.substr(end);
   if (auto hash = target.find('#'); hash != std::string::npos) target.erase(hash);
-  result.target = target.empty() ? "/" : target;
+  if (target.empty() || target.front() != '/') target.insert(0, "/");
+  result.target = target;
 
   // The last "@" ends the credentials: a password may itself hold an "@".
   if (auto at = authority.rfind('@'); at != std::string::npos) {

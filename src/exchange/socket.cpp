@@ -48,11 +48,13 @@ bool waitForEvents(int fd, short events, int limitMs, int sliceMs,
   const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs < 0 ? 0 : limitMs);
   for (;;) {
     int wait = -1;
+    bool lastSlice = false;
     if (limitMs >= 0) {
       const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+          std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
       if (left <= 0) return false;
       wait = static_cast<int>(left);
+      lastSlice = sliceMs <= 0 || wait <= sliceMs;
     }
     if (sliceMs > 0 && (wait < 0 || wait > sliceMs)) wait = sliceMs;
     pollfd p{fd, events, 0};
@@ -62,7 +64,8 @@ bool waitForEvents(int fd, short events, int limitMs, int sliceMs,
       if (errno == EINTR) continue;
       throwSocketError(errno);
     }
-    if (limitMs >= 0 && Clock::now() >= deadline) return false;
+    // The slice that used up the limit ends the wait; no pumping after it.
+    if (lastSlice) return false;
     if (afterIdleSlice) afterIdleSlice();
   }
 }
