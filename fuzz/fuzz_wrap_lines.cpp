@@ -1,5 +1,7 @@
 // WrapLines and FormatServerResponse on arbitrary bytes. WrapLines only
 // inserts CR LF pairs: the input must remain a subsequence of its output.
+// (No such bound holds for FormatServerResponse: a quote inside a removed
+// tag changes where the wrap may cut, see corpus/wrap_lines/quote_in_tag.)
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -30,7 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string wrapped = pellora::content::WrapLines(input);
   check(wrapped.size() >= input.size() && (wrapped.size() - input.size()) % 2 == 0);
   check(isSubsequence(input, wrapped));
-  const std::string formatted = pellora::content::FormatServerResponse(input);
-  check(formatted.size() <= wrapped.size());
+  (void)pellora::content::FormatServerResponse(input);
   return 0;
 }
