@@ -68,6 +68,53 @@ class TMainForm : public ui::Form {
   void FillStylesList();
   void DHTMLEditDisplayChanged();
 
+  // Tool bar commands; all but the view aids and dialogs pass the gate.
+  void btnBoldClick();
+  void btnItalicClick();
+  void btnUnderlineClick();
+  void btnCutClick();
+  void btnCopyClick();
+  void btnPasteClick();
+  void btnDeleteClick();
+  void btnSelAllClick();
+  void btnAlLeftClick();
+  void btnAlCenterClick();
+  void btnAlRightClick();
+  void btnListOLClick();
+  void btnListULClick();
+  void btnIndentLeftClick();
+  void btnIndentRightClick();
+  void btnLinkClick();
+  void btnImageClick();
+  void btnColorClick();
+  void cmbStylesChange();
+  void btnDetailClick();
+  void btnBackColorClick();
+  void btnOptionsClick();
+  void btnAboutClick();
+
+  // Tables.
+  void btnTableClick();
+  void btnTableInsRowClick();
+  void btnTableDelRowClick();
+  void btnTableInsColClick();
+  void btnTableDelColClick();
+  void btnTableMergeCellClick();
+  void btnTableSplitCellClick();
+
+  // Context menus: the visual view's (handed to the surface at each
+  // right-click) and the HTML view's popup `MenuHtmlPopup`.
+  void DHTMLEditShowContextMenu(int x, int y);
+  void DHTMLEditContextMenuAction(int itemIndex);
+  // Runs just before `MenuHtmlPopup` opens (a view raises it through the
+  // menu's click).
+  void MenuHtmlPopupPopup();
+  void popHtmlCutClick();
+  void popHtmlCopyClick();
+  void popHtmlPasteClick();
+  void popHtmlDeleteClick();
+  void popHtmlSelAllClick();
+
   ui::Control& CoolBar;
   ui::Control& ToolbarClipboard;
   ui::Control& btnCut;
