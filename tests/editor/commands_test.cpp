@@ -158,15 +158,6 @@ TEST_F(CommandsTest, AnEmptyStyleAnswerLeavesTheListForALaterLoad) {
   EXPECT_EQ(form.cmbStyles.items(), std::vector<std::string>{"Normal"});
 }
 
-TEST_F(CommandsTest, DocumentCommandsOtherThanTheBlockFormatListAreNotSupported) {
-  load();
-  std::vector<std::string> out{"untouched"};
-  EXPECT_NE(form.ExecDocumentCommand(2234, out), 0);
-  EXPECT_EQ(out, std::vector<std::string>{"untouched"});
-  EXPECT_EQ(form.ExecDocumentCommand(2233, out), 0);
-  EXPECT_EQ(out, surface.dom.blockFormatList);
-}
-
 TEST_F(CommandsTest, BackgroundToggleTurnsOnlyWhiteBlack) {
   const struct {
     const char* before;
