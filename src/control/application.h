@@ -8,6 +8,8 @@
 #include "editor/inserttable.h"
 #include "editor/main_form.h"
 #include "images/upload_form.h"
+#include "settings/about.h"
+#include "settings/options.h"
 #include "ui/form.h"
 
 namespace pellora {
@@ -16,8 +18,8 @@ struct EditorForms {
   std::unique_ptr<TMainForm> MainForm;
   std::unique_ptr<TTableForm> TableForm;
   std::unique_ptr<TUploadForm> UploadForm;
-  std::unique_ptr<ui::Form> AboutForm;
-  std::unique_ptr<ui::Form> OptionsForm;
+  std::unique_ptr<TAboutForm> AboutForm;
+  std::unique_ptr<TOptionsForm> OptionsForm;
 
   bool editorExists() const { return MainForm != nullptr; }
 };

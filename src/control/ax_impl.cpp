@@ -75,8 +75,14 @@ void TaxEdit::ActiveFormCreate() {
   forms.MainForm->setVisible(true);
   forms.TableForm = std::make_unique<TTableForm>();
   forms.UploadForm = std::make_unique<TUploadForm>();
-  forms.AboutForm = std::make_unique<ui::Form>("AboutForm");
-  forms.OptionsForm = std::make_unique<ui::Form>("OptionsForm");
+  forms.AboutForm = std::make_unique<TAboutForm>();
+  // Last: reading the stored settings may turn the other forms German.
+  forms.OptionsForm =
+      std::make_unique<TOptionsForm>(settings::RegistryStore::forProcess(),
+                                     TOptionsForm::OtherForms{*forms.MainForm, *forms.TableForm,
+                                                              *forms.UploadForm, *forms.AboutForm});
+  forms.MainForm->dialogs = {forms.TableForm.get(), forms.UploadForm.get(), forms.AboutForm.get(),
+                             forms.OptionsForm.get()};
 }
 
 // ---- IUnknown ------------------------------------------------------------------

@@ -132,6 +132,8 @@ TMainForm::TMainForm()
       StatusProgress(StatusPanel.add(ControlKind::ProgressBar, "StatusProgress")),
       btnLoad(plainButton(*this, "btnLoad", "Load", 368)),
       btnSave(plainButton(*this, "btnSave", "Save", 456)),
+      IdAntiFreeze1(ui::platform().pump()),
+      StatusDisplay(StatusPanel, StatusLabel, StatusProgress, ui::platform().cursor()),
       surface_(ui::platform().createEditingSurface()) {
   setCaption("MainForm");
   setBounds({0, 0, 663, 375});
@@ -162,6 +164,9 @@ TMainForm::TMainForm()
   StatusProgress.setRange(0, 100);
   StatusProgress.setPosition(5);
 
+  StatusDisplay.bind(IdHTTP);
+  btnLoad.onClick = [this] { btnLoadClick(); };
+  btnSave.onClick = [this] { btnSaveClick(); };
   bindViewHandlers();
   bindCommandHandlers();
   FormCreate();

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "exchange/http_client.h"
+#include "exchange/http_status_display.h"
+#include "exchange/id_antifreeze.h"
 #include "ui/control.h"
 #include "ui/editing_surface.h"
 #include "ui/form.h"
@@ -17,14 +20,16 @@ namespace pellora {
 
 class TTableForm;
 class TUploadForm;
+class TAboutForm;
+class TOptionsForm;
 
 // The dialogs the editor opens; the control creates them after the editor
 // form and hands them over.
 struct EditorDialogs {
   TTableForm* TableForm = nullptr;
   TUploadForm* UploadForm = nullptr;
-  ui::Form* AboutForm = nullptr;
-  ui::Form* OptionsForm = nullptr;
+  TAboutForm* AboutForm = nullptr;
+  TOptionsForm* OptionsForm = nullptr;
 };
 
 class TMainForm : public ui::Form {
@@ -41,6 +46,15 @@ class TMainForm : public ui::Form {
   ui::EditingSurface& DHTMLEdit() { return *surface_; }
 
   EditorDialogs dialogs;
+
+  // ---- loading and saving (main_exchange.cpp) ----
+  void btnLoadClick();
+  void LoadContent(const std::string& url);
+  void btnSaveClick();
+  void SaveContent();
+  // Image transfer around loading and saving (main_images.cpp).
+  void ScanServerImages();
+  bool TransferImages();
 
   // ---- view synchronisation and undo (main_views.cpp) ----
   // Set by the first completed load of the visual view, never cleared.
@@ -172,10 +186,18 @@ class TMainForm : public ui::Form {
   ui::Control& btnLoad;
   ui::Control& btnSave;
 
+  // The one HTTP client of the editor and the guard that keeps the window
+  // alive while it blocks.
+  exchange::TIdHTTP IdHTTP;
+  exchange::TIdAntiFreeze IdAntiFreeze1;
+  exchange::HttpStatusDisplay StatusDisplay;
+
  private:
   // Each behaviour file binds its own handlers to the controls.
   void bindViewHandlers();
   void bindCommandHandlers();
+  // Centres the status panel over the visual editor, below the tool bars.
+  void placeStatusPanel();
 
   std::unique_ptr<ui::EditingSurface> surface_;
 };

@@ -1,0 +1,129 @@
+// Loading a content item into the editor and saving it back.
+#include <exception>
+
+#include "content/apply_options.h"
+#include "content/extract_body.h"
+#include "content/server_response.h"
+#include "content/url_encode.h"
+#include "editor/main_form.h"
+#include "exchange/document_template.h"
+#include "exchange/editing_context.h"
+#include "settings/options.h"
+#include "ui/services.h"
+
+namespace pellora {
+
+namespace {
+
+// Bytes at or below the blank trimmed from both ends.
+std::string trimControls(const std::string& text) {
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) --end;
+  return text.substr(begin, end - begin);
+}
+
+std::string withLfLineEnds(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i];
+  }
+  return out;
+}
+
+// Hides the status display however an operation ends.
+class StatusDisplayScope {
+ public:
+  explicit StatusDisplayScope(exchange::HttpStatusDisplay& display) : display_(display) {}
+  ~StatusDisplayScope() { display_.hide(); }
+  StatusDisplayScope(const StatusDisplayScope&) = delete;
+  StatusDisplayScope& operator=(const StatusDisplayScope&) = delete;
+
+ private:
+  exchange::HttpStatusDisplay& display_;
+};
+
+}  // namespace
+
+void TMainForm::placeStatusPanel() {
+  const ui::Bounds editor = TabSheet1.bounds();
+  StatusDisplay.place(editor.width, editor.height, CoolBar.bounds().height);
+}
+
+void TMainForm::btnLoadClick() {
+  const EditingContext& context = editingContext();
+  LoadContent(context.BaseUrl + "/contents/" + content::UrlEncode(context.ContentName) + ".html");
+}
+
+void TMainForm::LoadContent(const std::string& url) {
+  EditingContext& context = editingContext();
+  placeStatusPanel();
+  StatusDisplay.show("Please Wait! Loading Content \"" + context.ContentName + "\" ...");
+  if (dialogs.OptionsForm) {
+    IdHTTP.ProxyParams.ProxyServer = dialogs.OptionsForm->GetProxyHost();
+    IdHTTP.ProxyParams.ProxyPort = dialogs.OptionsForm->GetProxyPort();
+  }
+  {
+    StatusDisplayScope cleanup(StatusDisplay);
+    try {
+      context.ContentBody = IdHTTP.Get(url);
+      DHTMLEdit().setDocumentHTML(wrapInDocumentTemplate(context.ContentBody));
+      if (PageControl.activePageIndex() == 1) {
+        // The HTML view shows the new body, so a later switch back cannot
+        // put stale source text over the freshly loaded document.
+        mmoHTML.setText(context.ContentBody);
+        context.UndoBody = context.ContentBody;
+        SourceModified = false;
+      }
+    } catch (const std::exception& failure) {
+      if (std::string(failure.what()) != "404 Not Found") {
+        ui::platform().messageBoxes().warning(failure.what());
+      }
+    }
+    ScanServerImages();
+  }
+  content::ApplyOptions(context.EditOptions, {TabSheet2, cmbStyles, btnColor, btnImage, btnTable});
+}
+
+void TMainForm::btnSaveClick() { SaveContent(); }
+
+void TMainForm::SaveContent() {
+  EditingContext& context = editingContext();
+  placeStatusPanel();
+  context.SaveSucceeded = false;
+  if (PageControl.activePageIndex() == 0) {
+    ui::EditingSurface& surface = DHTMLEdit();
+    context.ContentBody = content::ExtractBody(surface.FilterSourceCode(surface.DocumentHTML()));
+  } else {
+    context.ContentBody = mmoHTML.text();
+  }
+  if (!TransferImages()) return;
+
+  StatusDisplay.show("Saving Content \"" + context.ContentName + "\" ...");
+  StatusDisplayScope cleanup(StatusDisplay);
+  context.ContentBody = withLfLineEnds(context.ContentBody);
+  const std::vector<std::string> fields = {
+      "content=" + content::UrlEncode(context.ContentName),
+      "htmlsource=" + content::UrlEncode(context.ContentBody),
+      "auth=" + context.AuthToken,
+      "edtype=ax",
+  };
+  try {
+    std::string response;
+    IdHTTP.Request.ContentType = "application/x-www-form-urlencoded";
+    IdHTTP.Post(context.BaseUrl + "/" + "edit.php", fields, response);
+    const std::string answer = trimControls(response);
+    if (answer == "OK") {
+      context.SaveSucceeded = true;
+    } else {
+      ui::platform().messageBoxes().warning("Server Response:        \r\n" +
+                                            content::FormatServerResponse(answer));
+    }
+  } catch (const std::exception& failure) {
+    ui::platform().messageBoxes().warning(failure.what());
+  }
+}
+
+}  // namespace pellora

@@ -1,0 +1,181 @@
+// Loading and saving on the editor form, against scripted servers on
+// loopback.
+#include <gtest/gtest.h>
+
+#include "editor/main_form.h"
+#include "exchange/document_template.h"
+#include "exchange/editing_context.h"
+#include "exchange/http_test_server.h"
+#include "support/fake_platform.h"
+
+namespace pellora {
+namespace {
+
+using test::readRequest;
+using test::ScriptedServer;
+using test::sendBytes;
+
+std::string answer(const std::string& status, const std::string& body) {
+  return "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) +
+         "\r\nConnection: close\r\n\r\n" + body;
+}
+
+// The body of the single request a server received.
+std::string requestBody(const ScriptedServer& server) {
+  const auto requests = server.requests();
+  if (requests.empty()) return "<no request>";
+  return requests.back().substr(requests.back().find("\r\n\r\n") + 4);
+}
+
+std::string requestLine(const ScriptedServer& server) {
+  const auto requests = server.requests();
+  if (requests.empty()) return "<no request>";
+  return requests.back().substr(0, requests.back().find("\r\n"));
+}
+
+class LoadSaveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    resetEditingContextForTesting();
+    form = std::make_unique<TMainForm>();
+    surface = fake.platform.lastSurface();
+    // The panel and the hourglass must be up while the box is open.
+    fake.platform.boxes.whileShown = [this](const test::ShownMessage&) {
+      panelVisibleDuringBox.push_back(form->StatusPanel.visible());
+    };
+  }
+  void pointAt(const ScriptedServer& server) {
+    editingContext().BaseUrl = "http://127.0.0.1:" + std::to_string(server.port()) + "/t";
+  }
+
+  test::ScopedFakePlatform fake;
+  std::unique_ptr<TMainForm> form;
+  test::FakeEditingSurface* surface = nullptr;
+  std::vector<bool> panelVisibleDuringBox;
+};
+
+TEST_F(LoadSaveTest, LoadWrapsTheBodyInTheTemplateAndCleansUp) {
+  ScriptedServer server({{readRequest(), sendBytes(answer("200 OK",
+                                                          "<P>K\xFC"
+                                                          "che</P>"))}});
+  pointAt(server);
+  editingContext().ContentName = "Sample 1";
+  std::vector<std::string> labels;
+  form->StatusLabel.changed.connect(
+      [&](ui::Control& c, ui::Property) { labels.push_back(c.caption()); });
+  form->btnLoad.click();
+
+  EXPECT_EQ(requestLine(server), "GET /t/contents/Sample%201.html HTTP/1.1");
+  EXPECT_EQ(editingContext().ContentBody,
+            "<P>K\xFC"
+            "che</P>");
+  ASSERT_FALSE(surface->documentPuts.empty());
+  EXPECT_EQ(surface->documentPuts.back(), std::string(DocumentTemplateHead) +
+                                              "<P>K\xFC"
+                                              "che</P>" +
+                                              std::string(DocumentTemplateTail));
+  EXPECT_EQ(DocumentTemplateHead.size(), 86u);
+  EXPECT_EQ(labels, (std::vector<std::string>{"Please Wait! Loading Content \"Sample 1\" ..."}));
+  EXPECT_FALSE(form->StatusPanel.visible());
+  EXPECT_EQ(fake.platform.screenCursor.shape, ui::CursorShape::Default);
+  EXPECT_EQ(fake.platform.screenCursor.history.front(), ui::CursorShape::HourGlass);
+  EXPECT_TRUE(fake.platform.boxes.shown.empty());
+}
+
+TEST_F(LoadSaveTest, FailedLoadShowsTheStatusLineAndKeepsTheDocument) {
+  ScriptedServer server({{readRequest(), sendBytes(answer("404 Not Found", "nope"))}});
+  pointAt(server);
+  editingContext().ContentBody = "<P>old</P>";
+  editingContext().EditOptions = "nohtml";
+  form->btnLoad.click();
+  ASSERT_EQ(fake.platform.boxes.shown.size(), 1u);
+  EXPECT_EQ(fake.platform.boxes.shown[0].kind, ui::MessageKind::Warning);
+  EXPECT_EQ(fake.platform.boxes.shown[0].text, "HTTP/1.1 404 Not Found");
+  EXPECT_EQ(panelVisibleDuringBox, (std::vector<bool>{true})) << "box before the cleanup";
+  EXPECT_TRUE(surface->documentPuts.empty());
+  EXPECT_EQ(editingContext().ContentBody, "<P>old</P>");
+  EXPECT_FALSE(form->StatusPanel.visible());
+  EXPECT_FALSE(form->TabSheet2.visible()) << "options apply after a failed load too";
+}
+
+TEST_F(LoadSaveTest, UnusableAddressesEndInAMessageNotACrash) {
+  for (const std::string base : {"", "http://", "https://example.test/t"}) {
+    editingContext().BaseUrl = base;
+    form->btnLoad.click();
+  }
+  ASSERT_EQ(fake.platform.boxes.shown.size(), 3u);
+  EXPECT_EQ(fake.platform.boxes.shown[2].text, "IOHandler value is not valid");
+  EXPECT_TRUE(surface->documentPuts.empty());
+}
+
+TEST_F(LoadSaveTest, LoadingWhileTheHtmlViewIsActiveRefillsIt) {
+  ScriptedServer server({{readRequest(), sendBytes(answer("200 OK", "<P>new</P>"))}});
+  pointAt(server);
+  surface->setDocumentHTML(wrapInDocumentTemplate("<P>old</P>"));
+  form->PageControl.selectPage(1);
+  form->mmoHTML.setText("<P>stale edit</P>");
+  form->mmoHTML.onChange();
+  form->btnLoad.click();
+  EXPECT_EQ(form->mmoHTML.text(), "<P>new</P>");
+  EXPECT_FALSE(form->SourceModified);
+  const auto puts = surface->documentPuts.size();
+  form->PageControl.selectPage(0);
+  EXPECT_EQ(surface->documentPuts.size(), puts) << "the stale text must not come back";
+}
+
+TEST_F(LoadSaveTest, SaveFromTheHtmlViewPostsTheFourFields) {
+  ScriptedServer server({{readRequest(), sendBytes(answer("200 OK", "  OK\r\n"))}});
+  pointAt(server);
+  surface->setDocumentHTML(wrapInDocumentTemplate(""));
+  form->PageControl.selectPage(1);
+  form->mmoHTML.setText("a\r\nb\rc");
+  form->mmoHTML.onChange();
+  form->btnSave.click();
+  EXPECT_EQ(requestLine(server), "POST /t/edit.php HTTP/1.0");
+  EXPECT_EQ(requestBody(server),
+            "content=Sample%201&htmlsource=a%0Ab%0Dc&auth=0f3c9a7e51d2b8846a0e7c3f92d1b5a6&"
+            "edtype=ax&");
+  EXPECT_TRUE(editingContext().SaveSucceeded);
+  EXPECT_EQ(editingContext().ContentBody, "a\nb\rc") << "LF line ends stay";
+  EXPECT_TRUE(fake.platform.boxes.shown.empty());
+  EXPECT_FALSE(form->StatusPanel.visible());
+}
+
+TEST_F(LoadSaveTest, SaveFromTheVisualViewFiltersAndExtractsTheBody) {
+  ScriptedServer server({{readRequest(), sendBytes(answer("200 OK", "OK"))}});
+  pointAt(server);
+  surface->editingAddition = "<STYLE>marks</STYLE>";
+  surface->setDocumentHTML(
+      "<html><head><STYLE>marks</STYLE></head><body><STRONG>x</STRONG></body></html>");
+  form->btnSave.click();
+  EXPECT_EQ(
+      requestBody(server),
+      "content=Sample%201&htmlsource=%3CB%3Ex%3C%2FB%3E&auth=0f3c9a7e51d2b8846a0e7c3f92d1b5a6&"
+      "edtype=ax&");
+}
+
+TEST_F(LoadSaveTest, RefusedSavesShowTheAnswerAndKeepTheEditor) {
+  struct Case {
+    std::string reply;
+    std::string box;
+  } cases[] = {
+      {answer("200 OK", "ok"), "Server Response:        \r\nok"},
+      {answer("200 OK", "OK."), "Server Response:        \r\nOK."},
+      {answer("200 OK", ""), "Server Response:        \r\n"},
+      {answer("200 OK", "Error:<br>Access <B>denied</B>"),
+       "Server Response:        \r\nError:Access denied"},
+      {answer("500 Internal Server Error", "boom"), "HTTP/1.1 500 Internal Server Error"},
+  };
+  for (const auto& c : cases) {
+    ScriptedServer server({{readRequest(), sendBytes(c.reply)}});
+    pointAt(server);
+    fake.platform.boxes.shown.clear();
+    form->btnSave.click();
+    ASSERT_EQ(fake.platform.boxes.shown.size(), 1u) << c.box;
+    EXPECT_EQ(fake.platform.boxes.shown[0].text, c.box);
+    EXPECT_FALSE(editingContext().SaveSucceeded);
+  }
+}
+
+}  // namespace
+}  // namespace pellora
