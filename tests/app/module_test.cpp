@@ -22,12 +22,19 @@ const CLSID kAxEdit{0xCCD2FBFF, 0x41DA, 0x4E94, {0x9F, 0x66, 0x84, 0x7D, 0xD4, 0
 class ModuleTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The control reads its settings: keep it away from the user's.
+    std::string dir = (std::filesystem::temp_directory_path() / "pellora-module-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(dir.data()), nullptr);
+    registryDir = dir;
+    ::setenv("PELLORA_REGISTRY_DIR", dir.c_str(), 1);
     handle = dlopen(PELLORA_OCX_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(handle, nullptr) << dlerror();
   }
   void TearDown() override {
     if (handle) dlclose(handle);
+    std::filesystem::remove_all(registryDir);
   }
+  std::filesystem::path registryDir;
   template <typename T>
   T entry(const char* name) {
     return reinterpret_cast<T>(dlsym(handle, name));

@@ -165,11 +165,28 @@ class FakePlatform : public ui::Platform {
   FakeEditingSurface* lastSurface() const { return surfaces.empty() ? nullptr : surfaces.back(); }
 };
 
-// Installs a FakePlatform for its own lifetime.
+// Points the settings store at a fresh, empty folder for its lifetime, so no
+// test reads or writes the user's settings or another test's.
+class ScopedRegistryDir {
+ public:
+  ScopedRegistryDir();
+  ~ScopedRegistryDir();
+  ScopedRegistryDir(const ScopedRegistryDir&) = delete;
+  ScopedRegistryDir& operator=(const ScopedRegistryDir&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  std::optional<std::string> previous_;
+};
+
+// Installs a FakePlatform (and a private settings folder) for its own
+// lifetime.
 class ScopedFakePlatform {
  public:
   ScopedFakePlatform() { ui::setPlatform(&platform); }
   ~ScopedFakePlatform() { ui::setPlatform(nullptr); }
+  ScopedRegistryDir registry;
   FakePlatform platform;
 };
 
