@@ -21,7 +21,12 @@ struct EditorForms {
   std::unique_ptr<TAboutForm> AboutForm;
   std::unique_ptr<TOptionsForm> OptionsForm;
 
+  // A Close that arrived while a load or save was running (through the
+  // messages it keeps flowing); carried out when that request is over.
+  bool closePending = false;
+
   bool editorExists() const { return MainForm != nullptr; }
+  bool requestRunning() const { return MainForm && MainForm->RequestsRunning > 0; }
 };
 
 EditorForms& application();

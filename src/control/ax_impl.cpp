@@ -486,19 +486,22 @@ HRESULT TaxEdit::set_Cursor(std::int16_t v) {
 // ---- the control's own members ---------------------------------------------------
 
 HRESULT TaxEdit::Load() {
-  return guarded([] {
+  HRESULT result = guarded([] {
     EditorForms& forms = application();
-    if (!forms.editorExists()) throw std::runtime_error(kEditorClosed);
+    if (!forms.editorExists() || forms.closePending) throw std::runtime_error(kEditorClosed);
     forms.MainForm->btnLoad.click();
   });
+  if (application().closePending && !application().requestRunning()) Close();
+  return result;
 }
 
 HRESULT TaxEdit::Save() {
   HRESULT result = guarded([] {
     EditorForms& forms = application();
-    if (!forms.editorExists()) throw std::runtime_error(kEditorClosed);
+    if (!forms.editorExists() || forms.closePending) throw std::runtime_error(kEditorClosed);
     forms.MainForm->btnSave.click();
   });
+  if (application().closePending && !application().requestRunning()) return Close();
   if (FAILED(result)) return result;
   if (editingContext().SaveSucceeded) result = Close();
   return result;
@@ -515,6 +518,12 @@ HRESULT TaxEdit::Params(BSTR Url, BSTR Content, BSTR Auth) {
 
 HRESULT TaxEdit::Close() {
   EditorForms& forms = application();
+  if (forms.requestRunning()) {
+    // Freeing the editor now would pull it from under the running request.
+    forms.closePending = true;
+    return S_OK;
+  }
+  forms.closePending = false;
   // Freeing swallows failures; a form that cannot be freed is simply gone.
   auto release = [](auto& form) {
     try {

@@ -45,6 +45,18 @@ class StatusDisplayScope {
   exchange::HttpStatusDisplay& display_;
 };
 
+// Counts a load or save as running for its lifetime.
+class RequestScope {
+ public:
+  explicit RequestScope(int& running) : running_(running) { ++running_; }
+  ~RequestScope() { --running_; }
+  RequestScope(const RequestScope&) = delete;
+  RequestScope& operator=(const RequestScope&) = delete;
+
+ private:
+  int& running_;
+};
+
 }  // namespace
 
 void TMainForm::placeStatusPanel() {
@@ -58,6 +70,7 @@ void TMainForm::btnLoadClick() {
 }
 
 void TMainForm::LoadContent(const std::string& url) {
+  RequestScope running(RequestsRunning);
   EditingContext& context = editingContext();
   placeStatusPanel();
   StatusDisplay.show("Please Wait! Loading Content \"" + context.ContentName + "\" ...");
@@ -90,6 +103,7 @@ void TMainForm::LoadContent(const std::string& url) {
 void TMainForm::btnSaveClick() { SaveContent(); }
 
 void TMainForm::SaveContent() {
+  RequestScope running(RequestsRunning);
   EditingContext& context = editingContext();
   placeStatusPanel();
   context.SaveSucceeded = false;

@@ -48,6 +48,9 @@ class TMainForm : public ui::Form {
   EditorDialogs dialogs;
 
   // ---- loading and saving (main_exchange.cpp) ----
+  // Loads and saves in progress. While one runs, the window's messages keep
+  // flowing, and whatever they do must not destroy this form.
+  int RequestsRunning = 0;
   void btnLoadClick();
   void LoadContent(const std::string& url);
   void btnSaveClick();

@@ -197,6 +197,25 @@ TEST_F(AxEditTest, LoadAndSaveAfterCloseFailWithoutTouchingTheEditor) {
   SysFreeString(excep.bstrSource);
 }
 
+TEST_F(AxEditTest, CloseDuringARunningLoadWaitsForTheLoadToEnd) {
+  TMainForm* editor = application().MainForm.get();
+  bool editorAliveAfterClose = false;
+  HRESULT nestedLoad = S_OK;
+  editor->btnLoad.onClick = [&] {
+    // What a message pumped during the transfer may do.
+    ++editor->RequestsRunning;
+    EXPECT_EQ(control->Close(), S_OK);
+    editorAliveAfterClose = application().editorExists();
+    nestedLoad = control->Load();
+    --editor->RequestsRunning;
+  };
+  ASSERT_EQ(control->Load(), S_OK);
+  EXPECT_TRUE(editorAliveAfterClose) << "not freed under the running request";
+  EXPECT_TRUE(FAILED(nestedLoad)) << "a closed editor takes no new work";
+  EXPECT_FALSE(application().editorExists()) << "closed once the request ended";
+  EXPECT_FALSE(application().closePending);
+}
+
 TEST_F(AxEditTest, SaveClosesTheEditorOnlyWhenTheServerAcknowledged) {
   bool acknowledge = false;
   application().MainForm->btnSave.onClick = [&] { editingContext().SaveSucceeded = acknowledge; };
