@@ -1,0 +1,43 @@
+// tessaron-server: a small Tessaron-compatible installation for the demo and
+// the integration tests. See server_options.h for the command line. Once it
+// listens it prints "listening on http://ADDRESS:PORT/BASE" on a line of its
+// own, so a parent that asked for port 0 learns the port.
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <variant>
+
+#include "app/tessaron_server/content_store.h"
+#include "app/tessaron_server/listener.h"
+#include "app/tessaron_server/server_options.h"
+
+int main(int argc, char** argv) {
+  using namespace pellora::tessaron;
+  std::signal(SIGPIPE, SIG_IGN);
+  const auto parsed = parseServerOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (const auto* message = std::get_if<std::string>(&parsed)) {
+    std::fprintf(stderr, "tessaron-server: %s\n%s", message->c_str(), kUsage);
+    return 2;
+  }
+  const ServerOptions& options = std::get<ServerOptions>(parsed);
+  try {
+    const std::filesystem::path contents = std::filesystem::path(options.root) / "contents";
+    std::filesystem::create_directories(contents);
+    DiskContentStore store(contents);
+    Listener listener(options.bindAddress, options.port);
+    ConnectionSettings settings;
+    settings.site = {options.basePath, options.token};
+    settings.framing = options.framing;
+    settings.idleTimeout = std::chrono::seconds(options.idleTimeoutSeconds);
+    Server server(listener, settings, store);
+    std::printf("listening on http://%s:%d%s\n", options.bindAddress.c_str(), listener.port(),
+                options.basePath.c_str());
+    std::fflush(stdout);
+    server.run();
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "tessaron-server: %s\n", failure.what());
+    return 1;
+  }
+  return 0;
+}
