@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "control/com/runtime.h"
 #include "control/com/unknown.h"
+#include "control/version_info.h"
 
 namespace pellora {
 namespace {
@@ -107,6 +109,27 @@ TEST_F(ModuleTest, HostCreatesTheControlAndDrivesItThroughIDispatch) {
   control->Release();
   factory->Release();
   EXPECT_EQ(canUnloadNow(), S_OK);
+}
+
+TEST(VersionResourceTest, TheModuleFileCarriesItsVersionFields) {
+  std::ifstream file(PELLORA_OCX_PATH, std::ios::binary);
+  std::stringstream bytes;
+  bytes << file.rdbuf();
+  const auto fields = versionFieldsFromElf(bytes.str());
+  ASSERT_TRUE(fields.has_value());
+  EXPECT_EQ(*fields, moduleVersionFields());
+  EXPECT_EQ(fields->at("FileVersion"), "2.1.100.0");
+  EXPECT_EQ(fields->at("FileDescription"), "WYSIWYG-Editor for Tessaron");
+  EXPECT_EQ(fields->at("OriginalFilename"), "pellora.ocx");
+  EXPECT_EQ(fields->at("OleSelfRegister"), "1");
+
+  // Damaged files are refused without reading outside them.
+  std::string text = bytes.str();
+  EXPECT_FALSE(versionFieldsFromElf(text.substr(0, 40)).has_value());
+  EXPECT_FALSE(versionFieldsFromElf("not an ELF file").has_value());
+  std::string badOffsets = text;
+  std::memset(badOffsets.data() + 0x28, 0xFF, 8);  // e_shoff far beyond the end
+  EXPECT_FALSE(versionFieldsFromElf(badOffsets).has_value());
 }
 
 TEST(RegsvrTest, RegistersAndUnregistersEveryRow) {

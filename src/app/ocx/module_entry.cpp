@@ -7,12 +7,17 @@
 #include "control/class_factory.h"
 #include "control/com/com_types.h"
 #include "control/registration.h"
+#include "control/version_info.h"
 #include "settings/registry.h"
 #include "ui/headless_platform.h"
 #include "ui/services.h"
 
 using namespace pellora;
 using namespace pellora::com;
+
+// The version resource, kept in the module file for hosts to read.
+__attribute__((section("pellora_version"), used)) const char kVersionResource[] =
+    PELLORA_VERSION_RESOURCE;
 
 namespace {
 

@@ -1,19 +1,36 @@
 // pellora-regsvr [-u] MODULE: registers (or with -u unregisters) a control
 // module through its own entry points, as a self-registering module is
-// registered on Windows.
+// registered on Windows. pellora-regsvr -v MODULE prints the module's version
+// resource without loading it.
 #include <dlfcn.h>
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "control/com/com_types.h"
+#include "control/version_info.h"
 
 namespace {
 
 int usage() {
-  std::fprintf(stderr, "usage: pellora-regsvr [-u] MODULE\n");
+  std::fprintf(stderr, "usage: pellora-regsvr [-u] MODULE\n       pellora-regsvr -v MODULE\n");
   return 2;
+}
+
+int printVersion(const char* module) {
+  std::ifstream file(module, std::ios::binary);
+  std::stringstream bytes;
+  bytes << file.rdbuf();
+  const auto fields = file ? pellora::versionFieldsFromElf(bytes.str()) : std::nullopt;
+  if (!fields) {
+    std::fprintf(stderr, "pellora-regsvr: %s carries no version resource\n", module);
+    return 1;
+  }
+  for (const auto& [name, value] : *fields) std::printf("%s=%s\n", name.c_str(), value.c_str());
+  return 0;
 }
 
 // Closes the module however the program ends.
@@ -27,17 +44,20 @@ struct ModuleHandle {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool unregister = false;
+  bool unregister = false, version = false;
   const char* module = nullptr;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "-u") == 0)
       unregister = true;
+    else if (std::strcmp(argv[i], "-v") == 0)
+      version = true;
     else if (!module)
       module = argv[i];
     else
       return usage();
   }
-  if (!module) return usage();
+  if (!module || (version && unregister)) return usage();
+  if (version) return printVersion(module);
 
   // A bare name would be searched in the library path; a module is a file.
   std::string path = module;
