@@ -1,0 +1,108 @@
+// Covered by tests/images/image_patterns_test.cpp.
+#include "images/image_patterns.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <utility>
+
+#include "content/pattern_matcher.h"
+#include "images/local_image.h"
+
+namespace pellora::images {
+
+namespace {
+
+using content::PatternMatcher;
+
+// Drive form: group 2 is the path without "file://".
+constexpr std::string_view kDriveImagePattern =
+    "<img[^>]+src=\"(file://)?([A-Z]:\\\\.+([^\\\\]+))\"";
+constexpr int kDrivePathGroup = 2;
+// POSIX form: group 1 is the path; it has no double quote and does not end
+// in "/".
+constexpr std::string_view kPosixImagePattern = "<img[^>]+src=\"file://(/[^\"]*[^/\"])\"";
+constexpr int kPosixPathGroup = 1;
+
+struct Found {
+  std::ptrdiff_t position;
+  std::string path;
+};
+
+// Every match of `pattern` (case-insensitive, lazy) in `text`: the position
+// and text of `group`.
+void collectMatches(std::string pattern, int group, std::string_view text,
+                    std::vector<Found>& into) {
+  PatternMatcher matcher;
+  matcher.setCaseInsensitive(true);
+  matcher.setGreedy(false);
+  matcher.setPattern(std::move(pattern));
+  for (bool found = matcher.Exec(text); found; found = matcher.ExecNext()) {
+    into.push_back({matcher.matchPos(group), matcher.match(group)});
+  }
+}
+
+std::string doubledBackslashes(std::string_view path) {
+  std::string out;
+  out.reserve(path.size() + 8);
+  for (char c : path) {
+    out += c;
+    if (c == '\\') out += '\\';
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string ContentsUrl(std::string_view baseUrl) { return std::string(baseUrl) + "/contents/"; }
+
+std::vector<std::string> findServerImages(std::string_view text, std::string_view contentsUrl) {
+  std::vector<Found> found;
+  collectMatches("<img[^>]+src=\"(" + std::string(contentsUrl) + "([^/]+))\"", 2, text, found);
+  std::vector<std::string> names;
+  names.reserve(found.size());
+  for (Found& f : found) names.push_back(std::move(f.path));
+  return names;
+}
+
+std::vector<std::string> unusedServerImages(const std::vector<std::string>& serverImages,
+                                            std::string_view text) {
+  std::vector<std::string> unused;
+  for (const std::string& name : serverImages) {
+    if (text.find(name) != std::string_view::npos) continue;
+    if (std::find(unused.begin(), unused.end(), name) != unused.end()) continue;
+    unused.push_back(name);
+  }
+  return unused;
+}
+
+std::vector<std::string> findLocalImages(std::string_view text) {
+  std::vector<Found> found;
+  collectMatches(std::string(kDriveImagePattern), kDrivePathGroup, text, found);
+  collectMatches(std::string(kPosixImagePattern), kPosixPathGroup, text, found);
+  std::stable_sort(found.begin(), found.end(),
+                   [](const Found& a, const Found& b) { return a.position < b.position; });
+  std::vector<std::string> paths;
+  for (Found& f : found) {
+    if (std::find(paths.begin(), paths.end(), f.path) == paths.end()) {
+      paths.push_back(std::move(f.path));
+    }
+  }
+  return paths;
+}
+
+std::string RewriteImageSource(std::string_view text, std::string_view path,
+                               std::string_view contentsUrl) {
+  // An empty pattern part would match between every two bytes.
+  if (path.empty()) return std::string(text);
+  const bool posix = localPathForm(path) == LocalPathForm::Posix;
+  const char separator = posix ? '/' : '\\';
+  const std::string_view fileName = path.substr(path.rfind(separator) + 1);
+  // The POSIX prefix is spelt in any case, as the listing finds it; the
+  // drive form's prefix is optional and taken whenever it is there.
+  const std::string prefix = posix ? "[Ff][Ii][Ll][Ee]://" : "(file://)?";
+  PatternMatcher matcher;
+  matcher.setPattern(prefix + "(" + doubledBackslashes(path) + ")");
+  return matcher.Replace(text, std::string(contentsUrl) + std::string(fileName));
+}
+
+}  // namespace pellora::images

@@ -1,0 +1,113 @@
+// Shared pieces of the image transfer tests: a private temporary folder for
+// local image files, and a bench with the fake platform, an HTTP client and
+// the status display controls that the requests drive.
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "exchange/editing_context.h"
+#include "exchange/http_client.h"
+#include "exchange/http_status_display.h"
+#include "exchange/http_test_server.h"
+#include "support/fake_platform.h"
+#include "ui/form.h"
+
+namespace pellora::test {
+
+class ImageDir {
+ public:
+  ImageDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "pellora-images-XXXXXX");
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~ImageDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  ImageDir(const ImageDir&) = delete;
+  ImageDir& operator=(const ImageDir&) = delete;
+
+  // Writes `bytes` to `name` (which may hold sub-folders) and returns the
+  // file's absolute path.
+  std::string write(const std::string& name, const std::string& bytes) const {
+    const std::filesystem::path file = path_ / name;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
+    return file.string();
+  }
+  std::string path() const { return path_.string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// An HTTP answer that closes its connection, so every request of a test
+// takes one connection script.
+inline std::string closingAnswer(const std::string& status, const std::string& body) {
+  return "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) +
+         "\r\nConnection: close\r\n\r\n" + body;
+}
+
+// One connection that reads a request and answers it.
+inline ConnectionScript answering(const std::string& body, const std::string& status = "200 OK") {
+  return {readRequest(), sendBytes(closingAnswer(status, body))};
+}
+
+inline std::string headOf(const std::string& request) {
+  return request.substr(0, request.find("\r\n\r\n") + 2);
+}
+inline std::string bodyOf(const std::string& request) {
+  return request.substr(request.find("\r\n\r\n") + 4);
+}
+inline std::string requestLineOf(const std::string& request) {
+  return request.substr(0, request.find("\r\n"));
+}
+
+// The value of header `name` (exact spelling) of a request; empty if absent.
+inline std::string headerOf(const std::string& request, const std::string& name) {
+  const std::string head = headOf(request);
+  const std::string key = "\r\n" + name + ": ";
+  const auto at = head.find(key);
+  if (at == std::string::npos) return {};
+  const auto start = at + key.size();
+  return head.substr(start, head.find("\r\n", start) - start);
+}
+
+// The fake platform, a client, the status display and an editing context.
+struct RequestBench {
+  RequestBench()
+      : panel(exchange::HttpStatusDisplay::createControls(host)),
+        display(panel, panel.child("StatusLabel"), panel.child("StatusProgress"),
+                fake.platform.screenCursor) {
+    display.bind(http);
+    panel.child("StatusLabel").changed.connect([this](ui::Control& label, ui::Property p) {
+      if (p == ui::Property::Caption) statusTexts.push_back(label.caption());
+    });
+    fake.platform.boxes.whileShown = [this](const ShownMessage&) {
+      panelVisibleDuringBoxes.push_back(panel.visible());
+    };
+  }
+
+  void pointAt(const ScriptedServer& server) { context.BaseUrl = server.url("/t"); }
+
+  const std::vector<ShownMessage>& boxes() const { return fake.platform.boxes.shown; }
+
+  ScopedFakePlatform fake;
+  ui::Form host{"Host"};
+  ui::Control& panel;
+  exchange::TIdHTTP http;
+  exchange::HttpStatusDisplay display;
+  EditingContext context;
+  std::vector<std::string> statusTexts;
+  std::vector<bool> panelVisibleDuringBoxes;
+};
+
+}  // namespace pellora::test
