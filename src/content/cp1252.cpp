@@ -17,17 +17,23 @@ constexpr std::array<char16_t, 32> kHighBlock = {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
+}  // namespace
+
+std::optional<unsigned char> codePointToCp1252(char32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<unsigned char>(cp);
+  for (std::size_t i = 0; i < kHighBlock.size(); ++i) {
+    if (kHighBlock[i] == cp) return static_cast<unsigned char>(0x80 + i);
+  }
+  return std::nullopt;
+}
+
+namespace {
+
 // Appends the byte for `cp`, or its numeric character reference.
 void appendCodePoint(std::string& out, char32_t cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-    out += static_cast<char>(cp);
+  if (const auto byte = codePointToCp1252(cp)) {
+    out += static_cast<char>(*byte);
     return;
-  }
-  for (std::size_t i = 0; i < kHighBlock.size(); ++i) {
-    if (kHighBlock[i] == cp) {
-      out += static_cast<char>(0x80 + i);
-      return;
-    }
   }
   out += "&#";
   out += std::to_string(static_cast<unsigned long>(cp));

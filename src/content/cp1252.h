@@ -10,6 +10,7 @@
 // or unit is taken as U+FFFD and so becomes "&#65533;".
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,5 +24,7 @@ std::u16string cp1252ToUtf16(std::string_view cp1252);
 
 // The code point a Windows-1252 byte stands for.
 char32_t cp1252ToCodePoint(unsigned char byte);
+// The byte for a code point; nullopt when Windows-1252 cannot hold it.
+std::optional<unsigned char> codePointToCp1252(char32_t cp);
 
 }  // namespace pellora::content

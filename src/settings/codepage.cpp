@@ -1,58 +1,16 @@
 #include "settings/codepage.h"
 
-#include <array>
+#include "content/cp1252.h"
 
 namespace pellora::settings {
 
-namespace {
-
-// 0x80..0x9F; the undefined bytes keep their own code.
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  //
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-void appendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
-}  // namespace
-
-char32_t cp1252ToUnicode(unsigned char byte) {
-  if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
-  return byte;
-}
+char32_t cp1252ToUnicode(unsigned char byte) { return content::cp1252ToCodePoint(byte); }
 
 std::optional<unsigned char> unicodeToCp1252(char32_t code) {
-  if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<unsigned char>(code);
-  for (unsigned i = 0; i < kHighControls.size(); ++i) {
-    if (kHighControls[i] == code) return static_cast<unsigned char>(0x80 + i);
-  }
-  return std::nullopt;
+  return content::codePointToCp1252(code);
 }
 
-std::string cp1252ToUtf8(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) appendUtf8(out, cp1252ToUnicode(static_cast<unsigned char>(c)));
-  return out;
-}
+std::string cp1252ToUtf8(std::string_view text) { return content::cp1252ToUtf8(text); }
 
 std::optional<char32_t> decodeUtf8(std::string_view text, std::size_t& pos) {
   if (pos >= text.size()) return std::nullopt;
