@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cmath>
 
+#include "control/com/com_object.h"
 #include "control/com/runtime.h"
 #include "control/module_state.h"
 #include "control/wide_text.h"
@@ -13,7 +14,7 @@ using namespace com;  // NOLINT
 
 namespace {
 
-class FontDisp final : public IDispatch {
+class FontDisp final : public ComObject<IDispatch, IID_IDispatch, IID_IFontDisp> {
  public:
   FontDisp(ui::Control& form, int ppi, IUnknown* keepAlive)
       : form_(form), ppi_(ppi), keepAlive_(keepAlive) {
@@ -23,22 +24,6 @@ class FontDisp final : public IDispatch {
     if (keepAlive_) keepAlive_->Release();
   }
 
-  HRESULT QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IFontDisp) {
-      *ppv = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT GetTypeInfoCount(std::uint32_t* count) override {
     if (!count) return E_POINTER;
     *count = 0;
@@ -138,7 +123,6 @@ class FontDisp final : public IDispatch {
   ui::Control& form_;
   int ppi_;
   IUnknown* keepAlive_;
-  std::atomic<ULONG> refs_{1};
   ObjectCount count_;
 };
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 
+#include "control/com/com_object.h"
 #include "control/com/runtime.h"
 
 namespace pellora {
@@ -54,26 +55,9 @@ std::vector<FunctionEntry> functionsOf(const TypeDescription& type) {
   return out;
 }
 
-class TypeInfo final : public ITypeInfo {
+class TypeInfo final : public ComObject<ITypeInfo, IID_ITypeInfo> {
  public:
   explicit TypeInfo(const TypeDescription& type) : type_(type), functions_(functionsOf(type)) {}
-
-  HRESULT QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_ITypeInfo) {
-      *ppv = static_cast<ITypeInfo*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT GetTypeAttr(TYPEATTR** out) override {
     if (!out) return E_POINTER;
@@ -185,7 +169,6 @@ class TypeInfo final : public ITypeInfo {
  private:
   const TypeDescription& type_;
   std::vector<FunctionEntry> functions_;
-  std::atomic<ULONG> refs_{1};
 };
 
 }  // namespace

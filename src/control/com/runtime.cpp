@@ -6,6 +6,8 @@
 #include <limits>
 #include <string>
 
+#include "control/com/com_object.h"
+
 namespace pellora::com {
 
 const IID IID_IUnknown{0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
@@ -282,27 +284,10 @@ HRESULT VariantChangeType(VARIANT* target, const VARIANT* source, WORD, VARTYPE 
 
 namespace {
 
-class ErrorInfo final : public IErrorInfo {
+class ErrorInfo final : public ComObject<IErrorInfo, IID_IErrorInfo> {
  public:
   ErrorInfo(const GUID& iid, std::u16string source, std::u16string description)
       : iid_(iid), source_(std::move(source)), description_(std::move(description)) {}
-
-  HRESULT QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IErrorInfo) {
-      *ppv = static_cast<IErrorInfo*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT GetGUID(GUID* guid) override {
     if (!guid) return E_POINTER;
     *guid = iid_;
@@ -325,7 +310,6 @@ class ErrorInfo final : public IErrorInfo {
   }
   GUID iid_;
   std::u16string source_, description_;
-  std::atomic<ULONG> refs_{1};
 };
 
 thread_local IErrorInfo* t_errorInfo = nullptr;
