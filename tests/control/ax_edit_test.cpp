@@ -4,6 +4,7 @@
 #include "control/ax_impl.h"
 #include "control/class_factory.h"
 #include "control/com_test_support.h"
+#include "control/type_info.h"
 #include "exchange/editing_context.h"
 #include "support/fake_platform.h"
 
@@ -87,6 +88,51 @@ TEST_F(AxEditTest, NamesMapToDispatchIdsCaseInsensitively) {
   EXPECT_EQ(ids[0], DISPID_Params);
   EXPECT_EQ(ids[1], 2);
   EXPECT_EQ(ids[2], DISPID_UNKNOWN);
+}
+
+TEST_F(AxEditTest, TypeInformationDescribesIPellora) {
+  ITypeInfo* info = nullptr;
+  ASSERT_EQ(control->GetTypeInfo(0, 0, &info), S_OK);
+  EXPECT_EQ(control->GetTypeInfo(1, 0, &info), DISP_E_BADINDEX);
+  ASSERT_EQ(control->GetTypeInfo(0, 0, &info), S_OK);
+
+  TYPEATTR* attr = nullptr;
+  ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
+  EXPECT_EQ(attr->guid, IID_IPellora);
+  EXPECT_EQ(attr->cFuncs, 40) << "35 standard accessors and 5 methods";
+  EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FDUAL);
+  info->ReleaseTypeAttr(attr);
+
+  BSTR name = nullptr, doc = nullptr;
+  ASSERT_EQ(info->GetDocumentation(DISPID_UNKNOWN, &name, &doc, nullptr, nullptr), S_OK);
+  EXPECT_EQ(bstrView(name), u"IPellora");
+  EXPECT_EQ(bstrView(doc), u"Dispatch-Schnittstelle f\u00FCr Pellora-Element");
+  SysFreeString(name);
+  SysFreeString(doc);
+
+  // Slot order: Visible's reader at 7, hidden; Load at 42, Options last at 46.
+  auto slotOf = [&](std::uint32_t index, DISPID expected, bool hidden) {
+    FUNCDESC* desc = nullptr;
+    ASSERT_EQ(info->GetFuncDesc(index, &desc), S_OK);
+    EXPECT_EQ(desc->memid, expected) << index;
+    EXPECT_EQ(desc->oVft, static_cast<std::int16_t>((7 + index) * sizeof(void*))) << index;
+    EXPECT_EQ((desc->wFuncFlags & FUNCFLAG_FHIDDEN) != 0, hidden) << index;
+    info->ReleaseFuncDesc(desc);
+  };
+  slotOf(0, DISPID_Visible, true);
+  slotOf(8, DISPID_Caption, false);
+  slotOf(35, DISPID_Load, false);
+  slotOf(39, DISPID_Options, false);
+  FUNCDESC* none = nullptr;
+  EXPECT_EQ(info->GetFuncDesc(40, &none), TYPE_E_ELEMENTNOTFOUND);
+
+  BSTR names[4] = {};
+  std::uint32_t count = 0;
+  ASSERT_EQ(info->GetNames(DISPID_Params, names, 4, &count), S_OK);
+  ASSERT_EQ(count, 4u);
+  EXPECT_EQ(bstrView(names[3]), u"Auth");
+  for (BSTR n : names) SysFreeString(n);
+  info->Release();
 }
 
 TEST_F(AxEditTest, InvokeRejectsBadCallsWithTheProperCodes) {
