@@ -22,7 +22,8 @@ class SurfaceDialogs {
  public:
   virtual ~SurfaceDialogs() = default;
   // `current` is the address the selection already links to, if any.
-  virtual std::optional<std::string> askHyperlink(GtkWidget* parent, const std::string& current) = 0;
+  virtual std::optional<std::string> askHyperlink(GtkWidget* parent,
+                                                  const std::string& current) = 0;
   // A local file comes back as a file:// address.
   virtual std::optional<std::string> askImage(GtkWidget* parent) = 0;
   virtual std::optional<FontChoice> askFont(GtkWidget* parent) = 0;

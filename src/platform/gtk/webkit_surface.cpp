@@ -1,0 +1,705 @@
+#include "platform/gtk/webkit_surface.h"
+
+#include <webkit2/webkit2.h>
+
+#include <deque>
+#include <functional>
+#include <stdexcept>
+#include <type_traits>
+
+#include "exchange/editing_context.h"
+#include "platform/gtk/gobject_ptr.h"
+#include "platform/gtk/gtk_text.h"
+#include "platform/gtk/surface_scripts.h"
+#include "platform/gtk/webkit_surface_text.h"
+
+namespace pellora::gtk {
+
+namespace {
+
+using JSCValuePtr = GObjectPtr<JSCValue>;
+
+JSCValuePtr property(JSCValue* object, const char* name) {
+  return adopt(jsc_value_object_get_property(object, name));
+}
+
+std::string toText(JSCValue* value) {
+  if (!value || jsc_value_is_null(value) || jsc_value_is_undefined(value)) return {};
+  GCharPtr text(jsc_value_to_string(value));
+  return text ? std::string(text.get()) : std::string();
+}
+
+// The engine's command names behind our ids; ids not here are ours.
+const char* engineCommand(int cmdID) {
+  switch (cmdID) {
+    case ui::DECMD_BOLD:
+      return "bold";
+    case ui::DECMD_ITALIC:
+      return "italic";
+    case ui::DECMD_UNDERLINE:
+      return "underline";
+    case ui::DECMD_JUSTIFYCENTER:
+      return "justifyCenter";
+    case ui::DECMD_JUSTIFYLEFT:
+      return "justifyLeft";
+    case ui::DECMD_JUSTIFYRIGHT:
+      return "justifyRight";
+    case ui::DECMD_ORDERLIST:
+      return "insertOrderedList";
+    case ui::DECMD_UNORDERLIST:
+      return "insertUnorderedList";
+    case ui::DECMD_INDENT:
+      return "indent";
+    case ui::DECMD_OUTDENT:
+      return "outdent";
+    case ui::DECMD_SELECTALL:
+      return "selectAll";
+    default:
+      return nullptr;
+  }
+}
+
+const char* tableOperation(int cmdID) {
+  switch (cmdID) {
+    case ui::DECMD_INSERTROW:
+      return "insertRow";
+    case ui::DECMD_DELETEROWS:
+      return "deleteRows";
+    case ui::DECMD_INSERTCOL:
+      return "insertColumn";
+    case ui::DECMD_DELETECOLS:
+      return "deleteColumns";
+    case ui::DECMD_MERGECELLS:
+      return "merge";
+    case ui::DECMD_SPLITCELL:
+      return "split";
+    default:
+      return nullptr;
+  }
+}
+
+const char* clipboardCommand(int cmdID) {
+  switch (cmdID) {
+    case ui::DECMD_COPY:
+      return WEBKIT_EDITING_COMMAND_COPY;
+    case ui::DECMD_CUT:
+      return WEBKIT_EDITING_COMMAND_CUT;
+    case ui::DECMD_PASTE:
+      return WEBKIT_EDITING_COMMAND_PASTE;
+    default:
+      return nullptr;
+  }
+}
+
+int statusIndex(int cmdID) {
+  for (std::size_t i = 0; i < kStatusIds.size(); ++i) {
+    if (kStatusIds[i] == cmdID) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+const std::string* stringArg(const ui::CommandArg& arg) { return std::get_if<std::string>(&arg); }
+
+}  // namespace
+
+// What one answer of the page's `state()` told us, kept until the page
+// changes again.
+struct PageState {
+  bool valid = false;
+  std::array<int, kStatusIds.size()> states{};
+  std::string blockElement;
+  // The body as UTF-8, its version at the page, and its Windows-1252 form
+  // made on demand.
+  std::string page;
+  double version = -1;
+  bool bodyKnown = false;
+  std::string bodyUtf8;
+  bool cp1252Current = false;
+  std::string bodyCp1252;
+};
+
+class SurfaceDocument final : public ui::HtmlDocument {
+ public:
+  explicit SurfaceDocument(WebKitEditingSurface::Impl& impl) : impl_(impl) {}
+  std::string bodyInnerHTML() override;
+  std::string bgColor() override;
+  void setBgColor(const std::string& value) override;
+  std::vector<std::string> blockFormats() override {
+    return WebKitEditingSurface::blockFormatNames();
+  }
+
+ private:
+  WebKitEditingSurface::Impl& impl_;
+};
+
+struct WebKitEditingSurface::Impl {
+  explicit Impl(WebKitEditingSurface& owner) : owner(owner), document(*this) {}
+
+  WebKitEditingSurface& owner;
+  GObjectPtr<WebKitWebView> view;
+  GObjectPtr<WebKitUserContentManager> content;
+  SurfaceDocument document;
+  std::unique_ptr<SurfaceDialogs> dialogs = std::make_unique<GtkSurfaceDialogs>();
+
+  bool loadedOnce = false;
+  bool busy = false;
+  bool ownLoadPending = false;
+  bool skipFinished = false;
+  bool showDetails = false;
+  bool caching = true;
+  bool waiting = false;
+
+  PageState state;
+  ui::ContextMenuStrings menuStrings{};
+  ui::ContextMenuStates menuStates{};
+  std::vector<GObjectPtr<GSimpleAction>> menuActions;
+
+  // Notifications for the editor that arrived while a script result was
+  // awaited; they run from an idle callback, never inside the wait.
+  std::deque<std::function<void()>> deferred;
+  guint idleSource = 0;
+
+  // --- script evaluation ---------------------------------------------------
+
+  struct Wait {
+    GMainLoop* loop = nullptr;
+    bool done = false;
+    JSCValue* value = nullptr;
+    GError* error = nullptr;
+  };
+
+  static void evaluated(GObject* source, GAsyncResult* result, gpointer data) {
+    auto* wait = static_cast<Wait*>(data);
+    wait->value =
+        webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &wait->error);
+    wait->done = true;
+    g_main_loop_quit(wait->loop);
+  }
+
+  JSCValuePtr evaluate(const std::string& script) {
+    if (waiting) throw std::logic_error("editing surface: a script is already awaited");
+    waiting = true;
+    Wait wait;
+    wait.loop = g_main_loop_new(nullptr, FALSE);
+    webkit_web_view_evaluate_javascript(view.get(), script.data(),
+                                        static_cast<gssize>(script.size()), kScriptWorld, nullptr,
+                                        nullptr, &Impl::evaluated, &wait);
+    if (!wait.done) g_main_loop_run(wait.loop);
+    g_main_loop_unref(wait.loop);
+    waiting = false;
+    if (!deferred.empty()) scheduleDeferred();
+    if (wait.error) {
+      std::string message = wait.error->message ? wait.error->message : "script failed";
+      g_error_free(wait.error);
+      throw std::runtime_error("editing surface: " + message);
+    }
+    return adopt(wait.value);
+  }
+
+  // --- notifications to the editor -------------------------------------------
+
+  void deliver(std::function<void()> notification) {
+    if (waiting) {
+      deferred.push_back(std::move(notification));
+      scheduleDeferred();
+    } else {
+      notification();
+    }
+  }
+
+  void scheduleDeferred() {
+    if (idleSource == 0) idleSource = g_idle_add(&Impl::runDeferred, this);
+  }
+
+  static gboolean runDeferred(gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    impl->idleSource = 0;
+    if (impl->waiting) {
+      impl->scheduleDeferred();
+      return G_SOURCE_REMOVE;
+    }
+    while (!impl->deferred.empty() && !impl->waiting) {
+      auto notification = std::move(impl->deferred.front());
+      impl->deferred.pop_front();
+      notification();
+    }
+    return G_SOURCE_REMOVE;
+  }
+
+  void raiseDisplayChanged() {
+    deliver([this] {
+      if (!busy && loadedOnce && owner.events.onDisplayChanged) owner.events.onDisplayChanged();
+    });
+  }
+
+  // --- the page's state --------------------------------------------------------
+
+  void applyState(JSCValue* answer) {
+    if (!answer || !jsc_value_is_object(answer)) return;
+    const std::string page = toText(property(answer, "page").get());
+    const JSCValuePtr states = property(answer, "st");
+    for (std::size_t i = 0; i < kStatusIds.size(); ++i) {
+      const JSCValuePtr value = adopt(jsc_value_object_get_property_at_index(states.get(), i));
+      state.states[i] = jsc_value_to_int32(value.get());
+    }
+    state.blockElement = toText(property(answer, "blk").get());
+    const double version = jsc_value_to_double(property(answer, "v").get());
+    const JSCValuePtr body = property(answer, "body");
+    if (jsc_value_is_object(body.get())) {
+      applyBody(page, body.get());
+    } else if (page != state.page || version != state.version) {
+      state.bodyKnown = false;
+    }
+    state.page = page;
+    state.version = version;
+    state.valid = true;
+  }
+
+  void applyBody(const std::string& page, JSCValue* body) {
+    const double base = jsc_value_to_double(property(body, "base").get());
+    const auto prefix = static_cast<std::size_t>(jsc_value_to_double(property(body, "p").get()));
+    const auto suffix = static_cast<std::size_t>(jsc_value_to_double(property(body, "s").get()));
+    std::string middle = toText(property(body, "mid").get());
+    state.cp1252Current = false;
+    if (base < 0) {
+      state.bodyUtf8 = std::move(middle);
+      state.bodyKnown = true;
+    } else if (state.bodyKnown && page == state.page && base == state.version &&
+               prefix + suffix <= state.bodyUtf8.size()) {
+      std::string rebuilt;
+      rebuilt.reserve(prefix + middle.size() + suffix);
+      rebuilt.append(state.bodyUtf8, 0, prefix)
+          .append(middle)
+          .append(state.bodyUtf8, state.bodyUtf8.size() - suffix, suffix);
+      state.bodyUtf8 = std::move(rebuilt);
+    } else {
+      // A difference against a text we do not hold: ask for all of it.
+      state.bodyKnown = false;
+    }
+  }
+
+  void invalidate() { state.valid = false; }
+
+  void refresh(bool wholeBody) {
+    applyState(evaluate(wholeBody ? "pellora.state(true)" : "pellora.state(false)").get());
+  }
+
+  void ensureState() {
+    if (!state.valid) refresh(false);
+  }
+
+  // Runs a page function that answers the state after its change.
+  void run(const std::string& script) {
+    invalidate();
+    applyState(evaluate(script).get());
+  }
+
+  std::string bodyInnerHTML() {
+    if (!caching) {
+      return fromWidgetText(toText(evaluate("document.body ? document.body.innerHTML : ''").get()));
+    }
+    ensureState();
+    if (!state.bodyKnown) refresh(true);
+    if (!state.cp1252Current) {
+      state.bodyCp1252 = fromWidgetText(state.bodyUtf8);
+      state.cp1252Current = true;
+    }
+    return state.bodyCp1252;
+  }
+
+  int queryStatus(int cmdID) {
+    const int index = statusIndex(cmdID);
+    if (index < 0) return ui::DECMDF_NOTSUPPORTED;
+    if (!loadedOnce) return ui::DECMDF_DISABLED;
+    if (!caching) {
+      return jsc_value_to_int32(evaluate("pellora.statusOf(" + std::to_string(cmdID) + ")").get());
+    }
+    ensureState();
+    return state.states[static_cast<std::size_t>(index)];
+  }
+
+  std::string blockFormat() {
+    if (!caching) {
+      return blockFormatName(
+          toText(evaluate("String(document.queryCommandValue('formatBlock') || '')").get()));
+    }
+    ensureState();
+    return blockFormatName(state.blockElement);
+  }
+
+  // --- commands ----------------------------------------------------------------------
+
+  GtkWidget* dialogParent() const { return GTK_WIDGET(view.get()); }
+
+  ui::CommandArg exec(int cmdID, int option, const ui::CommandArg& arg) {
+    const bool mayPrompt = option != ui::OLECMDEXECOPT_DONTPROMPTUSER;
+    if (const char* name = engineCommand(cmdID)) {
+      run(std::string("pellora.exec('") + name + "')");
+    } else if (const char* operation = tableOperation(cmdID)) {
+      run(std::string("pellora.table('") + operation + "')");
+    } else if (const char* command = clipboardCommand(cmdID)) {
+      invalidate();
+      webkit_web_view_execute_editing_command(view.get(), command);
+      // The command travels ahead of this script, so its answer follows it.
+      refresh(false);
+    } else {
+      switch (cmdID) {
+        case ui::DECMD_DELETE:
+          run("pellora.remove()");
+          break;
+        case ui::DECMD_UNDO:
+          run("pellora.undo()");
+          break;
+        case ui::DECMD_GETBLOCKFMT:
+          return toWidgetTextBack(blockFormat());
+        case ui::DECMD_SETBLOCKFMT:
+          setBlockFormat(arg);
+          break;
+        case ui::DECMD_HYPERLINK:
+          hyperlink(arg, mayPrompt);
+          break;
+        case ui::DECMD_IMAGE:
+          image(arg, mayPrompt);
+          break;
+        case ui::DECMD_FONT:
+          font(mayPrompt);
+          break;
+        case ui::DECMD_INSERTTABLE:
+          insertTable(arg);
+          break;
+        default:
+          throw std::invalid_argument("editing surface: unknown command");
+      }
+    }
+    return {};
+  }
+
+  // Block format names are plain ASCII, the same in both code pages.
+  static ui::CommandArg toWidgetTextBack(std::string name) { return name; }
+
+  void setBlockFormat(const ui::CommandArg& arg) {
+    const std::string* name = stringArg(arg);
+    const auto element = name ? blockFormatElement(*name) : std::nullopt;
+    if (!element) throw std::invalid_argument("editing surface: unknown block format");
+    run("pellora.exec('formatBlock', " + jsString("<" + *element + ">") + ")");
+  }
+
+  void hyperlink(const ui::CommandArg& arg, bool mayPrompt) {
+    std::string address;
+    if (const std::string* given = stringArg(arg)) {
+      address = toWidgetText(*given);
+    } else if (mayPrompt) {
+      const std::string current = toText(evaluate("pellora.link()").get());
+      const auto chosen = dialogs->askHyperlink(dialogParent(), current);
+      if (!chosen) return;
+      address = *chosen;
+    }
+    if (address.empty()) return;
+    run("pellora.exec('createLink', " + jsString(address) + ")");
+  }
+
+  void image(const ui::CommandArg& arg, bool mayPrompt) {
+    std::string address;
+    if (const std::string* given = stringArg(arg)) {
+      address = toWidgetText(*given);
+    } else if (mayPrompt) {
+      const auto chosen = dialogs->askImage(dialogParent());
+      if (!chosen) return;
+      address = *chosen;
+    }
+    if (address.empty()) return;
+    run("pellora.exec('insertImage', " + jsString(address) + ")");
+  }
+
+  void font(bool mayPrompt) {
+    if (!mayPrompt) return;
+    const auto choice = dialogs->askFont(dialogParent());
+    if (!choice) return;
+    run("pellora.font(" + jsString(choice->family) + ", " + std::to_string(choice->size) + ", " +
+        jsString(choice->color) + ")");
+  }
+
+  void insertTable(const ui::CommandArg& arg) {
+    const auto* params = std::get_if<ui::TableParams>(&arg);
+    if (!params) throw std::invalid_argument("editing surface: insert table needs its parameters");
+    // Counts the dialog could not read arrive as 1; absurd ones would hang
+    // the page, so they are bounded.
+    const auto bounded = [](int value, int most) { return value < 1 ? 1 : std::min(value, most); };
+    run("pellora.insertTable(" + std::to_string(bounded(params->NumRows, 1000)) + ", " +
+        std::to_string(bounded(params->NumCols, 100)) + ", " +
+        jsString(toWidgetText(params->TableAttrs)) + ")");
+  }
+
+  // --- loading ---------------------------------------------------------------------
+
+  void load(const std::string& html) {
+    const std::string& baseUrl = editingContext().BaseUrl;
+    const std::string base = toWidgetText(baseUrl + "/contents/");
+    const std::string document = contentPolicyElement(toWidgetText(baseUrl)) + toWidgetText(html);
+    busy = true;
+    ownLoadPending = true;
+    state = PageState{};
+    webkit_web_view_load_html(view.get(), document.c_str(), base.c_str());
+  }
+
+  static void loadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    if (event == WEBKIT_LOAD_COMMITTED) impl->ownLoadPending = false;
+    if (event != WEBKIT_LOAD_FINISHED) return;
+    if (impl->skipFinished) {
+      impl->skipFinished = false;
+      return;
+    }
+    impl->deliver([impl] { impl->completeLoad(); });
+  }
+
+  static gboolean loadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error,
+                             gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    // A load that a newer one replaced finishes too; only the newer counts.
+    if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED)) {
+      impl->skipFinished = true;
+    }
+    return FALSE;
+  }
+
+  void completeLoad() {
+    busy = false;
+    loadedOnce = true;
+    state = PageState{};
+    if (showDetails) evaluate("pellora.details(true)");
+    if (owner.events.onDocumentComplete) owner.events.onDocumentComplete();
+    raiseDisplayChanged();
+  }
+
+  // Only our own loads navigate the view; links, forms, refreshes and new
+  // windows are refused.
+  static gboolean decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                               WebKitPolicyDecisionType type, gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    switch (type) {
+      case WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION: {
+        auto* navigation = WEBKIT_NAVIGATION_POLICY_DECISION(decision);
+        WebKitNavigationAction* action =
+            webkit_navigation_policy_decision_get_navigation_action(navigation);
+        if (impl->ownLoadPending &&
+            webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_OTHER &&
+            !webkit_navigation_action_is_user_gesture(action)) {
+          webkit_policy_decision_use(decision);
+        } else {
+          webkit_policy_decision_ignore(decision);
+        }
+        return TRUE;
+      }
+      case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION:
+        webkit_policy_decision_ignore(decision);
+        return TRUE;
+      default:
+        return FALSE;
+    }
+  }
+
+  // --- messages and input ---------------------------------------------------------
+
+  static void scriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,
+                            gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    if (!impl->caching) {
+      impl->raiseDisplayChanged();
+      return;
+    }
+    impl->applyState(webkit_javascript_result_get_js_value(result));
+    impl->raiseDisplayChanged();
+  }
+
+  // Input may change the page before its message comes back; until then
+  // the cached states no longer count.
+  static gboolean inputEvent(GtkWidget*, GdkEvent* event, gpointer data) {
+    switch (gdk_event_get_event_type(event)) {
+      case GDK_KEY_PRESS:
+      case GDK_KEY_RELEASE:
+      case GDK_BUTTON_PRESS:
+      case GDK_BUTTON_RELEASE:
+      case GDK_2BUTTON_PRESS:
+      case GDK_3BUTTON_PRESS:
+        static_cast<Impl*>(data)->invalidate();
+        break;
+      default:
+        break;
+    }
+    return FALSE;
+  }
+
+  // --- context menu --------------------------------------------------------------------
+
+  static gboolean contextMenu(WebKitWebView*, WebKitContextMenu* menu, GdkEvent* event,
+                              WebKitHitTestResult*, gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    double x = 0, y = 0;
+    if (event) gdk_event_get_coords(event, &x, &y);
+    if (impl->owner.events.onShowContextMenu) {
+      impl->owner.events.onShowContextMenu(static_cast<int>(x), static_cast<int>(y));
+    }
+    webkit_context_menu_remove_all(menu);
+    impl->releaseMenuActions();
+    bool any = false;
+    for (int i = 0; i < ui::kContextMenuSize; ++i) {
+      const std::string& text = impl->menuStrings[static_cast<std::size_t>(i)];
+      if (text.empty()) {
+        webkit_context_menu_append(menu, webkit_context_menu_item_new_separator());
+        continue;
+      }
+      const std::string name = "pellora-menu-" + std::to_string(i);
+      auto action = adopt(g_simple_action_new(name.c_str(), nullptr));
+      g_object_set_data(G_OBJECT(action.get()), "pellora-index", GINT_TO_POINTER(i));
+      // Gray (1) or disabled (2) entries cannot be chosen.
+      if (impl->menuStates[static_cast<std::size_t>(i)] & 3) {
+        g_simple_action_set_enabled(action.get(), FALSE);
+      }
+      g_signal_connect(action.get(), "activate", G_CALLBACK(&Impl::menuChosen), impl);
+      const std::string label = toWidgetText(text);
+      webkit_context_menu_append(menu, webkit_context_menu_item_new_from_gaction(
+                                           G_ACTION(action.get()), label.c_str(), nullptr));
+      impl->menuActions.push_back(std::move(action));
+      any = true;
+    }
+    // Nothing to offer: no menu at all.
+    return any ? FALSE : TRUE;
+  }
+
+  static void menuChosen(GSimpleAction* action, GVariant*, gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    const int index = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(action), "pellora-index"));
+    impl->deliver([impl, index] {
+      if (impl->owner.events.onContextMenuAction) impl->owner.events.onContextMenuAction(index);
+    });
+  }
+
+  void releaseMenuActions() {
+    for (auto& action : menuActions) g_signal_handlers_disconnect_by_data(action.get(), this);
+    menuActions.clear();
+  }
+};
+
+std::string SurfaceDocument::bodyInnerHTML() { return impl_.bodyInnerHTML(); }
+
+std::string SurfaceDocument::bgColor() {
+  return fromWidgetText(toText(impl_.evaluate("pellora.bgColor()").get()));
+}
+
+void SurfaceDocument::setBgColor(const std::string& value) {
+  impl_.invalidate();
+  impl_.evaluate("pellora.bgColor(" + jsString(toWidgetText(value)) + ")");
+}
+
+WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*this)) {
+  impl_->content = adopt(webkit_user_content_manager_new());
+  WebKitUserContentManager* content = impl_->content.get();
+  auto script = adopt(webkit_user_script_new_for_world(
+      pageScript().c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kScriptWorld, nullptr, nullptr));
+  webkit_user_content_manager_add_script(content, script.get());
+  webkit_user_script_unref(script.release());
+  const std::string signal = std::string("script-message-received::") + kMessageChannel;
+  g_signal_connect(content, signal.c_str(), G_CALLBACK(&Impl::scriptMessage), impl_.get());
+  webkit_user_content_manager_register_script_message_handler_in_world(content, kMessageChannel,
+                                                                       kScriptWorld);
+
+  WebKitSettings* settings = webkit_settings_new();
+  // The content's own scripts never run; ours run through the API.
+  webkit_settings_set_enable_javascript_markup(settings, FALSE);
+  webkit_settings_set_javascript_can_open_windows_automatically(settings, FALSE);
+  webkit_settings_set_enable_developer_extras(settings, FALSE);
+  webkit_settings_set_javascript_can_access_clipboard(settings, TRUE);
+  webkit_settings_set_enable_back_forward_navigation_gestures(settings, FALSE);
+
+  GtkWidget* view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "user-content-manager", content,
+                                            "settings", settings, nullptr));
+  g_object_unref(settings);
+  impl_->view = adopt(WEBKIT_WEB_VIEW(g_object_ref_sink(view)));
+  webkit_web_view_set_editable(impl_->view.get(), TRUE);
+
+  g_signal_connect(view, "load-changed", G_CALLBACK(&Impl::loadChanged), impl_.get());
+  g_signal_connect(view, "load-failed", G_CALLBACK(&Impl::loadFailed), impl_.get());
+  g_signal_connect(view, "decide-policy", G_CALLBACK(&Impl::decidePolicy), impl_.get());
+  g_signal_connect(view, "context-menu", G_CALLBACK(&Impl::contextMenu), impl_.get());
+  g_signal_connect(view, "event", G_CALLBACK(&Impl::inputEvent), impl_.get());
+}
+
+WebKitEditingSurface::~WebKitEditingSurface() {
+  // The view may outlive us in its container: nothing of it may call back.
+  g_signal_handlers_disconnect_by_data(impl_->view.get(), impl_.get());
+  g_signal_handlers_disconnect_by_data(impl_->content.get(), impl_.get());
+  impl_->releaseMenuActions();
+  if (impl_->idleSource != 0) g_source_remove(impl_->idleSource);
+  webkit_web_view_stop_loading(impl_->view.get());
+}
+
+GtkWidget* WebKitEditingSurface::widget() const { return GTK_WIDGET(impl_->view.get()); }
+
+void WebKitEditingSurface::setDialogs(std::unique_ptr<SurfaceDialogs> dialogs) {
+  impl_->dialogs = std::move(dialogs);
+}
+
+ui::CommandArg WebKitEditingSurface::ExecCommand(int cmdID, int cmdexecopt,
+                                                 const ui::CommandArg& pInVar) {
+  if (!impl_->loadedOnce) throw std::logic_error("editing surface: no document loaded");
+  return impl_->exec(cmdID, cmdexecopt, pInVar);
+}
+
+int WebKitEditingSurface::QueryStatus(int cmdID) { return impl_->queryStatus(cmdID); }
+
+std::string WebKitEditingSurface::DocumentHTML() {
+  if (!impl_->loadedOnce && !impl_->busy) return {};
+  return fromWidgetText(toText(impl_->evaluate("pellora.html()").get()));
+}
+
+void WebKitEditingSurface::setDocumentHTML(const std::string& html) { impl_->load(html); }
+
+bool WebKitEditingSurface::Busy() { return impl_->busy; }
+
+bool WebKitEditingSurface::ShowDetails() { return impl_->showDetails; }
+
+void WebKitEditingSurface::setShowDetails(bool value) {
+  impl_->showDetails = value;
+  if (impl_->loadedOnce && !impl_->busy) {
+    impl_->evaluate(std::string("pellora.details(") + (value ? "true" : "false") + ")");
+  }
+}
+
+std::string WebKitEditingSurface::FilterSourceCode(const std::string& text) {
+  return removeSurfaceAdditions(text);
+}
+
+ui::HtmlDocument* WebKitEditingSurface::DOM() {
+  return impl_->loadedOnce ? &impl_->document : nullptr;
+}
+
+void WebKitEditingSurface::SetContextMenu(const ui::ContextMenuStrings& menuStrings,
+                                          const ui::ContextMenuStates& menuStates) {
+  impl_->menuStrings = menuStrings;
+  impl_->menuStates = menuStates;
+}
+
+std::string WebKitEditingSurface::evaluateForTesting(const std::string& script) {
+  impl_->invalidate();
+  const JSCValuePtr value = impl_->evaluate(script);
+  if (jsc_value_is_object(value.get()) && !jsc_value_is_array(value.get())) {
+    GCharPtr json(jsc_value_to_json(value.get(), 0));
+    return json ? std::string(json.get()) : std::string();
+  }
+  return toText(value.get());
+}
+
+void WebKitEditingSurface::setCachingForTesting(bool enabled) {
+  impl_->caching = enabled;
+  impl_->invalidate();
+}
+
+std::vector<std::string> WebKitEditingSurface::blockFormatNames() {
+  std::vector<std::string> names;
+  for (const BlockFormat& format : blockFormatTable()) names.emplace_back(format.name);
+  return names;
+}
+
+}  // namespace pellora::gtk
