@@ -1,0 +1,406 @@
+// The control against a real installation: each test starts the built
+// tessaron-server on a free loopback port with a private folder, creates the
+// control through its class factory with the platform doubles installed, and
+// drives it only through Invoke, as a host page does.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "control/application.h"
+#include "control/ax_impl.h"
+#include "control/class_factory.h"
+#include "control/com_test_support.h"
+#include "exchange/document_template.h"
+#include "exchange/editing_context.h"
+#include "images/image_requests.h"
+#include "support/fake_platform.h"
+
+extern char** environ;
+
+namespace pellora {
+namespace {
+
+using test::Variant;
+
+const std::string kToken = "0f3c9a7e51d2b8846a0e7c3f92d1b5a6";
+
+// A private folder, removed with everything in it.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string dir = (std::filesystem::temp_directory_path() / "pellora-it-XXXXXX").string();
+    if (!::mkdtemp(dir.data())) throw std::runtime_error("mkdtemp failed");
+    path = dir;
+  }
+  ~TempFolder() { std::filesystem::remove_all(path); }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  std::filesystem::path path;
+};
+
+// A running tessaron-server: started with a pipe on its standard output,
+// from which the announced address is read; terminated and reaped on
+// destruction.
+class ServerProcess {
+ public:
+  explicit ServerProcess(const std::vector<std::string>& args) {
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    std::vector<std::string> argv = {TESSARON_SERVER_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> raw;
+    for (auto& arg : argv) raw.push_back(arg.data());
+    raw.push_back(nullptr);
+    const int spawned =
+        ::posix_spawn(&pid_, TESSARON_SERVER_PATH, &actions, nullptr, raw.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    readEnd_ = out[0];
+    if (spawned != 0) {
+      pid_ = -1;
+      throw std::runtime_error("cannot start " TESSARON_SERVER_PATH);
+    }
+    baseUrl_ = announcedUrl();
+  }
+  ~ServerProcess() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGTERM);
+      int status = 0;
+      ::waitpid(pid_, &status, 0);
+    }
+    ::close(readEnd_);
+  }
+  ServerProcess(const ServerProcess&) = delete;
+  ServerProcess& operator=(const ServerProcess&) = delete;
+
+  // "http://127.0.0.1:PORT/base" as the server announced it.
+  const std::string& baseUrl() const { return baseUrl_; }
+  int port() const {
+    const std::size_t colon = baseUrl_.rfind(':');
+    return std::stoi(baseUrl_.substr(colon + 1));
+  }
+
+ private:
+  // The first line on the server's output, less "listening on ". Bounded so
+  // a server that fails to start ends the test instead of hanging it.
+  std::string announcedUrl() {
+    std::string line;
+    pollfd entry{readEnd_, POLLIN, 0};
+    while (line.find('\n') == std::string::npos) {
+      if (::poll(&entry, 1, 30000) <= 0) throw std::runtime_error("the server announced nothing");
+      char piece[256];
+      const ssize_t n = ::read(readEnd_, piece, sizeof piece);
+      if (n <= 0) throw std::runtime_error("the server ended before listening");
+      line.append(piece, static_cast<std::size_t>(n));
+    }
+    line.erase(line.find('\n'));
+    const std::string prefix = "listening on ";
+    if (line.rfind(prefix, 0) != 0) throw std::runtime_error("unexpected announcement " + line);
+    return line.substr(prefix.size());
+  }
+
+  pid_t pid_ = -1;
+  int readEnd_ = -1;
+  std::string baseUrl_;
+};
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void writeFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A loopback port on which nothing listens: bound, then released.
+int unusedPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in where{};
+  where.sin_family = AF_INET;
+  where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof where;
+  EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
+  EXPECT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&where), &length), 0);
+  ::close(fd);
+  return ntohs(where.sin_port);
+}
+
+// The head of the answer to a plain GET of `target` on 127.0.0.1:`port`.
+std::string answerHead(int port, const std::string& target) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in where{};
+  where.sin_family = AF_INET;
+  where.sin_port = htons(static_cast<std::uint16_t>(port));
+  where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string answer;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0) {
+    const std::string request = "GET " + target + " HTTP/1.1\r\nConnection: close\r\n\r\n";
+    if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+        static_cast<ssize_t>(request.size())) {
+      char piece[4096];
+      pollfd entry{fd, POLLIN, 0};
+      while (answer.find("\r\n\r\n") == std::string::npos && ::poll(&entry, 1, 30000) > 0) {
+        const ssize_t n = ::recv(fd, piece, sizeof piece, 0);
+        if (n <= 0) break;
+        answer.append(piece, static_cast<std::size_t>(n));
+      }
+    }
+  }
+  ::close(fd);
+  return answer.substr(0, answer.find("\r\n\r\n") + 2);
+}
+
+class IntegrationTest : public ::testing::Test {
+ protected:
+  void SetUp() override { startAll({}); }
+
+  void startAll(const std::vector<std::string>& serverOptions) {
+    std::filesystem::create_directory(root.path / "contents");
+    std::vector<std::string> args = {"--root", root.path.string(), "--token", kToken,
+                                     "--base", "/tessaron",        "--port",  "0"};
+    args.insert(args.end(), serverOptions.begin(), serverOptions.end());
+    server = std::make_unique<ServerProcess>(args);
+
+    resetEditingContextForTesting();
+    ASSERT_EQ(getClassObject(CLSID_axEdit, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+              S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPellora, reinterpret_cast<void**>(&control)),
+              S_OK);
+    factory->Release();
+    surface = fake.platform.lastSurface();
+    application().MainForm->StatusPanel.changed.connect([this](ui::Control& c, ui::Property p) {
+      if (p == ui::Property::Visible) panelShown.push_back(c.visible());
+    });
+  }
+
+  void TearDown() override {
+    if (control) control->Release();
+    application() = {};
+    server.reset();
+  }
+
+  std::filesystem::path contentsFile(const std::string& name) const {
+    return root.path / "contents" / name;
+  }
+
+  HRESULT invoke(DISPID id, std::vector<VARIANT> args = {}) {
+    std::reverse(args.begin(), args.end());  // dispatch arguments go last-first
+    DISPPARAMS params{args.data(), nullptr, static_cast<std::uint32_t>(args.size()), 0};
+    Variant result;
+    const HRESULT hr =
+        control->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, &result.v, nullptr, nullptr);
+    for (auto& arg : args) VariantClear(&arg);
+    return hr;
+  }
+
+  void params(const std::u16string& url, const std::u16string& content,
+              const std::u16string& auth) {
+    VARIANT a, b, c;
+    Variant::string(a, url);
+    Variant::string(b, content);
+    Variant::string(c, auth);
+    ASSERT_EQ(invoke(DISPID_Params, {a, b, c}), S_OK);
+  }
+
+  std::u16string serverUrl() const {
+    const std::string& url = server->baseUrl();
+    return std::u16string(url.begin(), url.end());
+  }
+
+  // The user's edit in the visual view: the document the surface now holds.
+  void editVisualBody(const std::string& body) { surface->document = wrapInDocumentTemplate(body); }
+
+  std::vector<std::string> boxTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& shown : fake.platform.boxes.shown) {
+      EXPECT_EQ(shown.kind, ui::MessageKind::Warning) << shown.text;
+      texts.push_back(shown.text);
+    }
+    return texts;
+  }
+
+  test::ScopedFakePlatform fake;
+  TempFolder root;
+  std::unique_ptr<ServerProcess> server;
+  IClassFactory* factory = nullptr;
+  IPellora* control = nullptr;
+  test::FakeEditingSurface* surface = nullptr;
+  std::vector<bool> panelShown;
+};
+
+// ---- loading, with every framing of the answer body ----------------------
+
+class LoadFramingTest : public IntegrationTest, public ::testing::WithParamInterface<std::string> {
+ protected:
+  void SetUp() override { startAll({"--framing", GetParam()}); }
+};
+
+TEST_P(LoadFramingTest, LoadWrapsTheStoredBodyAndCleansUp) {
+  // Longer than one chunk, so a chunked answer arrives in several.
+  std::string body =
+      "<P>Gr\xFC\xDF"
+      "e</P>\n";
+  while (body.size() < 10000) body += "<P>Zeile \x80 \xE4\xF6\xFC</P>\n";
+  writeFile(contentsFile("Sample 1.html"), body);
+  params(serverUrl(), u"Sample 1", u"0f3c9a7e51d2b8846a0e7c3f92d1b5a6");
+  ASSERT_EQ(invoke(DISPID_Load), S_OK);
+
+  EXPECT_EQ(boxTexts(), std::vector<std::string>{});
+  EXPECT_EQ(editingContext().ContentBody, body);
+  ASSERT_EQ(surface->documentPuts.size(), 1u);
+  EXPECT_EQ(surface->documentPuts[0],
+            std::string(DocumentTemplateHead) + body + std::string(DocumentTemplateTail));
+  EXPECT_EQ(application().MainForm->StatusLabel.caption(),
+            "Please Wait! Loading Content \"Sample 1\" ...");
+  EXPECT_EQ(panelShown, (std::vector<bool>{true, false})) << "shown, then hidden";
+  ASSERT_FALSE(fake.platform.screenCursor.history.empty());
+  EXPECT_EQ(fake.platform.screenCursor.history.front(), ui::CursorShape::HourGlass);
+  EXPECT_EQ(fake.platform.screenCursor.shape, ui::CursorShape::Default);
+
+  // The server did frame the body as asked.
+  const std::string head = answerHead(server->port(), "/tessaron/contents/Sample%201.html");
+  EXPECT_EQ(head.find("Transfer-Encoding: chunked\r\n") != std::string::npos,
+            GetParam() == "chunked")
+      << head;
+  EXPECT_EQ(head.find("Content-Length: ") != std::string::npos, GetParam() == "length") << head;
+}
+
+INSTANTIATE_TEST_SUITE_P(Framings, LoadFramingTest,
+                         ::testing::Values("length", "chunked", "close"));
+
+// ---- saving ---------------------------------------------------------------
+
+TEST_F(IntegrationTest, EditedBodyIsStoredWithLfLineEndsAndTheEditorCloses) {
+  writeFile(contentsFile("Sample 1.html"), "<P>old</P>");
+  params(serverUrl(), u"Sample 1", u"0f3c9a7e51d2b8846a0e7c3f92d1b5a6");
+  ASSERT_EQ(invoke(DISPID_Load), S_OK);
+  editVisualBody("<P>one</P>\r\n<P><STRONG>two</STRONG></P>\r\n");
+  ASSERT_EQ(invoke(DISPID_Save), S_OK);
+
+  EXPECT_EQ(boxTexts(), std::vector<std::string>{});
+  EXPECT_EQ(readFile(contentsFile("Sample 1.html")), "<P>one</P>\n<P><B>two</B></P>");
+  EXPECT_TRUE(editingContext().SaveSucceeded);
+  EXPECT_FALSE(application().editorExists()) << "an acknowledged save closes the editor";
+}
+
+TEST_F(IntegrationTest, WindowsTextRoundTripsByteForByteUnderAnUmlautName) {
+  std::string body =
+      "<P>Gr\xFC\xDF"
+      "e aus K\xF6ln: \xC4\xD6\xDC \xE4\xF6\xFC\xDF \x80 \x84quote\x93</P>\n<P>";
+  for (int byte = 0xA0; byte <= 0xFF; ++byte) body += static_cast<char>(byte);
+  body += "</P>";
+  const std::string file =
+      "K\xFC"
+      "che.html";
+  writeFile(contentsFile(file), body);
+  params(serverUrl(), u"K\u00FCche", u"0f3c9a7e51d2b8846a0e7c3f92d1b5a6");
+  ASSERT_EQ(invoke(DISPID_Load), S_OK);
+  ASSERT_EQ(editingContext().ContentBody, body);
+  ASSERT_EQ(invoke(DISPID_Save), S_OK);  // unchanged, from the visual view
+
+  EXPECT_EQ(boxTexts(), std::vector<std::string>{});
+  EXPECT_EQ(readFile(contentsFile(file)), body);
+  EXPECT_FALSE(application().editorExists());
+}
+
+TEST_F(IntegrationTest, WrongTokenShowsTheServersTextAndLosesNothing) {
+  writeFile(contentsFile("Sample 1.html"), "<P>stored</P>");
+  params(serverUrl(), u"Sample 1", u"not-the-token");
+  ASSERT_EQ(invoke(DISPID_Load), S_OK);  // reading needs no token
+  editVisualBody("<P>my edit</P>");
+  ASSERT_EQ(invoke(DISPID_Save), S_OK);
+
+  EXPECT_EQ(boxTexts(),
+            (std::vector<std::string>{"Server Response:        \r\nError:Access denied"}));
+  ASSERT_TRUE(application().editorExists()) << "the editor stays open";
+  EXPECT_FALSE(editingContext().SaveSucceeded);
+  EXPECT_EQ(readFile(contentsFile("Sample 1.html")), "<P>stored</P>");
+  EXPECT_EQ(surface->document, wrapInDocumentTemplate("<P>my edit</P>")) << "the edit is kept";
+  EXPECT_FALSE(application().MainForm->StatusPanel.visible());
+
+  // With the right token the same edit is stored.
+  fake.platform.boxes.shown.clear();
+  params(serverUrl(), u"Sample 1", u"0f3c9a7e51d2b8846a0e7c3f92d1b5a6");
+  ASSERT_EQ(invoke(DISPID_Save), S_OK);
+  EXPECT_EQ(boxTexts(), std::vector<std::string>{});
+  EXPECT_EQ(readFile(contentsFile("Sample 1.html")), "<P>my edit</P>");
+}
+
+// ---- failures ---------------------------------------------------------------
+
+TEST_F(IntegrationTest, MissingItemShowsTheStatusLineAndKeepsThePreviousDocument) {
+  writeFile(contentsFile("Sample 1.html"), "<P>first</P>");
+  params(serverUrl(), u"Sample 1", u"0f3c9a7e51d2b8846a0e7c3f92d1b5a6");
+  ASSERT_EQ(invoke(DISPID_Load), S_OK);
+  params(serverUrl(), u"Nowhere", u"0f3c9a7e51d2b8846a0e7c3f92d1b5a6");
+  ASSERT_EQ(invoke(DISPID_Load), S_OK);
+
+  EXPECT_EQ(boxTexts(), (std::vector<std::string>{"HTTP/1.1 404 Not Found"}));
+  EXPECT_EQ(surface->documentPuts.size(), 1u);
+  EXPECT_EQ(editingContext().ContentBody, "<P>first</P>");
+  EXPECT_EQ(panelShown, (std::vector<bool>{true, false, true, false}));
+  EXPECT_EQ(fake.platform.screenCursor.shape, ui::CursorShape::Default);
+}
+
+TEST_F(IntegrationTest, UnreachableServerEndsInAMessageAndTheEditorStays) {
+  const std::string url = "http://127.0.0.1:" + std::to_string(unusedPort()) + "/tessaron";
+  params(std::u16string(url.begin(), url.end()), u"Sample 1", u"0f3c9a7e51d2b8846a0e7c3f92d1b5a6");
+  ASSERT_EQ(invoke(DISPID_Load), S_OK);
+  editVisualBody("<P>typed while offline</P>");
+  ASSERT_EQ(invoke(DISPID_Save), S_OK);
+
+  const auto texts = boxTexts();
+  ASSERT_EQ(texts.size(), 2u) << "one for the load, one for the save";
+  EXPECT_FALSE(texts[0].empty());
+  EXPECT_EQ(texts[0], texts[1]) << "the same connect failure both times";
+  EXPECT_TRUE(surface->documentPuts.empty());
+  EXPECT_TRUE(application().editorExists());
+  EXPECT_EQ(surface->document, wrapInDocumentTemplate("<P>typed while offline</P>"));
+  EXPECT_FALSE(application().MainForm->StatusPanel.visible());
+  EXPECT_EQ(fake.platform.screenCursor.shape, ui::CursorShape::Default);
+}
+
+// ---- image requests through the editor's client -------------------------
+
+TEST_F(IntegrationTest, ImagesAreUploadedServedAndDeleted) {
+  TempFolder local;
+  const std::string image("GIF89a\x01\x00\x01\x00\r\n--\x00\xFF", 16);
+  writeFile(local.path / "my pic.gif", image);
+  params(serverUrl(), u"Sample 1", u"0f3c9a7e51d2b8846a0e7c3f92d1b5a6");
+  TMainForm& form = *application().MainForm;
+  images::ImageRequests requests(form.IdHTTP, form.StatusDisplay, editingContext());
+
+  // A listed POSIX path keeps the escapes of its file address.
+  const std::string listed = (local.path / "my%20pic.gif").string();
+  ASSERT_TRUE(requests.UploadImage(listed));
+  EXPECT_EQ(readFile(contentsFile("my pic.gif")), image);
+  EXPECT_EQ(form.IdHTTP.Get(server->baseUrl() + "/contents/my%20pic.gif"), image);
+
+  ASSERT_TRUE(requests.DeleteImage("my pic.gif"));
+  EXPECT_FALSE(std::filesystem::exists(contentsFile("my pic.gif")));
+  EXPECT_FALSE(requests.DeleteImage("my pic.gif"));
+  EXPECT_EQ(boxTexts(),
+            (std::vector<std::string>{"Server Response:        \r\nError:File not found"}));
+}
+
+}  // namespace
+}  // namespace pellora
