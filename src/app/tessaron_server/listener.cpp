@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
+#include <system_error>
 
 namespace pellora::tessaron {
 
@@ -90,16 +91,28 @@ void Server::run() {
     }
     if (stopping_ || entries[1].revents) return;
     Fd client(::accept4(listener_.fd(), nullptr, nullptr, SOCK_CLOEXEC));
-    if (!client.valid()) continue;  // the client gave up, or descriptors ran out for now
+    if (!client.valid()) {
+      if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+        // Out of descriptors or memory: the waiting client stays queued;
+        // pause instead of spinning until a connection ends.
+        pollfd wake{wakeRead_.get(), POLLIN, 0};
+        ::poll(&wake, 1, 100);
+      }
+      continue;
+    }
     auto done = std::make_shared<std::atomic<bool>>(false);
     std::lock_guard lock(mutex_);
-    workers_.push_back({std::thread([this, done, socket = std::move(client)]() mutable {
-                          serveConnection(std::move(socket), settings_, store_);
-                          std::lock_guard lock(mutex_);
-                          *done = true;
-                          workerEnded_.notify_all();
-                        }),
-                        done});
+    try {
+      workers_.push_back({std::thread([this, done, socket = std::move(client)]() mutable {
+                            serveConnection(std::move(socket), settings_, store_);
+                            std::lock_guard lock(mutex_);
+                            *done = true;
+                            workerEnded_.notify_all();
+                          }),
+                          done});
+    } catch (const std::system_error&) {
+      // No thread to be had: this connection is dropped, the server goes on.
+    }
   }
 }
 
