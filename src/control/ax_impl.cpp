@@ -8,6 +8,7 @@
 #include "control/com/runtime.h"
 #include "control/font_disp.h"
 #include "control/type_info.h"
+#include "control/window_interface.h"
 #include "control/wide_text.h"
 #include "exchange/editing_context.h"
 
@@ -95,6 +96,10 @@ HRESULT TaxEdit::QueryInterface(REFIID riid, void** ppv) {
     *ppv = static_cast<IConnectionPointContainer*>(this);
   } else if (riid == IID_ISupportErrorInfo) {
     *ppv = static_cast<ISupportErrorInfo*>(this);
+  } else if (riid == IID_IPelloraWindow) {
+    // A tear-off with its own reference count; it holds one on the control.
+    *ppv = createWindowTearOff(*static_cast<IPellora*>(this), form_);
+    return S_OK;
   } else {
     *ppv = nullptr;
     return E_NOINTERFACE;

@@ -7,6 +7,7 @@
 #include "control/class_factory.h"
 #include "control/com/com_types.h"
 #include "control/registration.h"
+#include "platform/gtk/gtk_platform.h"
 #include "control/version_info.h"
 #include "settings/registry.h"
 #include "ui/headless_platform.h"
@@ -30,10 +31,17 @@ std::string modulePath() {
   return error ? std::string(info.dli_fname) : path.lexically_normal().string();
 }
 
-// Without a host-installed display, the module runs on the headless platform.
+// With a display the module shows itself on GTK; without one (scripted
+// hosts, registration) it runs on the headless platform.
 void ensurePlatform() {
+  if (ui::hasPlatform()) return;
+  if (gtk::GtkPlatform::initialise()) {
+    static gtk::GtkPlatform desktop;
+    ui::setPlatform(&desktop);
+    return;
+  }
   static ui::HeadlessPlatform headless;
-  if (!ui::hasPlatform()) ui::setPlatform(&headless);
+  ui::setPlatform(&headless);
 }
 
 }  // namespace

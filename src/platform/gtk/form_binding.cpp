@@ -1,0 +1,652 @@
+// Covered by tests/platform/gtk/form_binding_test.cpp.
+#include "platform/gtk/form_binding.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/gtk/gtk_text.h"
+#include "platform/gtk/source_view.h"
+
+namespace pellora::gtk {
+
+using ui::Control;
+using ui::ControlKind;
+using ui::Property;
+
+// One model control and its widget. GTK handlers get a pointer to it; the
+// binding disconnects them before either side goes away.
+struct FormBinding::Bound {
+  FormBinding* owner = nullptr;
+  Control* control = nullptr;
+  GtkWidget* widget = nullptr;
+  // The widget whose visibility and sensitivity follow the model (a tool
+  // item, a notebook page), when it differs from `widget`.
+  GtkWidget* outer = nullptr;
+  GtkWidget* tabLabel = nullptr;
+  SourceViewBinding* source = nullptr;
+  std::vector<GtkWidget*> itemWidgets;
+  std::size_t connection = 0;
+  // Set while the widget follows the model: GTK's echo is not user input.
+  bool following = false;
+};
+
+namespace {
+
+int scaled(int design) { return static_cast<int>(std::lround(design * kDesignScale)); }
+
+// Design captions use CR LF; widgets want LF alone.
+std::string caption(const std::string& cp1252) {
+  std::string text = toWidgetText(cp1252);
+  std::string plain;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    plain += text[i];
+  }
+  return plain;
+}
+
+// "&Ja" marks an access key in a design caption.
+std::string mnemonic(const std::string& cp1252) {
+  std::string out;
+  for (char c : caption(cp1252)) {
+    if (c == '&')
+      out += '_';
+    else if (c == '_')
+      out += "__";
+    else
+      out += c;
+  }
+  return out;
+}
+
+bool hasClientChild(const Control& control) {
+  return std::any_of(control.children().begin(), control.children().end(), [](const auto& child) {
+    return child->align() == ui::Align::Client || child->align() == ui::Align::Top;
+  });
+}
+
+// Windows colour (0x00BBGGRR) as a Pango colour; system colours keep the
+// theme's choice.
+bool pangoColour(ui::Color colour, PangoColor& out) {
+  if (colour & 0x80000000u) return false;
+  out.red = static_cast<guint16>((colour & 0xFF) * 257);
+  out.green = static_cast<guint16>(((colour >> 8) & 0xFF) * 257);
+  out.blue = static_cast<guint16>(((colour >> 16) & 0xFF) * 257);
+  return true;
+}
+
+void applyFont(GtkWidget* label, const ui::Font& font) {
+  if (!GTK_IS_LABEL(label)) return;
+  PangoAttrList* attrs = pango_attr_list_new();
+  if (font.bold) pango_attr_list_insert(attrs, pango_attr_weight_new(PANGO_WEIGHT_BOLD));
+  if (font.italic) pango_attr_list_insert(attrs, pango_attr_style_new(PANGO_STYLE_ITALIC));
+  if (font.underline)
+    pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+  // Only sizes above the design default stand out (titles); the rest keep
+  // the desktop's size.
+  if (font.height < -11) {
+    pango_attr_list_insert(attrs,
+                           pango_attr_size_new_absolute(-font.height * kDesignScale * PANGO_SCALE));
+  }
+  PangoColor colour;
+  if (pangoColour(font.color, colour)) {
+    pango_attr_list_insert(attrs, pango_attr_foreground_new(colour.red, colour.green, colour.blue));
+  }
+  gtk_label_set_attributes(GTK_LABEL(label), attrs);
+  pango_attr_list_unref(attrs);
+}
+
+}  // namespace
+
+FormBinding::FormBinding(ui::Form& form, Hooks hooks) : form_(form), hooks_(std::move(hooks)) {
+  top_ = buildContainer(form_);
+  g_object_ref_sink(top_);
+  gtk_widget_set_name(top_, form_.name().c_str());
+  bind(form_, top_);
+}
+
+FormBinding::~FormBinding() {
+  for (auto& bound : bound_) {
+    bound->control->changed.disconnect(bound->connection);
+    if (bound->widget) g_signal_handlers_disconnect_by_data(bound->widget, bound.get());
+    for (GtkWidget* item : bound->itemWidgets)
+      g_signal_handlers_disconnect_by_data(item, bound.get());
+  }
+  sourceViews_.clear();
+  for (GtkWidget* menu : menus_) {
+    gtk_widget_destroy(menu);
+    g_object_unref(menu);
+  }
+  gtk_widget_destroy(top_);
+  g_object_unref(top_);
+}
+
+GtkWidget* FormBinding::widgetFor(const std::string& name) const {
+  auto found = byName_.find(name);
+  return found == byName_.end() ? nullptr : found->second->widget;
+}
+
+GtkWidget* FormBinding::menuFor(const std::string& name) const { return widgetFor(name); }
+
+FormBinding::Bound& FormBinding::bind(Control& control, GtkWidget* widget) {
+  auto bound = std::make_unique<Bound>();
+  bound->owner = this;
+  bound->control = &control;
+  bound->widget = widget;
+  Bound& ref = *bound;
+  bound_.push_back(std::move(bound));
+  byName_[control.name()] = &ref;
+  if (widget) gtk_widget_set_name(widget, control.name().c_str());
+  ref.connection =
+      control.changed.connect([this, &ref](Control&, Property property) { apply(ref, property); });
+  return ref;
+}
+
+GtkWidget* FormBinding::buildContainer(Control& control) {
+  // Tool bars and the page control stack; everything else keeps its bounds.
+  if (!hasClientChild(control)) {
+    GtkWidget* fixed = gtk_fixed_new();
+    for (const auto& child : control.children()) {
+      if (GtkWidget* widget = build(*child)) place(fixed, *child, widget);
+    }
+    const ui::Bounds& b = control.bounds();
+    if (b.width > 0 && b.height > 0 && control.kind() != ControlKind::Form) {
+      gtk_widget_set_size_request(fixed, scaled(b.width), scaled(b.height));
+    }
+    return fixed;
+  }
+  GtkWidget* overlay = gtk_overlay_new();
+  GtkWidget* stack = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+  gtk_container_add(GTK_CONTAINER(overlay), stack);
+  for (const auto& child : control.children()) {
+    GtkWidget* widget = build(*child);
+    if (!widget) continue;
+    if (child->align() == ui::Align::Client) {
+      gtk_box_pack_start(GTK_BOX(stack), widget, TRUE, TRUE, 0);
+    } else if (child->align() == ui::Align::Top) {
+      gtk_box_pack_start(GTK_BOX(stack), widget, FALSE, FALSE, 0);
+    } else {
+      // Floating panels (the status display) stand centred over the rest.
+      gtk_widget_set_halign(widget, GTK_ALIGN_CENTER);
+      gtk_widget_set_valign(widget, GTK_ALIGN_CENTER);
+      gtk_overlay_add_overlay(GTK_OVERLAY(overlay), widget);
+    }
+  }
+  gtk_widget_show(stack);
+  return overlay;
+}
+
+void FormBinding::place(GtkWidget* fixed, Control& child, GtkWidget* widget) {
+  const ui::Bounds& b = child.bounds();
+  gtk_fixed_put(GTK_FIXED(fixed), widget, scaled(b.left), scaled(b.top));
+  if (b.width > 0 && b.height > 0 && child.kind() != ControlKind::Label) {
+    gtk_widget_set_size_request(widget, scaled(b.width), scaled(b.height));
+  }
+}
+
+GtkWidget* FormBinding::build(Control& control) {
+  GtkWidget* widget = nullptr;
+  switch (control.kind()) {
+    case ControlKind::Form:
+    case ControlKind::TabSheet:
+      widget = buildContainer(control);
+      break;
+    case ControlKind::Panel: {
+      widget = gtk_frame_new(nullptr);
+      gtk_frame_set_shadow_type(GTK_FRAME(widget), GTK_SHADOW_OUT);
+      GtkWidget* inner = buildContainer(control);
+      gtk_widget_show(inner);
+      gtk_container_add(GTK_CONTAINER(widget), inner);
+      gtk_style_context_add_class(gtk_widget_get_style_context(widget), "background");
+      break;
+    }
+    case ControlKind::GroupBox: {
+      widget = gtk_frame_new(nullptr);
+      GtkWidget* inner = buildContainer(control);
+      gtk_widget_show(inner);
+      gtk_container_add(GTK_CONTAINER(widget), inner);
+      break;
+    }
+    case ControlKind::CoolBar:
+      widget = buildCoolBar(control);
+      break;
+    case ControlKind::ToolBar:
+      widget = buildToolBar(control);
+      break;
+    case ControlKind::PageControl:
+      widget = buildPageControl(control);
+      break;
+    case ControlKind::Label: {
+      GtkWidget* label = gtk_label_new(nullptr);
+      gtk_label_set_xalign(GTK_LABEL(label), 0);
+      if (control.onClick) {
+        // A clickable label (a link): an event box gives it clicks and the
+        // hand cursor.
+        widget = gtk_event_box_new();
+        gtk_container_add(GTK_CONTAINER(widget), label);
+        gtk_widget_show(label);
+        Bound& bound = bind(control, label);
+        bound.outer = widget;
+        g_signal_connect(widget, "button-press-event", G_CALLBACK(onLinkPressed), &bound);
+        g_signal_connect(widget, "realize", G_CALLBACK(+[](GtkWidget* w, gpointer) {
+                           GdkCursor* hand =
+                               gdk_cursor_new_from_name(gtk_widget_get_display(w), "pointer");
+                           gdk_window_set_cursor(gtk_widget_get_window(w), hand);
+                           if (hand) g_object_unref(hand);
+                         }),
+                         nullptr);
+        bound.itemWidgets.push_back(widget);
+        applyAll(bound);
+        return widget;
+      }
+      widget = label;
+      break;
+    }
+    case ControlKind::Button:
+      widget = gtk_button_new_with_mnemonic("");
+      if (control.isDefault()) {
+        gtk_widget_set_can_default(widget, TRUE);
+        defaultButton_ = &control;
+      }
+      if (control.isCancel()) cancelButton_ = &control;
+      break;
+    case ControlKind::Edit:
+      widget = gtk_entry_new();
+      gtk_entry_set_activates_default(GTK_ENTRY(widget), TRUE);
+      break;
+    case ControlKind::CheckBox:
+      widget = gtk_check_button_new_with_mnemonic("");
+      break;
+    case ControlKind::RadioButton: {
+      // Radio buttons of one parent form one group.
+      GtkWidget* group = nullptr;
+      for (const auto& sibling : control.parent()->children()) {
+        if (sibling.get() == &control) break;
+        if (sibling->kind() == ControlKind::RadioButton) group = widgetFor(sibling->name());
+      }
+      widget = group ? gtk_radio_button_new_with_mnemonic_from_widget(GTK_RADIO_BUTTON(group), "")
+                     : gtk_radio_button_new_with_mnemonic(nullptr, "");
+      break;
+    }
+    case ControlKind::ComboBox:
+      widget = gtk_combo_box_text_new();
+      break;
+    case ControlKind::CheckListBox: {
+      GtkWidget* list = gtk_list_box_new();
+      gtk_list_box_set_selection_mode(GTK_LIST_BOX(list), GTK_SELECTION_NONE);
+      widget = gtk_scrolled_window_new(nullptr, nullptr);
+      gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(widget), GTK_SHADOW_IN);
+      gtk_container_add(GTK_CONTAINER(widget), list);
+      gtk_widget_show(list);
+      break;
+    }
+    case ControlKind::ProgressBar:
+      widget = gtk_progress_bar_new();
+      break;
+    case ControlKind::SourceEditor: {
+      auto source = std::make_unique<SourceViewBinding>(control, [this](const GdkEvent* event) {
+        for (const auto& child : form_.children()) {
+          if (child->kind() == ControlKind::PopupMenu) return popupMenu(*child, event);
+        }
+      });
+      widget = source->widget();
+      Bound& bound = bind(control, GTK_WIDGET(source->view()));
+      bound.outer = widget;
+      bound.source = source.get();
+      sourceViews_.push_back(std::move(source));
+      applyAll(bound);
+      return widget;
+    }
+    case ControlKind::VisualEditor:
+      widget = hooks_.visualEditor ? hooks_.visualEditor(control) : nullptr;
+      if (!widget) widget = gtk_label_new("");
+      break;
+    case ControlKind::PopupMenu:
+      buildMenu(control);
+      return nullptr;
+    default:
+      // Kinds without a view of their own here (bevels, images, up-downs).
+      return nullptr;
+  }
+  Bound& bound = bind(control, widget);
+  switch (control.kind()) {
+    case ControlKind::Button:
+      g_signal_connect(widget, "clicked", G_CALLBACK(onClicked), &bound);
+      break;
+    case ControlKind::Edit:
+      g_signal_connect(widget, "changed", G_CALLBACK(onEntryChanged), &bound);
+      break;
+    case ControlKind::CheckBox:
+    case ControlKind::RadioButton:
+      g_signal_connect(widget, "toggled", G_CALLBACK(onToggled), &bound);
+      break;
+    case ControlKind::ComboBox:
+      g_signal_connect(widget, "changed", G_CALLBACK(onComboChanged), &bound);
+      break;
+    default:
+      break;
+  }
+  applyAll(bound);
+  return widget;
+}
+
+GtkWidget* FormBinding::buildCoolBar(Control& coolBar) {
+  // Bands sit in rows by their design top.
+  GtkWidget* rows = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+  std::map<int, GtkWidget*> rowAt;
+  for (const auto& bar : coolBar.children()) {
+    GtkWidget*& row = rowAt[bar->bounds().top];
+    if (!row) {
+      row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
+      gtk_box_pack_start(GTK_BOX(rows), row, FALSE, FALSE, 0);
+      gtk_widget_show(row);
+    }
+    GtkWidget* toolbar = build(*bar);
+    gtk_box_pack_start(GTK_BOX(row), toolbar, FALSE, FALSE, 0);
+  }
+  // The last band of a row takes the rest of it.
+  for (auto& [top, row] : rowAt) {
+    GList* kids = gtk_container_get_children(GTK_CONTAINER(row));
+    if (GList* last = g_list_last(kids)) {
+      gtk_box_set_child_packing(GTK_BOX(row), GTK_WIDGET(last->data), TRUE, TRUE, 0,
+                                GTK_PACK_START);
+    }
+    g_list_free(kids);
+  }
+  return rows;
+}
+
+GtkWidget* FormBinding::buildToolBar(Control& bar) {
+  GtkWidget* toolbar = gtk_toolbar_new();
+  gtk_toolbar_set_style(GTK_TOOLBAR(toolbar), GTK_TOOLBAR_ICONS);
+  gtk_toolbar_set_icon_size(GTK_TOOLBAR(toolbar), GTK_ICON_SIZE_SMALL_TOOLBAR);
+  gtk_toolbar_set_show_arrow(GTK_TOOLBAR(toolbar), FALSE);
+  for (const auto& child : bar.children()) {
+    Control& control = *child;
+    GtkToolItem* item = nullptr;
+    GtkWidget* widget = nullptr;
+    if (control.kind() == ControlKind::ToolButton) {
+      switch (control.toolStyle()) {
+        case ui::ToolButtonStyle::Separator:
+          item = gtk_separator_tool_item_new();
+          break;
+        case ui::ToolButtonStyle::Check:
+        case ui::ToolButtonStyle::Group:
+          item = gtk_toggle_tool_button_new();
+          break;
+        case ui::ToolButtonStyle::Button:
+          item = gtk_tool_button_new(nullptr, nullptr);
+          break;
+      }
+      widget = GTK_WIDGET(item);
+      if (control.toolStyle() != ui::ToolButtonStyle::Separator) {
+        gtk_tool_button_set_icon_name(GTK_TOOL_BUTTON(item), control.icon().c_str());
+        gtk_tool_button_set_label(GTK_TOOL_BUTTON(item), control.name().c_str());
+      }
+    } else {
+      widget = build(control);
+      if (!widget) continue;
+      item = gtk_tool_item_new();
+      gtk_container_add(GTK_CONTAINER(item), widget);
+      gtk_widget_show(widget);
+      if (Bound* bound = byName_[control.name()]) bound->outer = GTK_WIDGET(item);
+    }
+    gtk_toolbar_insert(GTK_TOOLBAR(toolbar), item, -1);
+    gtk_widget_show(GTK_WIDGET(item));
+    if (control.kind() == ControlKind::ToolButton &&
+        control.toolStyle() != ui::ToolButtonStyle::Separator) {
+      Bound& bound = bind(control, widget);
+      g_signal_connect(widget, GTK_IS_TOGGLE_TOOL_BUTTON(item) ? "toggled" : "clicked",
+                       G_CALLBACK(onClicked), &bound);
+      applyAll(bound);
+    } else if (control.kind() == ControlKind::ToolButton) {
+      bind(control, widget);
+    }
+  }
+  return toolbar;
+}
+
+GtkWidget* FormBinding::buildPageControl(Control& pages) {
+  GtkWidget* notebook = gtk_notebook_new();
+  gtk_notebook_set_tab_pos(GTK_NOTEBOOK(notebook), GTK_POS_BOTTOM);
+  gtk_widget_set_can_focus(notebook, FALSE);
+  for (const auto& sheet : pages.children()) {
+    GtkWidget* page = build(*sheet);
+    GtkWidget* label = gtk_label_new(nullptr);
+    gtk_widget_set_size_request(label, 70, -1);
+    gtk_notebook_append_page(GTK_NOTEBOOK(notebook), page, label);
+    if (Bound* bound = byName_[sheet->name()]) {
+      bound->tabLabel = label;
+      applyAll(*bound);
+    }
+  }
+  Bound& bound = bind(pages, notebook);
+  g_signal_connect(notebook, "switch-page", G_CALLBACK(onSwitchPage), &bound);
+  applyAll(bound);
+  return notebook;
+}
+
+GtkWidget* FormBinding::buildMenu(Control& menu) {
+  GtkWidget* gtkMenu = gtk_menu_new();
+  g_object_ref_sink(gtkMenu);
+  Bound& menuBound = bind(menu, gtkMenu);
+  for (const auto& child : menu.children()) {
+    GtkWidget* item = child->caption() == "-" ? gtk_separator_menu_item_new()
+                                              : gtk_menu_item_new_with_mnemonic("");
+    gtk_menu_shell_append(GTK_MENU_SHELL(gtkMenu), item);
+    gtk_widget_show(item);
+    Bound& bound = bind(*child, item);
+    if (GTK_IS_SEPARATOR_MENU_ITEM(item)) continue;
+    g_signal_connect(item, "activate", G_CALLBACK(onClicked), &bound);
+    applyAll(bound);
+  }
+  (void)menuBound;
+  // Not inside the widget tree: the binding destroys it itself.
+  menus_.push_back(gtkMenu);
+  return gtkMenu;
+}
+
+void FormBinding::popupMenu(Control& menu, const GdkEvent* trigger) {
+  menu.click();
+  GtkWidget* gtkMenu = widgetFor(menu.name());
+  if (!gtkMenu) return;
+  gtk_menu_popup_at_pointer(GTK_MENU(gtkMenu), trigger);
+}
+
+void FormBinding::applyAll(Bound& bound) {
+  for (Property p : {Property::Caption, Property::Hint, Property::Text, Property::Enabled,
+                     Property::Visible, Property::Down, Property::Checked, Property::Items,
+                     Property::ItemIndex, Property::ItemChecked, Property::Position, Property::Font,
+                     Property::ActivePage, Property::Selection}) {
+    apply(bound, p);
+  }
+}
+
+void FormBinding::rebuildItems(Bound& bound) {
+  Control& control = *bound.control;
+  if (GTK_IS_COMBO_BOX_TEXT(bound.widget)) {
+    gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(bound.widget));
+    for (const std::string& item : control.items()) {
+      gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(bound.widget), caption(item).c_str());
+    }
+    gtk_combo_box_set_active(GTK_COMBO_BOX(bound.widget), control.itemIndex());
+    return;
+  }
+  if (control.kind() != ControlKind::CheckListBox) return;
+  GtkWidget* list = gtk_bin_get_child(GTK_BIN(bound.widget));
+  if (GTK_IS_VIEWPORT(list)) list = gtk_bin_get_child(GTK_BIN(list));
+  for (GtkWidget* item : bound.itemWidgets) {
+    g_signal_handlers_disconnect_by_data(item, &bound);
+  }
+  bound.itemWidgets.clear();
+  GList* rows = gtk_container_get_children(GTK_CONTAINER(list));
+  for (GList* row = rows; row; row = row->next) gtk_widget_destroy(GTK_WIDGET(row->data));
+  g_list_free(rows);
+  for (std::size_t i = 0; i < control.items().size(); ++i) {
+    GtkWidget* check = gtk_check_button_new_with_label(caption(control.items()[i]).c_str());
+    g_object_set_data(G_OBJECT(check), "pellora-index", GINT_TO_POINTER(static_cast<int>(i)));
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check),
+                                 control.itemChecked(static_cast<int>(i)));
+    g_signal_connect(check, "toggled", G_CALLBACK(onItemToggled), &bound);
+    gtk_list_box_insert(GTK_LIST_BOX(list), check, -1);
+    gtk_widget_show(check);
+    bound.itemWidgets.push_back(check);
+  }
+}
+
+void FormBinding::apply(Bound& bound, Property property) {
+  Control& control = *bound.control;
+  GtkWidget* widget = bound.widget;
+  GtkWidget* outer = bound.outer ? bound.outer : widget;
+  if (!widget) return;
+  bound.following = true;
+  switch (property) {
+    case Property::Caption:
+      if (control.kind() == ControlKind::Form) {
+        if (GtkWidget* window = gtk_widget_get_toplevel(widget); GTK_IS_WINDOW(window)) {
+          gtk_window_set_title(GTK_WINDOW(window), caption(control.caption()).c_str());
+        }
+      } else if (bound.tabLabel) {
+        gtk_label_set_text(GTK_LABEL(bound.tabLabel), caption(control.caption()).c_str());
+      } else if (GTK_IS_LABEL(widget)) {
+        gtk_label_set_text(GTK_LABEL(widget), caption(control.caption()).c_str());
+      } else if (GTK_IS_FRAME(widget)) {
+        if (control.kind() == ControlKind::GroupBox)
+          gtk_frame_set_label(GTK_FRAME(widget), caption(control.caption()).c_str());
+      } else if (GTK_IS_MENU_ITEM(widget)) {
+        gtk_menu_item_set_label(GTK_MENU_ITEM(widget), mnemonic(control.caption()).c_str());
+      } else if (GTK_IS_BUTTON(widget)) {
+        gtk_button_set_label(GTK_BUTTON(widget), mnemonic(control.caption()).c_str());
+      }
+      break;
+    case Property::Hint:
+      if (!control.hint().empty())
+        gtk_widget_set_tooltip_text(outer, caption(control.hint()).c_str());
+      else
+        gtk_widget_set_tooltip_text(outer, nullptr);
+      break;
+    case Property::Text:
+      if (bound.source) {
+        bound.source->apply(property);
+      } else if (GTK_IS_ENTRY(widget)) {
+        const std::string text = toWidgetText(control.text());
+        if (text != gtk_entry_get_text(GTK_ENTRY(widget)))
+          gtk_entry_set_text(GTK_ENTRY(widget), text.c_str());
+      }
+      break;
+    case Property::Selection:
+      if (bound.source) bound.source->apply(property);
+      break;
+    case Property::Enabled:
+      gtk_widget_set_sensitive(outer, control.enabled());
+      break;
+    case Property::Visible:
+      // Forms are shown by whoever hosts them.
+      if (control.kind() != ControlKind::Form) gtk_widget_set_visible(outer, control.visible());
+      break;
+    case Property::Down:
+      if (GTK_IS_TOGGLE_TOOL_BUTTON(widget))
+        gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(widget), control.down());
+      break;
+    case Property::Checked:
+      if (GTK_IS_TOGGLE_BUTTON(widget) && !GTK_IS_MENU_ITEM(widget))
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget), control.checked());
+      break;
+    case Property::Items:
+      rebuildItems(bound);
+      break;
+    case Property::ItemIndex:
+      if (GTK_IS_COMBO_BOX(widget))
+        gtk_combo_box_set_active(GTK_COMBO_BOX(widget), control.itemIndex());
+      break;
+    case Property::ItemChecked:
+      if (control.kind() != ControlKind::CheckListBox) break;
+      for (std::size_t i = 0; i < bound.itemWidgets.size(); ++i) {
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(bound.itemWidgets[i]),
+                                     control.itemChecked(static_cast<int>(i)));
+      }
+      break;
+    case Property::Position:
+      if (GTK_IS_PROGRESS_BAR(widget)) {
+        const int span = std::max(1, control.maximum() - control.minimum());
+        const double fraction = static_cast<double>(control.position() - control.minimum()) / span;
+        gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(widget), std::clamp(fraction, 0.0, 1.0));
+      }
+      break;
+    case Property::Font:
+      applyFont(widget, control.font());
+      break;
+    case Property::ActivePage:
+      if (GTK_IS_NOTEBOOK(widget)) {
+        auto& pages = static_cast<ui::PageControl&>(control);
+        if (gtk_notebook_get_current_page(GTK_NOTEBOOK(widget)) != pages.activePageIndex())
+          gtk_notebook_set_current_page(GTK_NOTEBOOK(widget), pages.activePageIndex());
+      }
+      break;
+    default:
+      break;
+  }
+  bound.following = false;
+}
+
+// ---- user input into the model ------------------------------------------------
+
+void FormBinding::onClicked(GtkWidget* widget, gpointer data) {
+  auto& bound = *static_cast<Bound*>(data);
+  if (bound.following) return;
+  Control& control = *bound.control;
+  // The model decides the toggle's state; the widget follows it afterwards.
+  control.click();
+  if (GTK_IS_TOGGLE_TOOL_BUTTON(widget)) {
+    // The click may have closed the form (and this binding with it) only for
+    // dialog buttons, never for tool buttons, so the binding is still here.
+    bound.owner->apply(bound, Property::Down);
+  }
+}
+
+void FormBinding::onToggled(GtkWidget* widget, gpointer data) {
+  auto& bound = *static_cast<Bound*>(data);
+  if (bound.following) return;
+  const bool active = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget));
+  // Check boxes and radio buttons run their logic on the checked state.
+  bound.control->setChecked(active);
+}
+
+void FormBinding::onEntryChanged(GtkWidget* widget, gpointer data) {
+  auto& bound = *static_cast<Bound*>(data);
+  if (bound.following) return;
+  bound.control->setText(fromWidgetText(gtk_entry_get_text(GTK_ENTRY(widget))));
+  if (bound.control->onChange) bound.control->onChange();
+}
+
+void FormBinding::onComboChanged(GtkWidget* widget, gpointer data) {
+  auto& bound = *static_cast<Bound*>(data);
+  if (bound.following) return;
+  bound.control->setItemIndex(gtk_combo_box_get_active(GTK_COMBO_BOX(widget)));
+  // Only the user's choice raises the change handler.
+  if (bound.control->onChange) bound.control->onChange();
+}
+
+void FormBinding::onSwitchPage(GtkNotebook*, GtkWidget*, guint page, gpointer data) {
+  auto& bound = *static_cast<Bound*>(data);
+  if (bound.following) return;
+  bound.following = true;
+  static_cast<ui::PageControl*>(bound.control)->selectPage(static_cast<int>(page));
+  bound.following = false;
+}
+
+void FormBinding::onItemToggled(GtkWidget* widget, gpointer data) {
+  auto& bound = *static_cast<Bound*>(data);
+  if (bound.following) return;
+  const int index = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), "pellora-index"));
+  bound.control->setItemChecked(index, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget)));
+}
+
+gboolean FormBinding::onLinkPressed(GtkWidget*, GdkEventButton* event, gpointer data) {
+  auto& bound = *static_cast<Bound*>(data);
+  if (event->button != GDK_BUTTON_PRIMARY || event->type != GDK_BUTTON_PRESS) return FALSE;
+  bound.control->click();
+  return TRUE;
+}
+
+}  // namespace pellora::gtk

@@ -1,0 +1,76 @@
+// The platform services on GTK 3: message boxes as message dialogs, forms
+// shown modally as dialog windows on a nested main loop, the wait cursor on
+// every window, the desktop clipboard, the desktop's URL handler, the main
+// loop's pending events as the message pump, and the WebKitGTK editing
+// surface. Installing it also lets a control hand its window to a host
+// (control/window_interface.h).
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/gtk/message_box_gtk.h"
+#include "ui/services.h"
+
+namespace pellora::gtk {
+
+class TrackedSurface;
+
+// A new editing surface and the widget that shows it.
+struct SurfaceParts {
+  std::unique_ptr<ui::EditingSurface> surface;
+  GtkWidget* widget = nullptr;
+};
+using SurfaceFactory = std::function<SurfaceParts()>;
+
+// The WebKitGTK surface.
+SurfaceParts createWebKitSurface();
+
+class GtkPlatform final : public ui::Platform,
+                          ui::ModalPresenter,
+                          ui::ScreenCursor,
+                          ui::Clipboard,
+                          ui::Shell,
+                          ui::MessagePump {
+ public:
+  // GTK must be initialised. `surfaces` makes the visual surfaces (tests
+  // give a light one).
+  explicit GtkPlatform(SurfaceFactory surfaces = createWebKitSurface);
+  ~GtkPlatform() override;
+
+  // Initialises GTK when a display is available; false without one.
+  static bool initialise();
+
+  ui::MessageBoxes& messageBoxes() override { return messages_; }
+  ui::ModalPresenter& modal() override { return *this; }
+  ui::ScreenCursor& cursor() override { return *this; }
+  ui::Clipboard& clipboard() override { return *this; }
+  ui::Shell& shell() override { return *this; }
+  ui::MessagePump& pump() override { return *this; }
+  std::unique_ptr<ui::EditingSurface> createEditingSurface() override;
+
+  int showModal(ui::Form& form) override;
+  ui::CursorShape cursor() const override { return cursor_; }
+  void setCursor(ui::CursorShape shape) override;
+  void setText(const std::string& text) override;
+  std::optional<std::string> text() override;
+  bool open(const std::string& url) override;
+  void processMessages() override;
+
+  // The window dialogs and boxes stand over: the innermost modal dialog,
+  // else the window that has the focus, else any visible window.
+  GtkWindow* ownerWindow() const;
+
+ private:
+  SurfaceFactory surfaces_;
+  GtkMessageBoxes messages_;
+  ui::CursorShape cursor_ = ui::CursorShape::Default;
+  std::vector<GtkWindow*> modalStack_;
+};
+
+}  // namespace pellora::gtk

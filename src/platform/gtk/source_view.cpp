@@ -1,0 +1,371 @@
+// Covered by tests/platform/gtk/source_view_test.cpp.
+#include "platform/gtk/source_view.h"
+
+#include <glib/gstdio.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/gtk/gobject_ptr.h"
+#include "platform/gtk/gtk_text.h"
+
+namespace pellora::gtk {
+
+namespace {
+
+// HTML with embedded server script ("<? ?>", "<% %>") on top of the
+// desktop's HTML definition.
+constexpr const char* kLanguage = R"(<?xml version="1.0" encoding="UTF-8"?>
+<language id="pellora-html" name="Pellora HTML" version="2.0" _section="Markup" hidden="true">
+  <styles>
+    <style id="server-script" name="Server script"/>
+  </styles>
+  <definitions>
+    <context id="server-script" style-ref="server-script" class="no-spell-check">
+      <start>&lt;[?%]</start>
+      <end>[?%]&gt;</end>
+    </context>
+    <replace id="html:embedded-lang-hook" ref="server-script"/>
+    <context id="pellora-html">
+      <include>
+        <context ref="server-script"/>
+        <context ref="html:html"/>
+      </include>
+    </context>
+  </definitions>
+</language>
+)";
+
+// Comments gray; tag names, attribute names, symbols and values navy;
+// server script maroon; entities, unknown tags and text in the default
+// colour; nothing bold (headings included).
+constexpr const char* kScheme = R"(<?xml version="1.0" encoding="UTF-8"?>
+<style-scheme id="pellora" name="Pellora" version="1.0">
+  <style name="text" foreground="#000000" background="#FFFFFF"/>
+  <style name="def:comment" foreground="#808080"/>
+  <style name="xml:comment" foreground="#808080"/>
+  <style name="html:comment" foreground="#808080"/>
+  <style name="xml:element-name" foreground="#000080"/>
+  <style name="html:tag" foreground="#000080"/>
+  <style name="xml:attribute-name" foreground="#000080"/>
+  <style name="html:attrib-name" foreground="#000080"/>
+  <style name="xml:attribute-value" foreground="#000080"/>
+  <style name="html:attrib-value" foreground="#000080"/>
+  <style name="html:dtd" foreground="#000080"/>
+  <style name="html:error" foreground="#000000"/>
+  <style name="xml:entity" foreground="#000000"/>
+  <style name="def:heading0" bold="false"/>
+  <style name="def:heading1" bold="false"/>
+  <style name="def:heading2" bold="false"/>
+  <style name="def:heading3" bold="false"/>
+  <style name="def:heading4" bold="false"/>
+  <style name="def:heading5" bold="false"/>
+  <style name="def:heading6" bold="false"/>
+  <style name="html:title" bold="false"/>
+  <style name="html:h1" bold="false"/>
+  <style name="html:h2" bold="false"/>
+  <style name="html:h3" bold="false"/>
+  <style name="html:h4" bold="false"/>
+  <style name="html:h5" bold="false"/>
+  <style name="html:h6" bold="false"/>
+  <style name="pellora-html:server-script" foreground="#800000"/>
+  <style name="current-line" background="#FFFFFF"/>
+  <style name="right-margin" foreground="#FFFFFF" background="#FFFFFF"/>
+</style-scheme>
+)";
+
+// The definitions live in a private folder for the process's lifetime.
+class Definitions {
+ public:
+  Definitions() {
+    GCharPtr dir(g_dir_make_tmp("pellora-sourceview-XXXXXX", nullptr));
+    if (!dir) return;
+    dir_ = dir.get();
+    std::ofstream(dir_ / "pellora-html.lang") << kLanguage;
+    std::ofstream(dir_ / "pellora.xml") << kScheme;
+
+    GtkSourceLanguageManager* languages = gtk_source_language_manager_get_default();
+    const gchar* const* old = gtk_source_language_manager_get_search_path(languages);
+    std::vector<std::string> paths{dir_.string()};
+    for (; old && *old; ++old) paths.emplace_back(*old);
+    std::vector<const gchar*> raw;
+    for (const auto& p : paths) raw.push_back(p.c_str());
+    raw.push_back(nullptr);
+    gtk_source_language_manager_set_search_path(languages, const_cast<gchar**>(raw.data()));
+    language_ = gtk_source_language_manager_get_language(languages, "pellora-html");
+
+    GtkSourceStyleSchemeManager* schemes = gtk_source_style_scheme_manager_get_default();
+    gtk_source_style_scheme_manager_prepend_search_path(schemes, dir_.c_str());
+    scheme_ = gtk_source_style_scheme_manager_get_scheme(schemes, "pellora");
+  }
+  ~Definitions() {
+    std::error_code ignored;
+    if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
+  }
+  GtkSourceLanguage* language() const { return language_; }
+  GtkSourceStyleScheme* scheme() const { return scheme_; }
+
+ private:
+  std::filesystem::path dir_;
+  GtkSourceLanguage* language_ = nullptr;
+  GtkSourceStyleScheme* scheme_ = nullptr;
+};
+
+const Definitions& definitions() {
+  static const Definitions instance;
+  return instance;
+}
+
+constexpr const char* kViewCss =
+    "textview, textview text { font-family: \"Courier New\", monospace; font-size: 13px; }";
+
+}  // namespace
+
+GtkSourceStyleScheme* htmlViewScheme() { return definitions().scheme(); }
+GtkSourceLanguage* htmlViewLanguage() { return definitions().language(); }
+
+SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(const GdkEvent*)> popup)
+    : model_(model), popup_(std::move(popup)) {
+  buffer_ = gtk_source_buffer_new(nullptr);
+  if (GtkSourceLanguage* language = htmlViewLanguage())
+    gtk_source_buffer_set_language(buffer_, language);
+  if (GtkSourceStyleScheme* scheme = htmlViewScheme())
+    gtk_source_buffer_set_style_scheme(buffer_, scheme);
+  gtk_source_buffer_set_highlight_matching_brackets(buffer_, FALSE);
+
+  view_ = GTK_SOURCE_VIEW(gtk_source_view_new_with_buffer(buffer_));
+  g_object_unref(buffer_);  // the view holds it
+  gtk_source_view_set_show_line_numbers(view_, FALSE);
+  gtk_source_view_set_show_line_marks(view_, FALSE);
+  // The right-edge marker is never visible in this view.
+  gtk_source_view_set_show_right_margin(view_, FALSE);
+  gtk_source_view_set_auto_indent(view_, TRUE);
+  gtk_source_view_set_insert_spaces_instead_of_tabs(view_, FALSE);
+  gtk_source_view_set_indent_on_tab(view_, TRUE);
+  gtk_source_view_set_smart_backspace(view_, TRUE);
+  gtk_source_view_set_highlight_current_line(view_, FALSE);
+  gtk_text_view_set_monospace(GTK_TEXT_VIEW(view_), TRUE);
+
+  GObjectPtr<GtkCssProvider> css = adopt(gtk_css_provider_new());
+  gtk_css_provider_load_from_data(css.get(), kViewCss, -1, nullptr);
+  gtk_style_context_add_provider(gtk_widget_get_style_context(GTK_WIDGET(view_)),
+                                 GTK_STYLE_PROVIDER(css.get()),
+                                 GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+
+  scroller_ = gtk_scrolled_window_new(nullptr, nullptr);
+  gtk_container_add(GTK_CONTAINER(scroller_), GTK_WIDGET(view_));
+  gtk_widget_show(GTK_WIDGET(view_));
+
+  g_signal_connect(buffer_, "changed", G_CALLBACK(onBufferChanged), this);
+  g_signal_connect(buffer_, "mark-set", G_CALLBACK(onMarkSet), this);
+  g_signal_connect(view_, "key-press-event", G_CALLBACK(onKeyPress), this);
+  g_signal_connect(view_, "button-press-event", G_CALLBACK(onButtonPress), this);
+  g_signal_connect(view_, "popup-menu", G_CALLBACK(onPopupMenu), this);
+  pullText();
+}
+
+SourceViewBinding::~SourceViewBinding() {
+  g_signal_handlers_disconnect_by_data(buffer_, this);
+  g_signal_handlers_disconnect_by_data(view_, this);
+}
+
+std::string SourceViewBinding::bufferText() const {
+  GtkTextIter start, end;
+  gtk_text_buffer_get_bounds(GTK_TEXT_BUFFER(buffer_), &start, &end);
+  GCharPtr text(gtk_text_buffer_get_text(GTK_TEXT_BUFFER(buffer_), &start, &end, TRUE));
+  return text.get();
+}
+
+void SourceViewBinding::apply(ui::Property property) {
+  if (following_) return;
+  if (property == ui::Property::Text) pullText();
+  if (property == ui::Property::Selection) pullSelection();
+}
+
+// The model's text into the buffer: only the part that differs is replaced,
+// as one user action, so undo and the caret behave as after an edit.
+void SourceViewBinding::pullText() {
+  const std::string wanted = toWidgetText(model_.text());
+  const std::string have = bufferText();
+  if (wanted == have) return;
+  // Work in characters: both are UTF-8.
+  const glong wantedChars = g_utf8_strlen(wanted.c_str(), static_cast<gssize>(wanted.size()));
+  const glong haveChars = g_utf8_strlen(have.c_str(), static_cast<gssize>(have.size()));
+  glong prefix = 0;
+  const char* w = wanted.c_str();
+  const char* h = have.c_str();
+  while (prefix < wantedChars && prefix < haveChars && g_utf8_get_char(w) == g_utf8_get_char(h)) {
+    w = g_utf8_next_char(w);
+    h = g_utf8_next_char(h);
+    ++prefix;
+  }
+  glong suffix = 0;
+  const char* wEnd = wanted.c_str() + wanted.size();
+  const char* hEnd = have.c_str() + have.size();
+  while (suffix < wantedChars - prefix && suffix < haveChars - prefix) {
+    const char* wp = g_utf8_prev_char(wEnd);
+    const char* hp = g_utf8_prev_char(hEnd);
+    if (g_utf8_get_char(wp) != g_utf8_get_char(hp)) break;
+    wEnd = wp;
+    hEnd = hp;
+    ++suffix;
+  }
+  following_ = true;
+  GtkTextBuffer* buffer = GTK_TEXT_BUFFER(buffer_);
+  gtk_text_buffer_begin_user_action(buffer);
+  GtkTextIter from, to;
+  gtk_text_buffer_get_iter_at_offset(buffer, &from, static_cast<gint>(prefix));
+  gtk_text_buffer_get_iter_at_offset(buffer, &to, static_cast<gint>(haveChars - suffix));
+  gtk_text_buffer_delete(buffer, &from, &to);
+  gtk_text_buffer_insert(buffer, &from, w, static_cast<gint>(wEnd - w));
+  gtk_text_buffer_end_user_action(buffer);
+  following_ = false;
+}
+
+void SourceViewBinding::pullSelection() {
+  GtkTextBuffer* buffer = GTK_TEXT_BUFFER(buffer_);
+  const gint chars = gtk_text_buffer_get_char_count(buffer);
+  const gint start = std::clamp(model_.selStart(), 0, chars);
+  const gint end = std::clamp(model_.selStart() + model_.selLength(), start, chars);
+  GtkTextIter a, b;
+  gtk_text_buffer_get_iter_at_offset(buffer, &a, start);
+  gtk_text_buffer_get_iter_at_offset(buffer, &b, end);
+  following_ = true;
+  gtk_text_buffer_select_range(buffer, &b, &a);
+  following_ = false;
+}
+
+void SourceViewBinding::pushText() {
+  following_ = true;
+  model_.setText(fromWidgetText(bufferText()));
+  following_ = false;
+  pushSelection();
+  if (model_.onChange) model_.onChange();
+}
+
+void SourceViewBinding::pushSelection() {
+  GtkTextIter a, b;
+  gtk_text_buffer_get_selection_bounds(GTK_TEXT_BUFFER(buffer_), &a, &b);
+  const int start = gtk_text_iter_get_offset(&a);
+  following_ = true;
+  model_.setSelection(start, gtk_text_iter_get_offset(&b) - start);
+  following_ = false;
+}
+
+void SourceViewBinding::onBufferChanged(GtkTextBuffer*, gpointer data) {
+  auto* self = static_cast<SourceViewBinding*>(data);
+  if (self->following_) return;
+  self->pushText();
+}
+
+void SourceViewBinding::onMarkSet(GtkTextBuffer* buffer, GtkTextIter*, GtkTextMark* mark,
+                                  gpointer data) {
+  auto* self = static_cast<SourceViewBinding*>(data);
+  if (self->following_) return;
+  if (mark == gtk_text_buffer_get_insert(buffer) ||
+      mark == gtk_text_buffer_get_selection_bound(buffer)) {
+    self->pushSelection();
+  }
+}
+
+namespace {
+
+void deleteRange(GtkTextBuffer* buffer, GtkTextIter& from, GtkTextIter& to) {
+  gtk_text_buffer_begin_user_action(buffer);
+  gtk_text_buffer_delete(buffer, &from, &to);
+  gtk_text_buffer_end_user_action(buffer);
+}
+
+void caret(GtkTextBuffer* buffer, GtkTextIter& at) {
+  gtk_text_buffer_get_iter_at_mark(buffer, &at, gtk_text_buffer_get_insert(buffer));
+}
+
+}  // namespace
+
+bool SourceViewBinding::handleKey(guint keyval, GdkModifierType state) {
+  GtkTextBuffer* buffer = GTK_TEXT_BUFFER(buffer_);
+  const GdkModifierType mods =
+      static_cast<GdkModifierType>(state & (GDK_CONTROL_MASK | GDK_SHIFT_MASK | GDK_MOD1_MASK));
+  const guint key = gdk_keyval_to_lower(keyval);
+  const bool ctrl = mods == GDK_CONTROL_MASK;
+  const bool ctrlShift = mods == (GDK_CONTROL_MASK | GDK_SHIFT_MASK);
+  GtkTextIter from, to;
+  if (ctrl && key == GDK_KEY_y) {
+    // The whole line, its line end included.
+    caret(buffer, from);
+    gtk_text_iter_set_line_offset(&from, 0);
+    to = from;
+    if (!gtk_text_iter_forward_line(&to)) gtk_text_iter_forward_to_end(&to);
+    deleteRange(buffer, from, to);
+    return true;
+  }
+  if (ctrlShift && key == GDK_KEY_y) {
+    caret(buffer, from);
+    to = from;
+    if (!gtk_text_iter_ends_line(&to)) gtk_text_iter_forward_to_line_end(&to);
+    deleteRange(buffer, from, to);
+    return true;
+  }
+  if (ctrl && key == GDK_KEY_t) {
+    // From the caret to the start of the next word.
+    caret(buffer, from);
+    to = from;
+    if (gtk_text_iter_inside_word(&to) && !gtk_text_iter_ends_word(&to))
+      gtk_text_iter_forward_word_end(&to);
+    while (!gtk_text_iter_is_end(&to) && !gtk_text_iter_starts_word(&to) &&
+           g_unichar_isspace(gtk_text_iter_get_char(&to)) && !gtk_text_iter_ends_line(&to))
+      gtk_text_iter_forward_char(&to);
+    if (gtk_text_iter_equal(&from, &to) && !gtk_text_iter_is_end(&to))
+      gtk_text_iter_forward_char(&to);
+    deleteRange(buffer, from, to);
+    return true;
+  }
+  if (ctrl && key == GDK_KEY_n) {
+    // A line break after the caret; the caret stays where it is.
+    caret(buffer, from);
+    GtkTextMark* mark = gtk_text_buffer_create_mark(buffer, nullptr, &from, TRUE);
+    gtk_text_buffer_begin_user_action(buffer);
+    gtk_text_buffer_insert(buffer, &from, "\n", 1);
+    gtk_text_buffer_end_user_action(buffer);
+    gtk_text_buffer_get_iter_at_mark(buffer, &from, mark);
+    gtk_text_buffer_place_cursor(buffer, &from);
+    gtk_text_buffer_delete_mark(buffer, mark);
+    return true;
+  }
+  if (ctrlShift && (key == GDK_KEY_i || key == GDK_KEY_u)) {
+    gtk_text_buffer_get_selection_bounds(buffer, &from, &to);
+    gtk_text_buffer_begin_user_action(buffer);
+    if (key == GDK_KEY_i)
+      gtk_source_view_indent_lines(view_, &from, &to);
+    else
+      gtk_source_view_unindent_lines(view_, &from, &to);
+    gtk_text_buffer_end_user_action(buffer);
+    return true;
+  }
+  if (mods == GDK_MOD1_MASK && keyval == GDK_KEY_BackSpace) {
+    if (gtk_source_buffer_can_undo(buffer_)) gtk_source_buffer_undo(buffer_);
+    return true;
+  }
+  return false;
+}
+
+gboolean SourceViewBinding::onKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
+  return static_cast<SourceViewBinding*>(data)->handleKey(
+      event->keyval, static_cast<GdkModifierType>(event->state));
+}
+
+gboolean SourceViewBinding::onButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
+  auto* self = static_cast<SourceViewBinding*>(data);
+  if (event->type != GDK_BUTTON_PRESS || event->button != GDK_BUTTON_SECONDARY) return FALSE;
+  if (self->popup_) self->popup_(reinterpret_cast<const GdkEvent*>(event));
+  return TRUE;
+}
+
+gboolean SourceViewBinding::onPopupMenu(GtkWidget*, gpointer data) {
+  auto* self = static_cast<SourceViewBinding*>(data);
+  if (self->popup_) self->popup_(nullptr);
+  return TRUE;
+}
+
+}  // namespace pellora::gtk

@@ -1,0 +1,71 @@
+// The HTML view: a GtkSourceView bound to a source editor control of the
+// widget model. The view shows the control's text with HTML highlighting in
+// the editor's colour scheme (comments gray; tag names, attribute names,
+// symbols and values navy; server script maroon; nothing bold) in
+// "Courier New" 13 px, falling back to monospace. Every edit of the buffer
+// becomes the control's text and raises its `onChange`; text the model sets
+// is merged into the buffer as one edit, so the view's own undo keeps
+// working. The selection follows both ways (the model counts bytes of its
+// Windows-1252 text, the buffer characters: one byte is one character).
+//
+// Keys beyond the text view's own: Ctrl+Y delete line, Ctrl+Shift+Y delete
+// to the end of the line, Ctrl+T delete word, Ctrl+N insert line,
+// Ctrl+Shift+I / Ctrl+Shift+U indent / unindent the selected lines,
+// Alt+Backspace undo, Ctrl+Shift+Z redo. Insert toggles overwrite.
+#pragma once
+
+#include <gtksourceview/gtksource.h>
+
+#include <functional>
+
+#include "ui/control.h"
+
+namespace pellora::gtk {
+
+// The style scheme and language of the HTML view (created once per process
+// from definitions of our own).
+GtkSourceStyleScheme* htmlViewScheme();
+GtkSourceLanguage* htmlViewLanguage();
+
+class SourceViewBinding {
+ public:
+  // `popup` opens the form's popup menu for a right-click or the menu key.
+  SourceViewBinding(ui::Control& model, std::function<void(const GdkEvent*)> popup);
+  ~SourceViewBinding();
+  SourceViewBinding(const SourceViewBinding&) = delete;
+  SourceViewBinding& operator=(const SourceViewBinding&) = delete;
+
+  // The scrolled window that holds the view.
+  GtkWidget* widget() const { return scroller_; }
+  GtkSourceView* view() const { return view_; }
+  GtkSourceBuffer* buffer() const { return buffer_; }
+
+  // Follows a model change.
+  void apply(ui::Property property);
+
+  // The keys of the view, as a key press handler (exposed for tests).
+  bool handleKey(guint keyval, GdkModifierType state);
+
+ private:
+  static void onBufferChanged(GtkTextBuffer*, gpointer data);
+  static void onMarkSet(GtkTextBuffer*, GtkTextIter*, GtkTextMark*, gpointer data);
+  static gboolean onKeyPress(GtkWidget*, GdkEventKey*, gpointer data);
+  static gboolean onButtonPress(GtkWidget*, GdkEventButton*, gpointer data);
+  static gboolean onPopupMenu(GtkWidget*, gpointer data);
+
+  std::string bufferText() const;
+  void pushText();
+  void pushSelection();
+  void pullText();
+  void pullSelection();
+
+  ui::Control& model_;
+  std::function<void(const GdkEvent*)> popup_;
+  GtkWidget* scroller_ = nullptr;
+  GtkSourceView* view_ = nullptr;
+  GtkSourceBuffer* buffer_ = nullptr;
+  // Set while the view follows the model, so the echo is not taken as input.
+  bool following_ = false;
+};
+
+}  // namespace pellora::gtk
