@@ -450,7 +450,17 @@ void FormBinding::popupMenu(Control& menu, const GdkEvent* trigger) {
   menu.click();
   GtkWidget* gtkMenu = widgetFor(menu.name());
   if (!gtkMenu) return;
-  gtk_menu_popup_at_pointer(GTK_MENU(gtkMenu), trigger);
+  if (trigger) {
+    gtk_menu_popup_at_pointer(GTK_MENU(gtkMenu), trigger);
+    return;
+  }
+  // Opened from the keyboard: below the widget that has the focus.
+  GtkWidget* toplevel = gtk_widget_get_toplevel(top_);
+  GtkWidget* anchor =
+      GTK_IS_WINDOW(toplevel) ? gtk_window_get_focus(GTK_WINDOW(toplevel)) : nullptr;
+  if (anchor && gtk_widget_get_realized(anchor))
+    gtk_menu_popup_at_widget(GTK_MENU(gtkMenu), anchor, GDK_GRAVITY_CENTER, GDK_GRAVITY_NORTH_WEST,
+                             nullptr);
 }
 
 void FormBinding::applyAll(Bound& bound) {
