@@ -552,7 +552,11 @@ void FormBinding::apply(Bound& bound, Property property) {
       break;
     case Property::Visible:
       // Forms are shown by whoever hosts them.
-      if (control.kind() != ControlKind::Form) gtk_widget_set_visible(outer, control.visible());
+      // The model decides: a host's "show all" must not reveal hidden ones.
+      if (control.kind() != ControlKind::Form) {
+        gtk_widget_set_no_show_all(outer, TRUE);
+        gtk_widget_set_visible(outer, control.visible());
+      }
       break;
     case Property::Down:
       if (GTK_IS_TOGGLE_TOOL_BUTTON(widget))

@@ -1,0 +1,223 @@
+// pellora: the host program. A window that plays the host web page: it
+// loads the control module, creates the control, calls Params / Options /
+// Load from its command line and offers the page's own Save and Close
+// buttons. --demo runs the bundled server over a sample installation;
+// --script drives the control line by line.
+#include <gtk/gtk.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/host/module_client.h"
+#include "app/host/script.h"
+#include "app/host/server_process.h"
+
+namespace fs = std::filesystem;
+using namespace pellora::host;
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: pellora [OPTIONS]\n"
+    "\n"
+    "Hosts the Pellora editor control in a window, as a Tessaron web page does.\n"
+    "\n"
+    "  --module PATH     the control module (default: the one registered with\n"
+    "                    pellora-regsvr, else pellora.ocx beside this program)\n"
+    "  --url URL         the installation's base address      (Params Url)\n"
+    "  --content NAME    the content item, e.g. \"Sample 1\"    (Params Content)\n"
+    "  --auth TOKEN      the access token                     (Params Auth)\n"
+    "  --options WORDS   option words: nohtml nostyle nofont noimage notable\n"
+    "  --demo            start tessaron-server on a free loopback port over a\n"
+    "                    copy of the sample installation and load \"Sample 1\"\n"
+    "  --demo-root DIR   use DIR as the demo installation instead of a copy\n"
+    "  --script FILE     run the automation steps of FILE, then quit\n"
+    "                    (see below; \"-\" reads standard input)\n"
+    "  --help            this text\n"
+    "\n"
+    "With --url (or --demo) the host calls Params, Options and Load at start.\n"
+    "The window's Save and Close buttons call the control's Save and Close; a\n"
+    "save the server acknowledged closes the editor.\n"
+    "\n"
+    "Script lines (one per line, \"#\" starts a comment):\n"
+    "  Params URL CONTENT AUTH | Options WORDS | Load | Save | Close\n"
+    "  get PROPERTY       read a property (Caption, AxBorderStyle, ...)\n"
+    "  answer LABEL       press LABEL in the next message box or dialog\n"
+    "  set NAME TEXT      type TEXT into field NAME of the next dialog\n"
+    "  wait               until the visual view has loaded\n"
+    "  select WORD        select WORD in the visual view\n"
+    "  click NAME         click the editor control NAME (btnBold, btnTable ...)\n"
+    "  tab INDEX          switch the editor page (0 Editor, 1 HTML)\n"
+    "  state NAME         print the state of NAME\n"
+    "  source             print the HTML view's text\n"
+    "  screenshot FILE    write the window as PNG\n"
+    "  echo TEXT          print TEXT\n"
+    "\n"
+    "Settings (proxy, language) and registrations live in\n"
+    "$PELLORA_REGISTRY_DIR, else ${XDG_CONFIG_HOME:-~/.config}/pellora/.\n";
+
+struct Options {
+  std::string module, url, content = "Sample 1", auth, options, script, demoRoot;
+  bool demo = false;
+};
+
+fs::path programDir() {
+  std::error_code error;
+  return fs::read_symlink("/proc/self/exe", error).parent_path();
+}
+
+// The sample installation: share/demo in the source tree next to the build.
+fs::path sampleInstallation() {
+  for (fs::path dir = programDir(); !dir.empty() && dir != dir.root_path();
+       dir = dir.parent_path()) {
+    if (fs::exists(dir / "share/demo/contents")) return dir / "share/demo";
+  }
+  return {};
+}
+
+std::vector<std::string> readLines(const std::string& file) {
+  std::vector<std::string> lines;
+  std::string line;
+  if (file == "-") {
+    while (std::getline(std::cin, line)) lines.push_back(line);
+  } else {
+    std::ifstream in(file);
+    while (std::getline(in, line)) lines.push_back(line);
+  }
+  return lines;
+}
+
+// A private copy of the sample, so the demo never changes the shipped one.
+struct TempDir {
+  fs::path path;
+  ~TempDir() {
+    std::error_code ignored;
+    if (!path.empty()) fs::remove_all(path, ignored);
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) {
+        std::fprintf(stderr, "pellora: %s needs a value\n", arg.c_str());
+        std::exit(2);
+      }
+      return argv[++i];
+    };
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    } else if (arg == "--module")
+      o.module = value();
+    else if (arg == "--url")
+      o.url = value();
+    else if (arg == "--content")
+      o.content = value();
+    else if (arg == "--auth")
+      o.auth = value();
+    else if (arg == "--options")
+      o.options = value();
+    else if (arg == "--script")
+      o.script = value();
+    else if (arg == "--demo")
+      o.demo = true;
+    else if (arg == "--demo-root")
+      o.demoRoot = value();
+    else {
+      std::fprintf(stderr, "pellora: unknown option %s\n\n%s", arg.c_str(), kUsage);
+      return 2;
+    }
+  }
+  const bool display = gtk_init_check(&argc, &argv);
+  if (o.module.empty()) o.module = registeredModule();
+  if (o.module.empty()) o.module = (programDir() / "pellora.ocx").string();
+
+  try {
+    TempDir copy;
+    std::unique_ptr<ServerProcess> server;
+    if (o.demo) {
+      fs::path root = o.demoRoot;
+      if (root.empty()) {
+        const fs::path sample = sampleInstallation();
+        if (sample.empty())
+          throw std::runtime_error("the sample installation share/demo is missing");
+        char pattern[] = "/tmp/pellora-demo-XXXXXX";
+        if (!mkdtemp(pattern)) throw std::runtime_error("cannot make a demo folder");
+        copy.path = pattern;
+        fs::copy(sample, copy.path, fs::copy_options::recursive);
+        root = copy.path;
+      }
+      o.auth = o.auth.empty() ? "demo-token" : o.auth;
+      server = std::make_unique<ServerProcess>((programDir() / "tessaron-server").string(),
+                                               root.string(), o.auth);
+      o.url = server->baseUrl();
+      std::printf("tessaron-server: %s over %s\n", o.url.c_str(), root.c_str());
+    }
+
+    ModuleClient control(o.module);
+    GtkWidget* window = nullptr;
+    if (display) {
+      window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+      gtk_window_set_title(GTK_WINDOW(window), "Pellora");
+      gtk_window_set_default_size(GTK_WINDOW(window), 820, 560);
+      GtkWidget* page = gtk_box_new(GTK_ORIENTATION_VERTICAL, 4);
+      gtk_container_add(GTK_CONTAINER(window), page);
+      if (GtkWidget* view = control.window())
+        gtk_box_pack_start(GTK_BOX(page), view, TRUE, TRUE, 0);
+      GtkWidget* buttons = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
+      GtkWidget* save = gtk_button_new_with_label("Save");
+      GtkWidget* close = gtk_button_new_with_label("Close");
+      gtk_widget_set_name(save, "HostSave");
+      gtk_widget_set_name(close, "HostClose");
+      gtk_box_pack_end(GTK_BOX(buttons), close, FALSE, FALSE, 0);
+      gtk_box_pack_end(GTK_BOX(buttons), save, FALSE, FALSE, 0);
+      gtk_box_pack_start(GTK_BOX(page), buttons, FALSE, FALSE, 4);
+      g_signal_connect_swapped(save, "clicked",
+                               G_CALLBACK(+[](ModuleClient* c) { c->call("Save"); }), &control);
+      g_signal_connect_swapped(close, "clicked",
+                               G_CALLBACK(+[](ModuleClient* c) { c->call("Close"); }), &control);
+      g_signal_connect(window, "destroy", G_CALLBACK(+[](GtkWidget*, gpointer) {
+                         if (gtk_main_level() > 0) gtk_main_quit();
+                       }),
+                       nullptr);
+      gtk_widget_show_all(window);
+    }
+
+    ScriptRunner runner(control, window);
+    std::vector<std::string> start;
+    if (!o.url.empty()) {
+      start.push_back("Params \"" + o.url + "\" \"" + o.content + "\" \"" + o.auth + "\"");
+      if (!o.options.empty()) start.push_back("Options \"" + o.options + "\"");
+      start.push_back("Load");
+      if (display) start.push_back("wait");
+    }
+    bool ok = runner.run(start);
+    if (!o.script.empty()) {
+      ok = runner.run(readLines(o.script)) && ok;
+      if (window) gtk_widget_destroy(window);
+      return ok ? 0 : 1;
+    }
+    if (!display) {
+      std::fprintf(stderr, "pellora: no display; use --script to drive the control\n");
+      return ok ? 0 : 1;
+    }
+    gtk_main();
+    return 0;
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "pellora: %s\n", failure.what());
+    return 1;
+  }
+}
