@@ -588,8 +588,8 @@ std::string SurfaceDocument::bgColor() {
 }
 
 void SurfaceDocument::setBgColor(const std::string& value) {
-  impl_.invalidate();
   impl_.evaluate("pellora.bgColor(" + jsString(toWidgetText(value)) + ")");
+  impl_.invalidate();
 }
 
 WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*this)) {
@@ -606,8 +606,12 @@ WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*thi
                                                                        kScriptWorld);
 
   WebKitSettings* settings = webkit_settings_new();
-  // The content's own scripts never run; ours run through the API.
-  webkit_settings_set_enable_javascript_markup(settings, FALSE);
+  // The content's own scripts are kept in the document but never run: the
+  // policy element that opens every document forbids them, while our
+  // scripts, in their own world, are not bound by it. (Turning JavaScript
+  // markup off would strip script elements and handler attributes from the
+  // document, and saving would lose them.)
+  webkit_settings_set_enable_javascript_markup(settings, TRUE);
   webkit_settings_set_javascript_can_open_windows_automatically(settings, FALSE);
   webkit_settings_set_enable_developer_extras(settings, FALSE);
   webkit_settings_set_javascript_can_access_clipboard(settings, TRUE);
@@ -682,8 +686,9 @@ void WebKitEditingSurface::SetContextMenu(const ui::ContextMenuStrings& menuStri
 }
 
 std::string WebKitEditingSurface::evaluateForTesting(const std::string& script) {
-  impl_->invalidate();
   const JSCValuePtr value = impl_->evaluate(script);
+  // After the script: a notification that overtook it is stale.
+  impl_->invalidate();
   if (jsc_value_is_object(value.get()) && !jsc_value_is_array(value.get())) {
     GCharPtr json(jsc_value_to_json(value.get(), 0));
     return json ? std::string(json.get()) : std::string();
