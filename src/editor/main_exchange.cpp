@@ -131,6 +131,7 @@ void TMainForm::SaveContent() {
     const std::string answer = trimControls(response);
     if (answer == "OK") {
       context.SaveSucceeded = true;
+      DeleteUnusedImages();
     } else {
       ui::platform().messageBoxes().warning("Server Response:        \r\n" +
                                             content::FormatServerResponse(answer));

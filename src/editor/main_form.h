@@ -58,6 +58,8 @@ class TMainForm : public ui::Form {
   // Image transfer around loading and saving (main_images.cpp).
   void ScanServerImages();
   bool TransferImages();
+  void DeleteUnusedImages();                           // after the server stored the content
+  std::shared_ptr<class ImageTransfer> imageTransfer;  // made at first use (main_images.cpp)
 
   // ---- view synchronisation and undo (main_views.cpp) ----
   // Set by the first completed load of the visual view, never cleared.

@@ -88,6 +88,8 @@ struct RequestBench {
         display(panel, panel.child("StatusLabel"), panel.child("StatusProgress"),
                 fake.platform.screenCursor) {
     display.bind(http);
+    // A request that finds no script fails the test instead of hanging it.
+    http.ReadTimeout = 30000;
     panel.child("StatusLabel").changed.connect([this](ui::Control& label, ui::Property p) {
       if (p == ui::Property::Caption) statusTexts.push_back(label.caption());
     });

@@ -1,0 +1,62 @@
+// The image transfer: keeps the server's image folder in step with the
+// document. Loading records which contents-folder images the item uses
+// (`ServerImages`); saving compares that record and the local images the
+// document refers to, offers both in the image dialog, uploads the chosen
+// local images and rewrites their addresses in the document text to server
+// addresses. The chosen deletions wait until the server has stored the
+// content: deleting earlier would lose images the stored content still uses
+// when an upload or the save itself fails.
+//
+// Pattern errors (a base address or local path that is not a valid pattern)
+// are not caught here; they end the load or save that called.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "exchange/editing_context.h"
+#include "exchange/http_client.h"
+#include "exchange/http_status_display.h"
+#include "images/image_requests.h"
+
+namespace pellora {
+
+class TUploadForm;
+
+class ImageTransfer {
+ public:
+  // All three must outlive the object. The context's `BaseUrl` and
+  // `ContentBody` (the document text) are read at each call.
+  ImageTransfer(exchange::TIdHTTP& http, exchange::HttpStatusDisplay& status,
+                EditingContext& context);
+
+  // After a load, on the document text: replaces `ServerImages`.
+  void ScanServerImages();
+  // Before a save's post. Offers what there is to delete or upload in
+  // `dialog` (not shown when there is nothing), uploads the checked local
+  // images and rewrites the uploaded ones' addresses in the document text,
+  // and keeps the checked deletions for `DeleteUnusedImages`. False (save
+  // abandoned) when the dialog was not closed with OK or an upload failed.
+  // A missing dialog is a programming error, raised only when it is needed.
+  bool TransferImages(TUploadForm* dialog);
+  // After the server acknowledged the save: deletes the images the last
+  // successful `TransferImages` kept, one request each, in list order; a
+  // failure is shown and the rest go on. Does nothing the second time.
+  void DeleteUnusedImages();
+
+  // Fills the dialog's lists; true when either has an entry.
+  bool PrepareImageLists(TUploadForm& dialog);
+  std::string ContentsUrl() const;
+
+  const std::vector<std::string>& ServerImages() const { return serverImages_; }
+  const std::vector<std::string>& pendingDeletions() const { return pendingDeletions_; }
+  images::ImageRequests& requests() { return requests_; }
+
+ private:
+  EditingContext& context_;
+  images::ImageRequests requests_;
+  std::vector<std::string> serverImages_;
+  std::vector<std::string> pendingDeletions_;
+};
+
+}  // namespace pellora
