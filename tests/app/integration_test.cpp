@@ -26,6 +26,7 @@
 #include "exchange/document_template.h"
 #include "exchange/editing_context.h"
 #include "images/image_requests.h"
+#include "images/upload_form.h"
 #include "support/fake_platform.h"
 
 extern char** environ;
@@ -400,6 +401,56 @@ TEST_F(IntegrationTest, ImagesAreUploadedServedAndDeleted) {
   EXPECT_FALSE(requests.DeleteImage("my pic.gif"));
   EXPECT_EQ(boxTexts(),
             (std::vector<std::string>{"Server Response:        \r\nError:File not found"}));
+}
+
+// Local images are uploaded and rewritten, an unreadable one aborts the save
+// before anything is deleted, and unused server images go only after the
+// server stored the content.
+TEST_F(IntegrationTest, ImagesAreUploadedAndUnusedOnesDeletedOnlyAfterTheSave) {
+  TempFolder local;
+  writeFile(local.path / "photo.png", "PNGDATA");
+  writeFile(contentsFile("old.gif"), "GIF");
+  const std::string contents = server->baseUrl() + "/contents/";
+  writeFile(contentsFile("Sample 1.html"), "<P><IMG src=\"" + contents + "old.gif\"></P>");
+  params(serverUrl(), u"Sample 1", u"0f3c9a7e51d2b8846a0e7c3f92d1b5a6");
+  TUploadForm& dialog = *application().UploadForm;
+  ASSERT_EQ(invoke(DISPID_Load), S_OK);
+  const std::string photo = (local.path / "photo.png").string();
+  const std::string edited =
+      "<P><IMG src=\"C:\\Pictures\\missing.jpg\"><IMG src=\"file://" + photo + "\"></P>";
+  editVisualBody(edited);
+  std::vector<std::string> offered;
+  bool uncheck = false;
+  fake.platform.modalPresenter.scripts["UploadForm"] = [&](ui::Form&) {
+    std::string s;
+    for (auto& i : dialog.clbImagesDel.items()) s += "del " + i + ";";
+    for (auto& i : dialog.clbImagesUp.items()) s += "up " + i + ";";
+    offered.push_back(s);
+    if (uncheck) dialog.clbImagesUp.setItemChecked(0, false);
+    return ui::mrOk;
+  };
+  ASSERT_EQ(invoke(DISPID_Save), S_OK);
+  ASSERT_EQ(fake.platform.boxes.shown.size(), 1u);
+  EXPECT_EQ(fake.platform.boxes.shown[0].kind, ui::MessageKind::Error);
+  EXPECT_EQ(fake.platform.boxes.shown[0].text, "File \"C:\\Pictures\\missing.jpg\" not found!");
+  EXPECT_EQ(fake.platform.boxes.shown[0].buttons,
+            std::vector<ui::MessageButton>{ui::MessageButton::Abort});
+  EXPECT_TRUE(std::filesystem::exists(contentsFile("old.gif"))) << "no deletion";
+  EXPECT_TRUE(application().editorExists());
+  EXPECT_EQ(readFile(contentsFile("Sample 1.html")),
+            "<P><IMG src=\"" + contents + "old.gif\"></P>");
+  ASSERT_EQ(offered.size(), 1u);
+  EXPECT_EQ(offered[0], "del old.gif;up C:\\Pictures\\missing.jpg;up " + photo + ";");
+  uncheck = true;
+  ASSERT_EQ(invoke(DISPID_Save), S_OK);
+  EXPECT_EQ(fake.platform.boxes.shown.size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(contentsFile("old.gif")));
+  EXPECT_EQ(readFile(contentsFile("photo.png")), "PNGDATA");
+  const std::string stored = readFile(contentsFile("Sample 1.html"));
+  EXPECT_EQ(offered.size(), 2u);
+  EXPECT_EQ(stored, "<P><IMG src=\"C:\\Pictures\\missing.jpg\"><IMG src=\"" + contents +
+                        "photo.png\"></P>");
+  EXPECT_FALSE(application().editorExists());
 }
 
 }  // namespace
