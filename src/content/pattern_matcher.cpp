@@ -38,7 +38,8 @@ bool PatternMatcher::Exec(std::string_view subject) {
   matched_ = false;
   groups_.fill(-1);
   compileIfNeeded();
-  const void* nul = std::memchr(subject.data(), '\0', subject.size());
+  // An empty view may carry a null pointer, which memchr must not see.
+  const void* nul = subject.empty() ? nullptr : std::memchr(subject.data(), '\0', subject.size());
   const std::size_t length =
       nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - subject.data())
           : subject.size();

@@ -118,6 +118,10 @@ TEST(PatternMatcherTest, SubjectEndsAtItsFirstNul) {
   m.setPattern("b.*");
   ASSERT_TRUE(m.Exec(std::string("ab\0cd", 5)));
   EXPECT_EQ(groups(m, 0), "(2,1)");
+  // Regression (found by fuzzing): an empty view without storage.
+  m.setPattern("x?");
+  EXPECT_TRUE(m.Exec(std::string_view{}));
+  EXPECT_EQ(groups(m, 0), "(1,0)");
 }
 
 TEST(PatternMatcherTest, OptionsTakeEffectAtTheNextMatchCall) {
