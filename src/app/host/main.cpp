@@ -57,6 +57,7 @@ constexpr const char* kUsage =
     "  click NAME         click the editor control NAME (btnBold, btnTable ...)\n"
     "  tab INDEX          switch the editor page (0 Editor, 1 HTML)\n"
     "  state NAME         print the state of NAME\n"
+    "  hint NAME          print the tooltip of NAME\n"
     "  source             print the HTML view's text\n"
     "  screenshot FILE    write the window as PNG\n"
     "  echo TEXT          print TEXT\n"

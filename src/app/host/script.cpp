@@ -210,8 +210,12 @@ bool ScriptRunner::step(const std::vector<std::string>& words) {
   }
   if (verb == "wait") {
     GtkWidget* view = findWebView(editor);
-    const bool done =
-        runUntil([view] { return !view || !webkit_web_view_is_loading(WEBKIT_WEB_VIEW(view)); });
+    const bool done = runUntil([view] {
+      // The surface marks the view busy from the put of a document until
+      // the editor has seen it complete.
+      return !view || (!webkit_web_view_is_loading(WEBKIT_WEB_VIEW(view)) &&
+                       !g_object_get_data(G_OBJECT(view), "pellora-busy"));
+    });
     settle();
     return done;
   }
@@ -271,6 +275,14 @@ bool ScriptRunner::step(const std::vector<std::string>& words) {
                       gtk_toggle_tool_button_get_active(GTK_TOGGLE_TOOL_BUTTON(target));
     std::printf("  %s: %s, %s\n", args[0].c_str(), down ? "down" : "up",
                 gtk_widget_is_sensitive(target) ? "enabled" : "disabled");
+    return true;
+  }
+  if (verb == "hint" && args.size() == 1) {
+    GtkWidget* target = findWidget(editor, args[0]);
+    if (!target) return false;
+    gchar* tip = gtk_widget_get_tooltip_text(target);
+    std::printf("  %s: %s\n", args[0].c_str(), tip ? tip : "");
+    g_free(tip);
     return true;
   }
   if (verb == "source") {

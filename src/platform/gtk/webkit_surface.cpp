@@ -143,6 +143,8 @@ struct WebKitEditingSurface::Impl {
 
   bool loadedOnce = false;
   bool busy = false;
+  // Set while the editor handles onDisplayChanged.
+  bool inDisplayChange = false;
   bool ownLoadPending = false;
   bool skipFinished = false;
   bool showDetails = false;
@@ -228,7 +230,13 @@ struct WebKitEditingSurface::Impl {
 
   void raiseDisplayChanged() {
     deliver([this] {
-      if (!busy && loadedOnce && owner.events.onDisplayChanged) owner.events.onDisplayChanged();
+      if (busy || !loadedOnce || !owner.events.onDisplayChanged) return;
+      struct Scope {
+        bool& flag;
+        explicit Scope(bool& f) : flag(f) { flag = true; }
+        ~Scope() { flag = false; }
+      } handling(inDisplayChange);
+      owner.events.onDisplayChanged();
     });
   }
 
@@ -314,6 +322,10 @@ struct WebKitEditingSurface::Impl {
     if (!caching) {
       return jsc_value_to_int32(evaluate("pellora.statusOf(" + std::to_string(cmdID) + ")").get());
     }
+    // The cache serves the many queries of one display change. Any other
+    // query (a command's gate) asks the page afresh: a selection change whose
+    // notification is still on its way must not make a command refuse.
+    if (!inDisplayChange) invalidate();
     ensureState();
     return state.states[static_cast<std::size_t>(index)];
   }
@@ -436,7 +448,7 @@ struct WebKitEditingSurface::Impl {
     const std::string& baseUrl = editingContext().BaseUrl;
     const std::string base = toWidgetText(baseUrl + "/contents/");
     const std::string document = contentPolicyElement(toWidgetText(baseUrl)) + toWidgetText(html);
-    busy = true;
+    setBusy(true);
     ownLoadPending = true;
     state = PageState{};
     webkit_web_view_load_html(view.get(), document.c_str(), base.c_str());
@@ -463,8 +475,15 @@ struct WebKitEditingSurface::Impl {
     return FALSE;
   }
 
+  // Hosts that drive the view from outside (scripted demos, end-to-end
+  // tests) read the busy flag from the widget itself.
+  void setBusy(bool value) {
+    busy = value;
+    g_object_set_data(G_OBJECT(view.get()), kBusyKey, GINT_TO_POINTER(value ? 1 : 0));
+  }
+
   void completeLoad() {
-    busy = false;
+    setBusy(false);
     loadedOnce = true;
     state = PageState{};
     if (showDetails) evaluate("pellora.details(true)");

@@ -24,6 +24,9 @@
 
 namespace pellora::gtk {
 
+// GObject data key on the view: non-zero while a document put is loading.
+inline constexpr const char* kBusyKey = "pellora-busy";
+
 class WebKitEditingSurface final : public ui::EditingSurface {
  public:
   WebKitEditingSurface();

@@ -1,0 +1,142 @@
+// The whole product as a person uses it: the host program with the real
+// module, the WebKit surface and the bundled server, driven by a script of
+// user steps under the display ctest runs in (xvfb-run in scripts/test).
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace pellora {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::size_t count(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+class EndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display (scripts/test runs xvfb-run)";
+    std::string pattern = (fs::temp_directory_path() / "pellora-e2e-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir = pattern;
+    fs::create_directories(dir / "site" / "contents");
+    fs::create_directories(dir / "registry");
+    fs::create_directories(dir / "local");
+  }
+  void TearDown() override {
+    if (!dir.empty()) fs::remove_all(dir);
+  }
+
+  fs::path contents() const { return dir / "site" / "contents"; }
+
+  // Runs the host on the demo installation in `dir/site` with `steps`;
+  // returns what it printed.
+  std::string run(const std::string& steps) {
+    writeFile(dir / "script.txt", steps);
+    const std::string command =
+        "PELLORA_REGISTRY_DIR='" + (dir / "registry").string() +
+        "' WEBKIT_DISABLE_COMPOSITING_MODE=1 "
+        "WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 '" PELLORA_HOST_PATH "' --demo --demo-root '" +
+        (dir / "site").string() + "' --script '" + (dir / "script.txt").string() + "' 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return "<cannot start the host>";
+    std::string output;
+    std::array<char, 4096> buffer;
+    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
+      output.append(buffer.data(), n);
+    }
+    exitStatus = ::pclose(pipe);
+    return output;
+  }
+
+  fs::path dir;
+  int exitStatus = -1;
+};
+
+TEST_F(EndToEndTest, EditWithTheToolBarsAndSaveWithAnImageUpload) {
+  writeFile(dir / "local" / "pic.png", "\x89PNG fake image bytes");
+  const std::string local = "file://" + (dir / "local" / "pic.png").string();
+  writeFile(contents() / "Sample 1.html",
+            "<p>Hallo Welt und Gr\xFC\xDF"
+            "e</p>\r\n<p><img src=\"" +
+                local + "\"></p>");
+
+  const std::string output =
+      run("wait\n"
+          "state btnBold\n"
+          "select Welt\n"
+          "click btnBold\n"
+          "state btnBold\n"
+          "tab 1\n"
+          "source\n"
+          "tab 0\n"
+          "wait\n"
+          "select und\n"
+          "set edRows 3\n"
+          "answer OK\n"
+          "click btnTable\n"
+          "answer OK\n"
+          "Save\n");
+  SCOPED_TRACE(output);
+  EXPECT_EQ(exitStatus, 0);
+  EXPECT_NE(output.find("btnBold: up, enabled"), std::string::npos);
+  EXPECT_NE(output.find("btnBold: down, enabled"), std::string::npos) << "the toggle follows";
+  EXPECT_NE(output.find("<b>Welt</b>"), std::string::npos) << "the HTML view shows the edit";
+  const auto save = output.find("> Save\n");
+  ASSERT_NE(save, std::string::npos);
+  EXPECT_NE(output.find("S_OK", save), std::string::npos);
+
+  const std::string stored = readFile(contents() / "Sample 1.html");
+  EXPECT_NE(stored.find("<b>Welt</b>"), std::string::npos) << stored;
+  EXPECT_NE(stored.find("Gr\xFC\xDF"
+                        "e"),
+            std::string::npos)
+      << "Windows-1252 kept";
+  EXPECT_EQ(count(stored, "<tr"), 3u) << stored;
+  EXPECT_EQ(count(stored, "<td"), 9u) << stored;
+  EXPECT_EQ(stored.find("file://"), std::string::npos) << "local address rewritten";
+  EXPECT_NE(stored.find("/tessaron/contents/pic.png\""), std::string::npos) << stored;
+  EXPECT_EQ(stored.find('\r'), std::string::npos) << "LF line ends";
+  EXPECT_EQ(readFile(contents() / "pic.png"), "\x89PNG fake image bytes");
+}
+
+TEST_F(EndToEndTest, StoredGermanTurnsTheInterfaceGerman) {
+  writeFile(dir / "registry" / "HKEY_LOCAL_MACHINE.reg",
+            "Windows Registry Editor Version 5.00\r\n\r\n"
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brixel\\Pellora]\r\n\"Language\"=\"DE\"\r\n");
+  writeFile(contents() / "Sample 1.html", "<p>Text</p>");
+  const std::string output = run("wait\nhint btnBold\nhint btnUndo\nhint btnTable\n");
+  SCOPED_TRACE(output);
+  EXPECT_EQ(exitStatus, 0);
+  EXPECT_NE(output.find("btnBold: Fett"), std::string::npos);
+  EXPECT_NE(output.find("btnUndo: R\xC3\xBC"
+                        "ckg\xC3\xA4ngig"),
+            std::string::npos)
+      << "UTF-8 on screen";
+  EXPECT_NE(output.find("btnTable: Tabelle einf\xC3\xBCgen"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pellora
