@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/editor_fixture.h"
 #include "editor/inserttable.h"
 #include "editor/main_form.h"
 #include "exchange/editing_context.h"
@@ -18,19 +19,7 @@ namespace {
 
 using test::ExecutedCommand;
 
-class CommandsTest : public ::testing::Test {
- protected:
-  void SetUp() override { resetEditingContextForTesting(); }
-  void TearDown() override { resetEditingContextForTesting(); }
-
-  void load(const std::string& body = "<p>text</p>") {
-    surface.setDocumentHTML("<html><body>" + body + "</body></html>");
-  }
-
-  test::ScopedFakePlatform fake;
-  TMainForm form;
-  test::FakeEditingSurface& surface = *fake.platform.lastSurface();
-};
+using CommandsTest = test::EditorFormTest;
 
 struct ButtonCommand {
   const char* button;

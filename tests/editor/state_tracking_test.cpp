@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/editor_fixture.h"
 #include "editor/main_form.h"
 #include "exchange/editing_context.h"
 #include "support/fake_platform.h"
@@ -11,19 +12,7 @@
 namespace pellora {
 namespace {
 
-class StateTrackingTest : public ::testing::Test {
- protected:
-  void SetUp() override { resetEditingContextForTesting(); }
-  void TearDown() override { resetEditingContextForTesting(); }
-
-  void load(const std::string& body = "<p>text</p>") {
-    surface.setDocumentHTML("<html><body>" + body + "</body></html>");
-  }
-
-  test::ScopedFakePlatform fake;
-  TMainForm form;
-  test::FakeEditingSurface& surface = *fake.platform.lastSurface();
-};
+using StateTrackingTest = test::EditorFormTest;
 
 struct TrackedButton {
   const char* name;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/editor_fixture.h"
 #include "editor/inserttable.h"
 #include "editor/main_form.h"
 #include "exchange/editing_context.h"
@@ -23,13 +24,9 @@ struct DialogInput {
   const char* border;
 };
 
-class TablesTest : public ::testing::Test {
+class TablesTest : public test::EditorFormTest {
  protected:
   TablesTest() { form.dialogs.TableForm = &table; }
-  void SetUp() override { resetEditingContextForTesting(); }
-  void TearDown() override { resetEditingContextForTesting(); }
-
-  void load() { surface.setDocumentHTML("<html><body><p>x</p></body></html>"); }
 
   // The user fills the dialog (when `input` is given) and ends it with
   // `button`, as the dialog's own buttons do.
@@ -61,10 +58,7 @@ class TablesTest : public ::testing::Test {
     return result;
   }
 
-  test::ScopedFakePlatform fake;
-  TMainForm form;
   TTableForm table;
-  test::FakeEditingSurface& surface = *fake.platform.lastSurface();
 };
 
 TEST_F(TablesTest, StartValuesGiveTwoByThreeAtEightyPercentWithoutBorder) {
