@@ -223,11 +223,36 @@ void SourceViewBinding::pullText() {
   following_ = false;
 }
 
+namespace {
+
+// The model counts Windows-1252 bytes, where a character outside the code
+// page stands as a reference ("&#322;"); the buffer counts characters. Each
+// side's offset is found through the text before it.
+gint charsBefore(const std::string& cp1252, int byteOffset) {
+  const std::size_t bytes =
+      std::clamp<std::size_t>(static_cast<std::size_t>(std::max(byteOffset, 0)), 0, cp1252.size());
+  const std::string utf8 = toWidgetText(std::string_view(cp1252).substr(0, bytes));
+  return static_cast<gint>(g_utf8_strlen(utf8.c_str(), static_cast<gssize>(utf8.size())));
+}
+
+int bytesBefore(GtkTextBuffer* buffer, const GtkTextIter& at) {
+  GtkTextIter start;
+  gtk_text_buffer_get_start_iter(buffer, &start);
+  gchar* before = gtk_text_buffer_get_text(buffer, &start, &at, TRUE);
+  const int bytes = static_cast<int>(fromWidgetText(before).size());
+  g_free(before);
+  return bytes;
+}
+
+}  // namespace
+
 void SourceViewBinding::pullSelection() {
   GtkTextBuffer* buffer = GTK_TEXT_BUFFER(buffer_);
   const gint chars = gtk_text_buffer_get_char_count(buffer);
-  const gint start = std::clamp(model_.selStart(), 0, chars);
-  const gint end = std::clamp(model_.selStart() + model_.selLength(), start, chars);
+  const std::string& text = model_.text();
+  const gint start = std::clamp(charsBefore(text, model_.selStart()), 0, chars);
+  const gint end =
+      std::clamp(charsBefore(text, model_.selStart() + model_.selLength()), start, chars);
   GtkTextIter a, b;
   gtk_text_buffer_get_iter_at_offset(buffer, &a, start);
   gtk_text_buffer_get_iter_at_offset(buffer, &b, end);
@@ -246,10 +271,11 @@ void SourceViewBinding::pushText() {
 
 void SourceViewBinding::pushSelection() {
   GtkTextIter a, b;
-  gtk_text_buffer_get_selection_bounds(GTK_TEXT_BUFFER(buffer_), &a, &b);
-  const int start = gtk_text_iter_get_offset(&a);
+  GtkTextBuffer* buffer = GTK_TEXT_BUFFER(buffer_);
+  gtk_text_buffer_get_selection_bounds(buffer, &a, &b);
+  const int start = bytesBefore(buffer, a);
   following_ = true;
-  model_.setSelection(start, gtk_text_iter_get_offset(&b) - start);
+  model_.setSelection(start, bytesBefore(buffer, b) - start);
   following_ = false;
 }
 

@@ -58,6 +58,21 @@ TEST_F(SourceViewTest, TextFollowsBothWaysAndEditsRaiseTheChange) {
   EXPECT_EQ(gtk_text_iter_get_offset(&b), 6);
   gtk_text_buffer_select_range(GTK_TEXT_BUFFER(view.buffer()), &a, &a);
   EXPECT_EQ(model.selLength(), 0);
+
+  // Past a character the code page lacks, the model's offsets count the
+  // bytes of its reference: selecting "ł" in the buffer selects "&#322;".
+  GtkTextIter l, afterL;
+  gtk_text_buffer_get_iter_at_offset(GTK_TEXT_BUFFER(view.buffer()), &l, 11);
+  gtk_text_buffer_get_iter_at_offset(GTK_TEXT_BUFFER(view.buffer()), &afterL, 12);
+  gtk_text_buffer_select_range(GTK_TEXT_BUFFER(view.buffer()), &l, &afterL);
+  EXPECT_EQ(model.text().substr(static_cast<std::size_t>(model.selStart()),
+                                static_cast<std::size_t>(model.selLength())),
+            "&#322;");
+  model.setSelection(10, 1);  // the "\xE4" before it
+  view.apply(ui::Property::Selection);
+  ASSERT_TRUE(gtk_text_buffer_get_selection_bounds(GTK_TEXT_BUFFER(view.buffer()), &a, &b));
+  EXPECT_EQ(gtk_text_iter_get_offset(&a), 10);
+  EXPECT_EQ(gtk_text_iter_get_offset(&b), 11);
 }
 
 TEST_F(SourceViewTest, EditorKeysActOnTheBuffer) {
