@@ -273,8 +273,14 @@ bool ScriptRunner::step(const std::vector<std::string>& words) {
     if (!target) return false;
     const bool down = GTK_IS_TOGGLE_TOOL_BUTTON(target) &&
                       gtk_toggle_tool_button_get_active(GTK_TOGGLE_TOOL_BUTTON(target));
-    std::printf("  %s: %s, %s\n", args[0].c_str(), down ? "down" : "up",
-                gtk_widget_is_sensitive(target) ? "enabled" : "disabled");
+    std::string shown;
+    if (GTK_IS_COMBO_BOX_TEXT(target)) {
+      gchar* active = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(target));
+      shown = std::string(", \"") + (active ? active : "") + "\"";
+      g_free(active);
+    }
+    std::printf("  %s: %s, %s%s\n", args[0].c_str(), down ? "down" : "up",
+                gtk_widget_is_sensitive(target) ? "enabled" : "disabled", shown.c_str());
     return true;
   }
   if (verb == "hint" && args.size() == 1) {
