@@ -120,6 +120,7 @@ void readAnswerBody(HttpInput& input, const HttpAnswerHead& head, BodyBuffer& si
     case BodyFraming::Length: {
       const std::int64_t length = *contentLength(head);
       WorkPhase phase(meter, wmRead, length);
+      sink.reserve(static_cast<std::size_t>(length));
       readExactly(input, length, sink);
       return;
     }

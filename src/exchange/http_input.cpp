@@ -13,6 +13,13 @@ namespace {
 constexpr std::size_t kLargestBlock = 1024 * 1024;
 }
 
+void BodyBuffer::reserve(std::size_t expected) {
+  constexpr std::size_t kLargestReservation = 256 * 1024 * 1024;
+  if (!blocks_.empty() || expected == 0) return;
+  blocks_.emplace_back();
+  blocks_.back().reserve(std::min(expected, kLargestReservation));
+}
+
 void BodyBuffer::append(const char* data, std::size_t size) {
   while (size > 0) {
     if (blocks_.empty() || blocks_.back().size() == blocks_.back().capacity()) {

@@ -30,6 +30,10 @@ inline constexpr std::size_t kMaxLineLength = 64 * 1024;
 // taking the whole body costs one copy and at most twice its size.
 class BodyBuffer {
  public:
+  // Makes room for an announced body in one block, so taking it needs no
+  // copy. Announcements beyond kLargestReservation are not trusted: the
+  // rest grows in blocks as it arrives.
+  void reserve(std::size_t expected);
   void append(const char* data, std::size_t size);
   std::size_t size() const { return size_; }
   std::string take();

@@ -160,16 +160,23 @@ TEST(HttpAnswer, HeadEndsCleanlyOnCloseOrOverlongLines) {
 }
 
 TEST(BodyBuffer, KeepsEveryByteAcrossBlocks) {
-  BodyBuffer buffer;
-  std::string expected;
-  for (int i = 0; i < 700; ++i) {
-    std::string piece(static_cast<std::size_t>(i * 13 % 5000), static_cast<char>(i));
-    buffer.append(piece.data(), piece.size());
-    expected += piece;
+  // Without an announced size, with one that is right, and with one that
+  // is too small or too large: the bytes are the same.
+  for (const std::size_t announced :
+       {std::size_t{0}, std::size_t{1605450}, std::size_t{100}, std::size_t{1} << 40}) {
+    SCOPED_TRACE(announced);
+    BodyBuffer buffer;
+    buffer.reserve(announced);
+    std::string expected;
+    for (int i = 0; i < 700; ++i) {
+      std::string piece(static_cast<std::size_t>(i * 13 % 5000), static_cast<char>(i));
+      buffer.append(piece.data(), piece.size());
+      expected += piece;
+    }
+    EXPECT_EQ(buffer.size(), expected.size());
+    EXPECT_EQ(buffer.take(), expected);
+    EXPECT_EQ(buffer.size(), 0u);
   }
-  EXPECT_EQ(buffer.size(), expected.size());
-  EXPECT_EQ(buffer.take(), expected);
-  EXPECT_EQ(buffer.size(), 0u);
 }
 
 }  // namespace
