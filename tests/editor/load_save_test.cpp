@@ -2,10 +2,14 @@
 // loopback.
 #include <gtest/gtest.h>
 
+#include "editor/inserttable.h"
 #include "editor/main_form.h"
 #include "exchange/document_template.h"
 #include "exchange/editing_context.h"
 #include "exchange/http_test_server.h"
+#include "images/upload_form.h"
+#include "settings/about.h"
+#include "settings/options.h"
 #include "support/fake_platform.h"
 
 namespace pellora {
@@ -121,6 +125,33 @@ TEST_F(LoadSaveTest, LoadingWhileTheHtmlViewIsActiveRefillsIt) {
   const auto puts = surface->documentPuts.size();
   form->PageControl.selectPage(0);
   EXPECT_EQ(surface->documentPuts.size(), puts) << "the stale text must not come back";
+}
+
+TEST_F(LoadSaveTest, EveryLoadTakesTheProxyFromTheSettingsDialogsFields) {
+  ScriptedServer proxy({{readRequest(), sendBytes(answer("200 OK", "<P>via proxy</P>"))}});
+  ScriptedServer direct({{readRequest(), sendBytes(answer("200 OK", "<P>direct</P>"))}});
+  TTableForm table;
+  TUploadForm upload;
+  TAboutForm about;
+  TOptionsForm options(settings::RegistryStore::forProcess(), {*form, table, upload, about});
+  form->dialogs.OptionsForm = &options;
+  editingContext().BaseUrl = "http://content.example:8080/t";
+
+  // Ticked and typed, never stored (as after Cancel): the next load uses it.
+  options.cbProxy.setChecked(true);
+  options.edProxy.setText("127.0.0.1");
+  options.edPort.setText(std::to_string(proxy.port()));
+  form->btnLoad.click();
+  EXPECT_EQ(requestLine(proxy),
+            "GET http://content.example:8080/t/contents/Sample%201.html HTTP/1.1");
+  EXPECT_EQ(editingContext().ContentBody, "<P>via proxy</P>");
+
+  options.cbProxy.setChecked(false);
+  pointAt(direct);
+  form->btnLoad.click();
+  EXPECT_EQ(requestLine(direct), "GET /t/contents/Sample%201.html HTTP/1.1");
+  EXPECT_EQ(form->IdHTTP.ProxyParams.ProxyServer, "");
+  EXPECT_EQ(form->IdHTTP.ProxyParams.ProxyPort, 0);
 }
 
 TEST_F(LoadSaveTest, SaveFromTheHtmlViewPostsTheFourFields) {
