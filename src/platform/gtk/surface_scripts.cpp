@@ -31,7 +31,17 @@ let posting = false;
 const ownUndo = [];
 
 const observer = new MutationObserver(() => { dirty = true; schedule(); });
-observer.observe(document, {subtree: true, childList: true, characterData: true, attributes: true});
+// While the document is parsed it is dirty anyway; watching it only from
+// then on spares a record per parsed node of a large item.
+function watch() {
+  dirty = true;
+  observer.observe(document, {subtree: true, childList: true, characterData: true, attributes: true});
+}
+if (document.readyState === 'loading') {
+  document.addEventListener('DOMContentLoaded', watch);
+} else {
+  watch();
+}
 
 function body() {
   if (observer.takeRecords().length) dirty = true;
