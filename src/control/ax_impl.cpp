@@ -8,8 +8,8 @@
 #include "control/com/runtime.h"
 #include "control/font_disp.h"
 #include "control/type_info.h"
-#include "control/window_interface.h"
 #include "control/wide_text.h"
+#include "control/window_interface.h"
 #include "exchange/editing_context.h"
 
 namespace pellora {
@@ -68,7 +68,11 @@ void TaxEdit::ActiveFormCreate() {
   }
   EditorForms& forms = application();
   // One live editor per process: a second control takes the editor over from
-  // the first, which behaves as closed from then on.
+  // the first, which behaves as closed from then on; but not from under a
+  // load or save that is still running.
+  if (forms.requestRunning()) {
+    throw std::runtime_error("The editor of another control is still loading or saving.");
+  }
   if (forms.editorExists()) Close();
 
   forms.MainForm = std::make_unique<TMainForm>();

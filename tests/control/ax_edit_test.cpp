@@ -262,6 +262,30 @@ TEST_F(AxEditTest, CloseDuringARunningLoadWaitsForTheLoadToEnd) {
   EXPECT_FALSE(application().closePending);
 }
 
+TEST_F(AxEditTest, ASecondControlTakesTheEditorOverButNotDuringARequest) {
+  TMainForm* first = application().MainForm.get();
+  HRESULT duringRequest = S_OK;
+  first->btnLoad.onClick = [&] {
+    ++first->RequestsRunning;
+    IPellora* second = nullptr;
+    duringRequest =
+        factory->CreateInstance(nullptr, IID_IPellora, reinterpret_cast<void**>(&second));
+    EXPECT_EQ(second, nullptr);
+    EXPECT_EQ(application().MainForm.get(), first) << "the running request keeps its form";
+    --first->RequestsRunning;
+  };
+  ASSERT_EQ(control->Load(), S_OK);
+  EXPECT_TRUE(FAILED(duringRequest));
+
+  IPellora* second = nullptr;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPellora, reinterpret_cast<void**>(&second)),
+            S_OK);
+  EXPECT_NE(application().MainForm.get(), nullptr);
+  EXPECT_EQ(control->Close(), S_OK);
+  EXPECT_FALSE(application().editorExists()) << "one editor per process";
+  second->Release();
+}
+
 TEST_F(AxEditTest, SaveClosesTheEditorOnlyWhenTheServerAcknowledged) {
   bool acknowledge = false;
   application().MainForm->btnSave.onClick = [&] { editingContext().SaveSucceeded = acknowledge; };
