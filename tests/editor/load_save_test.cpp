@@ -6,11 +6,11 @@
 #include "editor/main_form.h"
 #include "exchange/document_template.h"
 #include "exchange/editing_context.h"
-#include "exchange/http_test_server.h"
 #include "images/upload_form.h"
 #include "settings/about.h"
 #include "settings/options.h"
 #include "support/fake_platform.h"
+#include "support/http_test_server.h"
 
 namespace pellora {
 namespace {

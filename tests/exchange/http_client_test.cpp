@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "exchange/http_status_display.h"
-#include "exchange/http_test_server.h"
 #include "exchange/id_antifreeze.h"
 #include "exchange/id_exceptions.h"
 #include "support/fake_platform.h"
+#include "support/http_test_server.h"
 
 namespace pellora::exchange {
 namespace {

@@ -15,8 +15,8 @@
 #include "exchange/editing_context.h"
 #include "exchange/http_client.h"
 #include "exchange/http_status_display.h"
-#include "exchange/http_test_server.h"
 #include "support/fake_platform.h"
+#include "support/http_test_server.h"
 #include "ui/form.h"
 
 namespace pellora::test {
