@@ -1,6 +1,7 @@
 // Covered by tests/content/server_response_test.cpp.
 #include "content/server_response.h"
 
+#include "content/extract_body.h"
 #include "content/pattern_matcher.h"
 #include "content/wrap_lines.h"
 
@@ -12,6 +13,12 @@ std::string FormatServerResponse(std::string_view answer) {
   tags.setGreedy(false);
   tags.setPattern("<.?(b|br)>");
   return WrapLines(tags.Replace(answer, ""));
+}
+
+bool ServerAcknowledged(std::string_view answer) { return TrimControl(answer) == "OK"; }
+
+std::string ServerResponseMessage(std::string_view answer) {
+  return std::string(kServerResponsePrefix) + FormatServerResponse(TrimControl(answer));
 }
 
 }  // namespace pellora::content

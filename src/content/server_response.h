@@ -15,4 +15,11 @@ inline constexpr std::string_view kServerResponsePrefix = "Server Response:     
 // `answer` is the server's answer, already trimmed by the caller.
 std::string FormatServerResponse(std::string_view answer);
 
+// The server script's convention: an answer acknowledges when, with the
+// bytes at or below the blank trimmed from both ends, it is exactly "OK".
+bool ServerAcknowledged(std::string_view answer);
+
+// What the warning box shows for an answer that did not acknowledge.
+std::string ServerResponseMessage(std::string_view answer);
+
 }  // namespace pellora::content

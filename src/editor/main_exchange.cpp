@@ -15,14 +15,6 @@ namespace pellora {
 
 namespace {
 
-// Bytes at or below the blank trimmed from both ends.
-std::string trimControls(const std::string& text) {
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) --end;
-  return text.substr(begin, end - begin);
-}
-
 std::string withLfLineEnds(const std::string& text) {
   std::string out;
   out.reserve(text.size());
@@ -32,18 +24,6 @@ std::string withLfLineEnds(const std::string& text) {
   }
   return out;
 }
-
-// Hides the status display however an operation ends.
-class StatusDisplayScope {
- public:
-  explicit StatusDisplayScope(exchange::HttpStatusDisplay& display) : display_(display) {}
-  ~StatusDisplayScope() { display_.hide(); }
-  StatusDisplayScope(const StatusDisplayScope&) = delete;
-  StatusDisplayScope& operator=(const StatusDisplayScope&) = delete;
-
- private:
-  exchange::HttpStatusDisplay& display_;
-};
 
 // Counts a load or save as running for its lifetime.
 class RequestScope {
@@ -73,13 +53,13 @@ void TMainForm::LoadContent(const std::string& url) {
   RequestScope running(RequestsRunning);
   EditingContext& context = editingContext();
   placeStatusPanel();
-  StatusDisplay.show("Please Wait! Loading Content \"" + context.ContentName + "\" ...");
-  if (dialogs.OptionsForm) {
-    IdHTTP.ProxyParams.ProxyServer = dialogs.OptionsForm->GetProxyHost();
-    IdHTTP.ProxyParams.ProxyPort = dialogs.OptionsForm->GetProxyPort();
-  }
   {
-    StatusDisplayScope cleanup(StatusDisplay);
+    exchange::ShownStatus shown(StatusDisplay,
+                                "Please Wait! Loading Content \"" + context.ContentName + "\" ...");
+    if (dialogs.OptionsForm) {
+      IdHTTP.ProxyParams.ProxyServer = dialogs.OptionsForm->GetProxyHost();
+      IdHTTP.ProxyParams.ProxyPort = dialogs.OptionsForm->GetProxyPort();
+    }
     try {
       context.ContentBody = IdHTTP.Get(url);
       DHTMLEdit().setDocumentHTML(wrapInDocumentTemplate(context.ContentBody));
@@ -115,8 +95,7 @@ void TMainForm::SaveContent() {
   }
   if (!TransferImages()) return;
 
-  StatusDisplay.show("Saving Content \"" + context.ContentName + "\" ...");
-  StatusDisplayScope cleanup(StatusDisplay);
+  exchange::ShownStatus shown(StatusDisplay, "Saving Content \"" + context.ContentName + "\" ...");
   context.ContentBody = withLfLineEnds(context.ContentBody);
   const std::vector<std::string> fields = {
       "content=" + content::UrlEncode(context.ContentName),
@@ -128,13 +107,11 @@ void TMainForm::SaveContent() {
     std::string response;
     IdHTTP.Request.ContentType = "application/x-www-form-urlencoded";
     IdHTTP.Post(context.BaseUrl + "/" + "edit.php", fields, response);
-    const std::string answer = trimControls(response);
-    if (answer == "OK") {
+    if (content::ServerAcknowledged(response)) {
       context.SaveSucceeded = true;
       DeleteUnusedImages();
     } else {
-      ui::platform().messageBoxes().warning("Server Response:        \r\n" +
-                                            content::FormatServerResponse(answer));
+      ui::platform().messageBoxes().warning(content::ServerResponseMessage(response));
     }
   } catch (const std::exception& failure) {
     ui::platform().messageBoxes().warning(failure.what());

@@ -127,9 +127,9 @@ TMainForm::TMainForm()
       popHtmlDelete(menuItem(MenuHtmlPopup, "popHtmlDelete", "Delete", Start::Disabled)),
       popHtmlSelAll((menuItem(MenuHtmlPopup, "N1", "-", Start::Enabled),
                      menuItem(MenuHtmlPopup, "popHtmlSelAll", "Select All", Start::Enabled))),
-      StatusPanel(add(ControlKind::Panel, "StatusPanel")),
-      StatusLabel(StatusPanel.add(ControlKind::Label, "StatusLabel")),
-      StatusProgress(StatusPanel.add(ControlKind::ProgressBar, "StatusProgress")),
+      StatusPanel(exchange::HttpStatusDisplay::createControls(*this)),
+      StatusLabel(StatusPanel.child("StatusLabel")),
+      StatusProgress(StatusPanel.child("StatusProgress")),
       btnLoad(plainButton(*this, "btnLoad", "Load", 368)),
       btnSave(plainButton(*this, "btnSave", "Save", 456)),
       IdAntiFreeze1(ui::platform().pump()),
@@ -156,13 +156,6 @@ TMainForm::TMainForm()
   mmoHTML.setAlign(ui::Align::Client);
   mmoHTML.setColor(ui::clWindow);
   mmoHTML.setFont({"Courier New", -13});
-
-  StatusPanel.setBounds({0, 0, 300, 90});
-  StatusPanel.setVisible(false);
-  StatusLabel.setBounds({25, 17, 256, 13});
-  StatusProgress.setBounds({25, 49, 248, 16});
-  StatusProgress.setRange(0, 100);
-  StatusProgress.setPosition(5);
 
   StatusDisplay.bind(IdHTTP);
   btnLoad.onClick = [this] { btnLoadClick(); };

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <limits>
 
+#include "content/extract_body.h"
 #include "exchange/http_text.h"
 
 // Covered by tests/exchange/cookie_jar_test.cpp.
@@ -123,16 +124,17 @@ void CookieJar::store(const std::string& headerValue, const HttpUrl& url, std::t
   Cookie cookie;
   const std::size_t eq = parts.front().find('=');
   if (eq == std::string::npos) return;
-  cookie.name = trimBlanks(parts.front().substr(0, eq));
-  cookie.value = trimBlanks(parts.front().substr(eq + 1));
+  cookie.name = content::TrimControl(parts.front().substr(0, eq));
+  cookie.value = content::TrimControl(parts.front().substr(eq + 1));
   if (cookie.name.empty()) return;
 
   std::optional<std::time_t> maxAgeExpiry;
   std::optional<std::string> domain;
   for (std::size_t i = 1; i < parts.size(); ++i) {
     const std::size_t aeq = parts[i].find('=');
-    const std::string key = asciiLower(trimBlanks(parts[i].substr(0, aeq)));
-    const std::string value = aeq == std::string::npos ? "" : trimBlanks(parts[i].substr(aeq + 1));
+    const std::string key = asciiLower(content::TrimControl(parts[i].substr(0, aeq)));
+    const std::string value =
+        aeq == std::string::npos ? "" : content::TrimControl(parts[i].substr(aeq + 1));
     if (key == "expires") {
       cookie.expires = parseCookieDate(value);
     } else if (key == "max-age") {

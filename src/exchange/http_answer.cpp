@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 
+#include "content/extract_body.h"
 #include "exchange/http_text.h"
 #include "exchange/id_exceptions.h"
 
@@ -82,8 +83,8 @@ HttpAnswerHead readAnswerHead(HttpInput& input,
       }
       const std::size_t colon = line.find(':');
       if (colon == std::string::npos) continue;  // not a header; nothing to learn from it
-      head.headers.emplace_back(trimBlanks(line.substr(0, colon)),
-                                trimBlanks(line.substr(colon + 1)));
+      head.headers.emplace_back(content::TrimControl(line.substr(0, colon)),
+                                content::TrimControl(line.substr(colon + 1)));
     }
     if (onHead) onHead(head);
     if (head.code != 100) return head;

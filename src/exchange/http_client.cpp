@@ -3,6 +3,7 @@
 #include <ctime>
 #include <utility>
 
+#include "content/extract_body.h"
 #include "exchange/http_answer.h"
 #include "exchange/http_form.h"
 #include "exchange/http_text.h"
@@ -38,8 +39,8 @@ void addHeader(std::string& head, const char* name, const std::string& value) {
 }
 
 bool keepsConnection(const HttpAnswerHead& answer, TIdHTTPProtocolVersion version) {
-  const std::string connection = trimBlanks(answer.header("Connection").value_or(""));
-  const std::string proxy = trimBlanks(answer.header("Proxy-Connection").value_or(""));
+  const std::string connection = content::TrimControl(answer.header("Connection").value_or(""));
+  const std::string proxy = content::TrimControl(answer.header("Proxy-Connection").value_or(""));
   if (version == pv1_0) {
     return equalsIgnoringCase(connection, "keep-alive") || equalsIgnoringCase(proxy, "keep-alive");
   }

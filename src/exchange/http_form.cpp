@@ -1,5 +1,6 @@
 #include "exchange/http_form.h"
 
+#include "content/extract_body.h"
 #include "exchange/http_text.h"
 
 // Covered by tests/exchange/http_form_test.cpp.
@@ -22,7 +23,7 @@ std::string formPostBody(const std::vector<std::string>& fields) {
     }
     text = std::move(joined);
   }
-  return trimBlanks(text);
+  return content::TrimControl(text);
 }
 
 std::string formPostContentType(const std::string& current) {

@@ -47,4 +47,19 @@ class HttpStatusDisplay {
   ui::ScreenCursor& cursor_;
 };
 
+// Shows the display with a text for its lifetime: the panel hides and the
+// cursor comes back however the operation ends.
+class ShownStatus {
+ public:
+  ShownStatus(HttpStatusDisplay& display, const std::string& text) : display_(display) {
+    display_.show(text);
+  }
+  ~ShownStatus() { display_.hide(); }
+  ShownStatus(const ShownStatus&) = delete;
+  ShownStatus& operator=(const ShownStatus&) = delete;
+
+ private:
+  HttpStatusDisplay& display_;
+};
+
 }  // namespace pellora::exchange

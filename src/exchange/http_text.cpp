@@ -24,12 +24,4 @@ bool containsIgnoringCase(std::string_view text, std::string_view part) {
   return asciiLower(text).find(asciiLower(part)) != std::string::npos;
 }
 
-std::string trimBlanks(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) --end;
-  return std::string(text.substr(begin, end - begin));
-}
-
 }  // namespace pellora::exchange

@@ -1,5 +1,5 @@
 // Small text helpers of the HTTP client: header names and values compare
-// ignoring ASCII case, and values are trimmed of bytes at or below the blank.
+// ignoring ASCII case. (Values are trimmed with content::TrimControl.)
 #pragma once
 
 #include <string>
@@ -12,6 +12,5 @@ std::string asciiLower(std::string_view text);
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 bool containsIgnoringCase(std::string_view text, std::string_view part);
 // Removes bytes 0x00..0x20 from both ends.
-std::string trimBlanks(std::string_view text);
 
 }  // namespace pellora::exchange

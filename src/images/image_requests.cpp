@@ -12,23 +12,7 @@
 
 namespace pellora::images {
 
-namespace {
-
-// Hides the status display however a request ends.
-class StatusScope {
- public:
-  StatusScope(exchange::HttpStatusDisplay& status, const std::string& text) : status_(status) {
-    status_.show(text);
-  }
-  ~StatusScope() { status_.hide(); }
-  StatusScope(const StatusScope&) = delete;
-  StatusScope& operator=(const StatusScope&) = delete;
-
- private:
-  exchange::HttpStatusDisplay& status_;
-};
-
-}  // namespace
+namespace {}  // namespace
 
 std::string ScriptUrl(std::string_view baseUrl) { return std::string(baseUrl) + "/edit.php"; }
 
@@ -69,14 +53,12 @@ template <typename Post>
 bool ImageRequests::request(const std::string& statusText, Post post) {
   ui::MessageBoxes& boxes = ui::platform().messageBoxes();
   // The boxes open before the cleanup, so the panel stays up behind them.
-  StatusScope shown(status_, statusText);
+  exchange::ShownStatus shown(status_, statusText);
   try {
     std::string response;
     post(response);
-    const std::string answer = content::TrimControl(response);
-    if (answer == "OK") return true;
-    boxes.warning(std::string(content::kServerResponsePrefix) +
-                  content::FormatServerResponse(answer));
+    if (content::ServerAcknowledged(response)) return true;
+    boxes.warning(content::ServerResponseMessage(response));
   } catch (const std::exception& failure) {
     boxes.warning(failure.what());
   }
