@@ -12,21 +12,15 @@
 #include <sstream>
 #include <string>
 
+#include "support/temp_dir.h"
+
 namespace pellora {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::readFile;
+using test::writeFile;
 
 std::size_t count(const std::string& text, const std::string& what) {
   std::size_t n = 0;
@@ -38,17 +32,10 @@ class EndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display (scripts/test runs xvfb-run)";
-    std::string pattern = (fs::temp_directory_path() / "pellora-e2e-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
     fs::create_directories(dir / "site" / "contents");
     fs::create_directories(dir / "registry");
     fs::create_directories(dir / "local");
   }
-  void TearDown() override {
-    if (!dir.empty()) fs::remove_all(dir);
-  }
-
   fs::path contents() const { return dir / "site" / "contents"; }
 
   // Runs the host on the demo installation in `dir/site` with `steps`;
@@ -71,7 +58,8 @@ class EndToEndTest : public ::testing::Test {
     return output;
   }
 
-  fs::path dir;
+  test::TempDir temp;
+  const fs::path dir = temp.path();
   int exitStatus = -1;
 };
 

@@ -28,29 +28,20 @@
 #include "images/image_requests.h"
 #include "images/upload_form.h"
 #include "support/fake_platform.h"
+#include "support/temp_dir.h"
 
 extern char** environ;
 
 namespace pellora {
 namespace {
 
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
 using test::Variant;
 
 const std::string kToken = "0f3c9a7e51d2b8846a0e7c3f92d1b5a6";
-
-// A private folder, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string dir = (std::filesystem::temp_directory_path() / "pellora-it-XXXXXX").string();
-    if (!::mkdtemp(dir.data())) throw std::runtime_error("mkdtemp failed");
-    path = dir;
-  }
-  ~TempFolder() { std::filesystem::remove_all(path); }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  std::filesystem::path path;
-};
 
 // A running tessaron-server: started with a pipe on its standard output,
 // from which the announced address is read; terminated and reaped on
@@ -121,17 +112,6 @@ class ServerProcess {
   std::string baseUrl_;
 };
 
-std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void writeFile(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 // A loopback port on which nothing listens: bound, then released.
 int unusedPort() {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -175,9 +155,9 @@ class IntegrationTest : public ::testing::Test {
   void SetUp() override { startAll({}); }
 
   void startAll(const std::vector<std::string>& serverOptions) {
-    std::filesystem::create_directory(root.path / "contents");
-    std::vector<std::string> args = {"--root", root.path.string(), "--token", kToken,
-                                     "--base", "/tessaron",        "--port",  "0"};
+    std::filesystem::create_directory(root.path() / "contents");
+    std::vector<std::string> args = {"--root", root.path().string(), "--token", kToken,
+                                     "--base", "/tessaron",          "--port",  "0"};
     args.insert(args.end(), serverOptions.begin(), serverOptions.end());
     server = std::make_unique<ServerProcess>(args);
 
@@ -200,7 +180,7 @@ class IntegrationTest : public ::testing::Test {
   }
 
   std::filesystem::path contentsFile(const std::string& name) const {
-    return root.path / "contents" / name;
+    return root.path() / "contents" / name;
   }
 
   HRESULT invoke(DISPID id, std::vector<VARIANT> args = {}) {
@@ -240,7 +220,7 @@ class IntegrationTest : public ::testing::Test {
   }
 
   test::ScopedFakePlatform fake;
-  TempFolder root;
+  TempDir root;
   std::unique_ptr<ServerProcess> server;
   IClassFactory* factory = nullptr;
   IPellora* control = nullptr;
@@ -383,15 +363,15 @@ TEST_F(IntegrationTest, UnreachableServerEndsInAMessageAndTheEditorStays) {
 // ---- image requests through the editor's client -------------------------
 
 TEST_F(IntegrationTest, ImagesAreUploadedServedAndDeleted) {
-  TempFolder local;
+  TempDir local;
   const std::string image("GIF89a\x01\x00\x01\x00\r\n--\x00\xFF", 16);
-  writeFile(local.path / "my pic.gif", image);
+  writeFile(local.path() / "my pic.gif", image);
   params(serverUrl(), u"Sample 1", u"0f3c9a7e51d2b8846a0e7c3f92d1b5a6");
   TMainForm& form = *application().MainForm;
   images::ImageRequests requests(form.IdHTTP, form.StatusDisplay, editingContext());
 
   // A listed POSIX path keeps the escapes of its file address.
-  const std::string listed = (local.path / "my%20pic.gif").string();
+  const std::string listed = (local.path() / "my%20pic.gif").string();
   ASSERT_TRUE(requests.UploadImage(listed));
   EXPECT_EQ(readFile(contentsFile("my pic.gif")), image);
   EXPECT_EQ(form.IdHTTP.Get(server->baseUrl() + "/contents/my%20pic.gif"), image);
@@ -407,15 +387,15 @@ TEST_F(IntegrationTest, ImagesAreUploadedServedAndDeleted) {
 // before anything is deleted, and unused server images go only after the
 // server stored the content.
 TEST_F(IntegrationTest, ImagesAreUploadedAndUnusedOnesDeletedOnlyAfterTheSave) {
-  TempFolder local;
-  writeFile(local.path / "photo.png", "PNGDATA");
+  TempDir local;
+  writeFile(local.path() / "photo.png", "PNGDATA");
   writeFile(contentsFile("old.gif"), "GIF");
   const std::string contents = server->baseUrl() + "/contents/";
   writeFile(contentsFile("Sample 1.html"), "<P><IMG src=\"" + contents + "old.gif\"></P>");
   params(serverUrl(), u"Sample 1", u"0f3c9a7e51d2b8846a0e7c3f92d1b5a6");
   TUploadForm& dialog = *application().UploadForm;
   ASSERT_EQ(invoke(DISPID_Load), S_OK);
-  const std::string photo = (local.path / "photo.png").string();
+  const std::string photo = (local.path() / "photo.png").string();
   const std::string edited =
       "<P><IMG src=\"C:\\Pictures\\missing.jpg\"><IMG src=\"file://" + photo + "\"></P>";
   editVisualBody(edited);

@@ -13,6 +13,7 @@
 #include "control/com/runtime.h"
 #include "control/com/unknown.h"
 #include "control/version_info.h"
+#include "support/fake_platform.h"
 
 namespace pellora {
 namespace {
@@ -24,19 +25,14 @@ const CLSID kAxEdit{0xCCD2FBFF, 0x41DA, 0x4E94, {0x9F, 0x66, 0x84, 0x7D, 0xD4, 0
 class ModuleTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // The control reads its settings: keep it away from the user's.
-    std::string dir = (std::filesystem::temp_directory_path() / "pellora-module-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(dir.data()), nullptr);
-    registryDir = dir;
-    ::setenv("PELLORA_REGISTRY_DIR", dir.c_str(), 1);
     handle = dlopen(PELLORA_OCX_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(handle, nullptr) << dlerror();
   }
   void TearDown() override {
     if (handle) dlclose(handle);
-    std::filesystem::remove_all(registryDir);
   }
-  std::filesystem::path registryDir;
+  // The control reads its settings: keep it away from the user's.
+  test::ScopedRegistryDir registry;
   template <typename T>
   T entry(const char* name) {
     return reinterpret_cast<T>(dlsym(handle, name));
@@ -112,10 +108,8 @@ TEST_F(ModuleTest, HostCreatesTheControlAndDrivesItThroughIDispatch) {
 }
 
 TEST(VersionResourceTest, TheModuleFileCarriesItsVersionFields) {
-  std::ifstream file(PELLORA_OCX_PATH, std::ios::binary);
-  std::stringstream bytes;
-  bytes << file.rdbuf();
-  const auto fields = versionFieldsFromElf(bytes.str());
+  const std::string bytes = test::readFile(PELLORA_OCX_PATH);
+  const auto fields = versionFieldsFromElf(bytes);
   ASSERT_TRUE(fields.has_value());
   EXPECT_EQ(*fields, moduleVersionFields());
   EXPECT_EQ(fields->at("FileVersion"), "2.1.100.0");
@@ -124,7 +118,7 @@ TEST(VersionResourceTest, TheModuleFileCarriesItsVersionFields) {
   EXPECT_EQ(fields->at("OleSelfRegister"), "1");
 
   // Damaged files are refused without reading outside them.
-  std::string text = bytes.str();
+  std::string text = bytes;
   EXPECT_FALSE(versionFieldsFromElf(text.substr(0, 40)).has_value());
   EXPECT_FALSE(versionFieldsFromElf("not an ELF file").has_value());
   std::string badOffsets = text;
@@ -133,17 +127,11 @@ TEST(VersionResourceTest, TheModuleFileCarriesItsVersionFields) {
 }
 
 TEST(RegsvrTest, RegistersAndUnregistersEveryRow) {
-  const auto dir =
-      std::filesystem::temp_directory_path() / ("pellora-regsvr-" + std::to_string(::getpid()));
-  std::filesystem::remove_all(dir);
+  const test::TempDir folder;
+  const std::filesystem::path& dir = folder.path();
   const std::string env = "PELLORA_REGISTRY_DIR=" + dir.string() + " ";
   ASSERT_EQ(std::system((env + PELLORA_REGSVR_PATH " " PELLORA_OCX_PATH " >/dev/null").c_str()), 0);
-  auto hive = [&] {
-    std::ifstream in(dir / "HKEY_CLASSES_ROOT.reg");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  };
+  auto hive = [&] { return test::readFile(dir / "HKEY_CLASSES_ROOT.reg"); };
   const std::string registered = hive();
   EXPECT_NE(registered.find("\"ThreadingModel\"=\"Apartment\""), std::string::npos);
   EXPECT_NE(registered.find("\\Verb\\0]\n@=\"Eigenschaften,0,2\""), std::string::npos);
@@ -158,7 +146,6 @@ TEST(RegsvrTest, RegistersAndUnregistersEveryRow) {
   EXPECT_EQ(unregistered.find("Pellora.axEdit"), std::string::npos);
 
   EXPECT_NE(std::system((env + PELLORA_REGSVR_PATH " /nonexistent.ocx 2>/dev/null").c_str()), 0);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -26,6 +26,7 @@
 #include "app/tessaron_server/routes.h"
 #include "app/tessaron_server/server_options.h"
 #include "app/tessaron_server/site.h"
+#include "support/temp_dir.h"
 
 namespace pellora::tessaron {
 namespace {
@@ -558,17 +559,6 @@ TEST(Response, ConnectionStaysOpenOnlyWhenAskedAndAfterSuccess) {
 
 // ---- the disk store ------------------------------------------------------
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string dir = (std::filesystem::temp_directory_path() / "tessaron-test-XXXXXX").string();
-    if (!::mkdtemp(dir.data())) throw std::runtime_error("mkdtemp");
-    path = dir;
-  }
-  ~TempFolder() { std::filesystem::remove_all(path); }
-  std::filesystem::path path;
-};
-
 std::vector<std::string> entries(const std::filesystem::path& folder) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -579,14 +569,14 @@ std::vector<std::string> entries(const std::filesystem::path& folder) {
 }
 
 TEST(DiskStore, WritesReplaceFilesWholeAndLeaveNoTemporaries) {
-  TempFolder folder;
-  DiskContentStore store(folder.path);
+  pellora::test::TempDir folder;
+  DiskContentStore store(folder.path());
   const std::string bytes("K\xFC\0che\n", 7);
   ASSERT_TRUE(store.write("Sample 1.html", "old and longer"));
   ASSERT_TRUE(store.write("Sample 1.html", bytes));
   EXPECT_EQ(store.read("Sample 1.html"), bytes);
-  EXPECT_EQ(entries(folder.path), (std::vector<std::string>{"Sample 1.html"}));
-  EXPECT_EQ(std::filesystem::status(folder.path / "Sample 1.html").permissions(),
+  EXPECT_EQ(entries(folder.path()), (std::vector<std::string>{"Sample 1.html"}));
+  EXPECT_EQ(std::filesystem::status(folder.path() / "Sample 1.html").permissions(),
             std::filesystem::perms(0644));
 
   EXPECT_EQ(store.remove("Sample 1.html"), ContentStore::Removal::Removed);
@@ -595,18 +585,18 @@ TEST(DiskStore, WritesReplaceFilesWholeAndLeaveNoTemporaries) {
 }
 
 TEST(DiskStore, OnlyRegularFilesAreReadOrRemoved) {
-  TempFolder folder;
-  DiskContentStore store(folder.path);
-  std::filesystem::create_directory(folder.path / "dir.html");
-  std::filesystem::create_symlink("/etc/hostname", folder.path / "link.html");
-  ASSERT_EQ(::mkfifo((folder.path / "fifo.html").c_str(), 0600), 0);
+  pellora::test::TempDir folder;
+  DiskContentStore store(folder.path());
+  std::filesystem::create_directory(folder.path() / "dir.html");
+  std::filesystem::create_symlink("/etc/hostname", folder.path() / "link.html");
+  ASSERT_EQ(::mkfifo((folder.path() / "fifo.html").c_str(), 0600), 0);
   EXPECT_FALSE(store.read("dir.html"));
   EXPECT_FALSE(store.read("link.html")) << "a link could lead out of the folder";
   EXPECT_FALSE(store.read("fifo.html")) << "and a FIFO must not hang the server";
   EXPECT_EQ(store.remove("dir.html"), ContentStore::Removal::Missing);
-  EXPECT_TRUE(std::filesystem::exists(folder.path / "dir.html"));
+  EXPECT_TRUE(std::filesystem::exists(folder.path() / "dir.html"));
 
-  DiskContentStore gone(folder.path / "missing");
+  DiskContentStore gone(folder.path() / "missing");
   EXPECT_FALSE(gone.write("a.html", "x")) << "a failed write says so";
 }
 
@@ -702,7 +692,7 @@ class ServedTest : public ::testing::Test {
  protected:
   void start(ConnectionSettings settings) {
     listener = std::make_unique<Listener>("127.0.0.1", 0);
-    store = std::make_unique<DiskContentStore>(folder.path);
+    store = std::make_unique<DiskContentStore>(folder.path());
     server = std::make_unique<Server>(*listener, std::move(settings), *store);
     thread = std::thread([this] { server->run(); });
   }
@@ -711,7 +701,7 @@ class ServedTest : public ::testing::Test {
     settings.site = {"/t", "T0k"};
     settings.limits.maxBodyBytes = 1000;
     start(settings);
-    std::ofstream(folder.path / "Sample 1.html", std::ios::binary) << "<P>hello</P>";
+    std::ofstream(folder.path() / "Sample 1.html", std::ios::binary) << "<P>hello</P>";
   }
   void TearDown() override {
     server->stop();
@@ -768,7 +758,7 @@ class ServedTest : public ::testing::Test {
     }
   }
 
-  TempFolder folder;
+  pellora::test::TempDir folder;
   std::unique_ptr<Listener> listener;
   std::unique_ptr<DiskContentStore> store;
   std::unique_ptr<Server> server;
@@ -830,7 +820,7 @@ TEST_F(ServedTest, ClientThatGoesAwayMidRequestLeavesNothingBehind) {
   const Fd fd = connect();
   send(fd, "GET /t/contents/Half.html HTTP/1.0\r\n\r\n");
   EXPECT_EQ(readToClose(fd).substr(0, 22), "HTTP/1.1 404 Not Found");
-  EXPECT_EQ(entries(folder.path), (std::vector<std::string>{"Sample 1.html"}));
+  EXPECT_EQ(entries(folder.path()), (std::vector<std::string>{"Sample 1.html"}));
 }
 
 TEST_F(ServedTest, SilentConnectionIsClosedAfterTheIdleTimeOut) {

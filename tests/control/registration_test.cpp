@@ -1,14 +1,13 @@
 #include "control/registration.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "control/com/com_types.h"
 #include "control/pellora_tlb.h"
+#include "support/temp_dir.h"
 
 namespace pellora {
 namespace {
@@ -17,14 +16,6 @@ using settings::Hive;
 
 class RegistrationTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = std::filesystem::temp_directory_path() /
-          ("pellora-reg-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-
   std::string read(const std::string& key, const std::string& name = "") {
     auto value = store().readValue(Hive::ClassesRoot, key, name);
     return value ? value->data : "<missing>";
@@ -34,7 +25,8 @@ class RegistrationTest : public ::testing::Test {
     return *store_;
   }
 
-  std::filesystem::path dir;
+  test::TempDir folder;
+  const std::filesystem::path dir = folder.path() / "registry";
   std::optional<settings::RegistryStore> store_;
 };
 
@@ -74,11 +66,9 @@ TEST_F(RegistrationTest, UnregisterRemovesEveryRowAndToleratesMissingKeys) {
 }
 
 TEST_F(RegistrationTest, UnwritableStoreFails) {
-  std::filesystem::create_directories(dir.parent_path());
   // A file where the folder should be: nothing can be written.
-  { std::ofstream(dir) << "not a folder"; }
+  test::writeFile(dir, "not a folder");
   EXPECT_THROW(registerServer(store(), "/m.ocx"), settings::ESettingsError);
-  std::filesystem::remove(dir);
 }
 
 TEST(GuidTest, TextFormRoundTripsAndRejectsMalformedInput) {

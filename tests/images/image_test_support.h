@@ -17,36 +17,26 @@
 #include "exchange/http_status_display.h"
 #include "support/fake_platform.h"
 #include "support/http_test_server.h"
+#include "support/temp_dir.h"
 #include "ui/form.h"
 
 namespace pellora::test {
 
+// A folder of local images.
 class ImageDir {
  public:
-  ImageDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pellora-images-XXXXXX");
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~ImageDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ImageDir(const ImageDir&) = delete;
-  ImageDir& operator=(const ImageDir&) = delete;
-
   // Writes `bytes` to `name` (which may hold sub-folders) and returns the
   // file's absolute path.
   std::string write(const std::string& name, const std::string& bytes) const {
-    const std::filesystem::path file = path_ / name;
+    const std::filesystem::path file = dir_.path() / name;
     std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << bytes;
+    writeFile(file, bytes);
     return file.string();
   }
-  std::string path() const { return path_.string(); }
+  std::string path() const { return dir_.path().string(); }
 
  private:
-  std::filesystem::path path_;
+  TempDir dir_;
 };
 
 // An HTTP answer that closes its connection, so every request of a test

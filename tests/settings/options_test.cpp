@@ -8,8 +8,8 @@
 
 #include "settings/other_forms.h"
 #include "settings/port_text.h"
-#include "settings/temp_dir.h"
 #include "support/fake_platform.h"
+#include "support/temp_dir.h"
 
 namespace pellora {
 namespace {
@@ -51,7 +51,7 @@ class OptionsFormTest : public ::testing::Test {
   }
   std::vector<test::ShownMessage>& boxes() { return platform.platform.boxes.shown; }
 
-  settings::test::TempDir dir;
+  pellora::test::TempDir dir;
   test::ScopedFakePlatform platform;
   test::OtherForms forms;
 };
@@ -295,7 +295,7 @@ TEST_F(OptionsFormTest, CancelStoresNothingButTheNextLoadUsesTheProxy) {
 }
 
 TEST_F(OptionsFormTest, StoreWithoutWriteAccessReportsTheFirstWriteAndStillCloses) {
-  settings::test::writeFile(dir.path() / "file", "");
+  pellora::test::writeFile(dir.path() / "file", "");
   TOptionsForm form(RegistryStore(dir.path() / "file" / "reg"), forms.forOptions());
   EXPECT_TRUE(boxes().empty());  // reading gives the defaults silently
   EXPECT_EQ(form.edPort.text(), "");

@@ -7,15 +7,15 @@
 
 #include <set>
 
-#include "settings/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace pellora::settings {
 namespace {
 
-using test::readFile;
-using test::ScopedEnv;
-using test::TempDir;
-using test::writeFile;
+using pellora::test::readFile;
+using pellora::test::ScopedEnv;
+using pellora::test::TempDir;
+using pellora::test::writeFile;
 
 constexpr const char* kKey = "SOFTWARE\\Brixel\\Pellora";
 const std::string kTypeError = "Ung\xFCltiger Datentyp f\xFCr '";

@@ -1,27 +1,8 @@
 #include "support/fake_platform.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
 
 namespace pellora::test {
-
-ScopedRegistryDir::ScopedRegistryDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "pellora-test-XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a settings folder");
-  path_ = pattern;
-  if (const char* old = std::getenv("PELLORA_REGISTRY_DIR")) previous_ = old;
-  ::setenv("PELLORA_REGISTRY_DIR", path_.c_str(), 1);
-}
-
-ScopedRegistryDir::~ScopedRegistryDir() {
-  if (previous_)
-    ::setenv("PELLORA_REGISTRY_DIR", previous_->c_str(), 1);
-  else
-    ::unsetenv("PELLORA_REGISTRY_DIR");
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
 
 ui::MessageButton FakeMessageBoxes::show(ui::MessageKind kind, const std::string& text,
                                          const std::vector<ui::MessageButton>& buttons) {

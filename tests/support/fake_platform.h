@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_dir.h"
 #include "ui/services.h"
 
 namespace pellora::test {
@@ -169,15 +170,12 @@ class FakePlatform : public ui::Platform {
 // test reads or writes the user's settings or another test's.
 class ScopedRegistryDir {
  public:
-  ScopedRegistryDir();
-  ~ScopedRegistryDir();
-  ScopedRegistryDir(const ScopedRegistryDir&) = delete;
-  ScopedRegistryDir& operator=(const ScopedRegistryDir&) = delete;
-  const std::string& path() const { return path_; }
+  ScopedRegistryDir() : variable_("PELLORA_REGISTRY_DIR", folder_.path().string()) {}
+  const std::filesystem::path& path() const { return folder_.path(); }
 
  private:
-  std::string path_;
-  std::optional<std::string> previous_;
+  TempDir folder_;
+  ScopedEnv variable_;
 };
 
 // Installs a FakePlatform (and a private settings folder) for its own

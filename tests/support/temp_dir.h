@@ -1,5 +1,6 @@
-// A fresh folder per test, removed with everything in it afterwards, and a
-// scoped environment variable.
+// Test helpers for the file system: a fresh folder removed with everything in
+// it afterwards (write permission restored first, for tests that take it
+// away), whole-file reads and writes, and a scoped environment variable.
 #pragma once
 
 #include <cstdlib>
@@ -10,12 +11,12 @@
 #include <stdexcept>
 #include <string>
 
-namespace pellora::settings::test {
+namespace pellora::test {
 
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pellora-settings-XXXXXX");
+    std::string pattern = (std::filesystem::temp_directory_path() / "pellora-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }
@@ -65,4 +66,4 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
-}  // namespace pellora::settings::test
+}  // namespace pellora::test
