@@ -5,30 +5,16 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/gtk/widget_search.h"
+
 namespace pellora::host {
 
 namespace {
 
-GtkWidget* findWidget(GtkWidget* root, const std::string& name) {
-  if (!root) return nullptr;
-  if (name == gtk_widget_get_name(root)) return root;
-  if (!GTK_IS_CONTAINER(root)) return nullptr;
-  GtkWidget* found = nullptr;
-  GList* kids = gtk_container_get_children(GTK_CONTAINER(root));
-  for (GList* k = kids; k && !found; k = k->next) found = findWidget(GTK_WIDGET(k->data), name);
-  g_list_free(kids);
-  return found;
-}
+using gtk::findWidget;
 
 GtkWidget* findWebView(GtkWidget* root) {
-  if (!root) return nullptr;
-  if (WEBKIT_IS_WEB_VIEW(root)) return root;
-  if (!GTK_IS_CONTAINER(root)) return nullptr;
-  GtkWidget* found = nullptr;
-  GList* kids = gtk_container_get_children(GTK_CONTAINER(root));
-  for (GList* k = kids; k && !found; k = k->next) found = findWebView(GTK_WIDGET(k->data));
-  g_list_free(kids);
-  return found;
+  return gtk::findWidgetIf(root, [](GtkWidget* widget) { return WEBKIT_IS_WEB_VIEW(widget); });
 }
 
 void settle() {

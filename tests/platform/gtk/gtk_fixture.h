@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/gtk/gtk_platform.h"
+#include "platform/gtk/widget_search.h"
 #include "support/fake_platform.h"
 #include "ui/services.h"
 
@@ -62,16 +63,8 @@ class GtkTest : public ::testing::Test {
     return found;
   }
 
-  // Depth-first search of a widget tree by widget name.
   static GtkWidget* findWidget(GtkWidget* root, const std::string& name) {
-    if (!root) return nullptr;
-    if (name == gtk_widget_get_name(root)) return root;
-    if (!GTK_IS_CONTAINER(root)) return nullptr;
-    GtkWidget* found = nullptr;
-    GList* kids = gtk_container_get_children(GTK_CONTAINER(root));
-    for (GList* k = kids; k && !found; k = k->next) found = findWidget(GTK_WIDGET(k->data), name);
-    g_list_free(kids);
-    return found;
+    return gtk::findWidget(root, name);
   }
 
   pellora::test::FakeEditingSurface* lastSurface = nullptr;
