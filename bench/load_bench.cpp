@@ -25,6 +25,7 @@
 #include "exchange/document_template.h"
 #include "exchange/editing_context.h"
 #include "exchange/http_client.h"
+#include "gtk_bench_support.h"
 #include "platform/gtk/webkit_surface.h"
 
 namespace {
@@ -95,9 +96,7 @@ class BodyServer {
   std::thread thread_;
 };
 
-void runUntil(const bool& flag) {
-  while (!flag) g_main_context_iteration(nullptr, TRUE);
-}
+using pellora::bench::runUntil;
 
 GtkWidget* windowWith(GtkWidget* view) {
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
@@ -164,13 +163,4 @@ BENCHMARK(BM_CurlAndBareWebKit)->SIZES;
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // A virtual display has no GL; the container runs as root.
-  g_setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", FALSE);
-  g_setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", FALSE);
-  if (!gtk_init_check(&argc, &argv)) return 1;
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return pellora::bench::runGtkBenchmarks(argc, argv); }

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "exchange/document_template.h"
+#include "gtk_bench_support.h"
 #include "platform/gtk/webkit_surface.h"
 
 namespace {
@@ -41,9 +42,7 @@ std::string documentOfSize(std::size_t bytes) {
   return pellora::wrapInDocumentTemplate(body);
 }
 
-void runUntil(const bool& flag) {
-  while (!flag) g_main_context_iteration(nullptr, TRUE);
-}
+using pellora::bench::runUntil;
 
 // One view per document size, kept across the runs of both ways.
 struct Fixture {
@@ -146,13 +145,4 @@ BENCHMARK(BM_Keystroke_Naive)->SIZES;
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // See tests/platform/gtk/webkit_surface_test.cpp for why.
-  g_setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", FALSE);
-  g_setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", FALSE);
-  if (!gtk_init_check(&argc, &argv)) return 1;
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return pellora::bench::runGtkBenchmarks(argc, argv); }

@@ -1,0 +1,28 @@
+// What the benchmarks that run GTK and WebKit share: waiting on the main
+// loop, and a main() that prepares the display first.
+#pragma once
+
+#include <benchmark/benchmark.h>
+#include <glib.h>
+#include <gtk/gtk.h>
+
+namespace pellora::bench {
+
+// Runs the main loop until `flag` is set by a handler.
+inline void runUntil(const bool& flag) {
+  while (!flag) g_main_context_iteration(nullptr, TRUE);
+}
+
+inline int runGtkBenchmarks(int argc, char** argv) {
+  // A virtual display has no GL, and the container runs as root; see
+  // tests/platform/gtk/webkit_surface_test.cpp.
+  g_setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", FALSE);
+  g_setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", FALSE);
+  if (!gtk_init_check(&argc, &argv)) return 1;
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
+
+}  // namespace pellora::bench
