@@ -50,6 +50,8 @@ struct Fixture {
   GtkWidget* window = nullptr;
   bool changed = false;
   std::string undoBody;
+  // How long the last display change took the editor's handler.
+  double handlerSeconds = 0;
 
   explicit Fixture(std::size_t bytes) : surface(std::make_unique<WebKitEditingSurface>()) {
     window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
@@ -61,7 +63,15 @@ struct Fixture {
     surface->setDocumentHTML(documentOfSize(bytes));
     runUntil(complete);
     surface->events.onDocumentComplete = nullptr;
-    surface->events.onDisplayChanged = [this] { changed = true; };
+    // The editor handles a display change inside the surface's
+    // notification, where the states of that change are cached.
+    surface->events.onDisplayChanged = [this] {
+      const auto start = std::chrono::steady_clock::now();
+      displayChange();
+      handlerSeconds =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      changed = true;
+    };
     surface->evaluateForTesting(
         "(()=>{const r=document.createRange();r.selectNodeContents(document.body.lastChild);"
         "r.collapse(false);getSelection().removeAllRanges();getSelection().addRange(r);})()");
@@ -69,8 +79,8 @@ struct Fixture {
   }
   ~Fixture() { gtk_widget_destroy(window); }
 
-  // Types one character as an input method does and waits for the
-  // surface's notification.
+  // Types one character as an input method does and waits until the
+  // surface's notification has been handled.
   void type() {
     changed = false;
     webkit_web_view_execute_editing_command_with_argument(WEBKIT_WEB_VIEW(surface->widget()),
@@ -110,10 +120,7 @@ void displayChange(benchmark::State& state, bool cached) {
   f.surface->setCachingForTesting(cached);
   for (auto _ : state) {
     f.type();
-    const auto start = std::chrono::steady_clock::now();
-    f.displayChange();
-    state.SetIterationTime(
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    state.SetIterationTime(f.handlerSeconds);
   }
 }
 
@@ -125,7 +132,6 @@ void keystroke(benchmark::State& state, bool cached) {
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
     f.type();
-    f.displayChange();
     state.SetIterationTime(
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
