@@ -75,19 +75,19 @@ std::string exchange(int port, const std::string& request) {
   if (::connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0) return "no connect";
   std::size_t sent = 0;
   while (sent < request.size()) {
-    const ssize_t n =
-        ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+    const ssize_t n = ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
     if (n <= 0) break;
     sent += static_cast<std::size_t>(n);
   }
   std::string answer;
   char piece[4096];
   ssize_t n;
-  while ((n = ::recv(fd, piece, sizeof piece, 0)) > 0) answer.append(piece, static_cast<std::size_t>(n));
+  while ((n = ::recv(fd, piece, sizeof piece, 0)) > 0)
+    answer.append(piece, static_cast<std::size_t>(n));
   ::close(fd);
   return answer.substr(0, answer.find("\r\n")) + " / " +
          answer.substr(answer.find("\r\n\r\n") == std::string::npos ? answer.size()
-                                                                     : answer.find("\r\n\r\n") + 4);
+                                                                    : answer.find("\r\n\r\n") + 4);
 }
 
 std::string request(const std::string& type, const std::string& body) {
@@ -125,8 +125,8 @@ std::string uploadRequest(std::size_t total) {
 }
 
 void scenario(const char* name, const std::vector<std::string>& requests, std::size_t bodyBytes) {
-  const std::filesystem::path root =
-      std::filesystem::temp_directory_path() / ("server-memory-bench-" + std::to_string(::getpid()));
+  const std::filesystem::path root = std::filesystem::temp_directory_path() /
+                                     ("server-memory-bench-" + std::to_string(::getpid()));
   std::filesystem::create_directories(root);
   const Child child = startServer(root);
   const long idle = statusKb(child.pid, "VmHWM:");

@@ -1,10 +1,13 @@
-// Covered by tests/app/tessaron_server_test.cpp (DiskStore*, Site*).
+// Covered by tests/app/tessaron_server_test.cpp (DiskStore*, Site*) and
+// tests/app/tessaron_server_streaming_test.cpp.
 #include "app/tessaron_server/content_store.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 
 #include "app/tessaron_server/fd.h"
@@ -13,7 +16,21 @@ namespace pellora::tessaron {
 
 namespace {
 
-bool writeAll(int fd, const std::string& bytes) {
+constexpr std::string_view kTemporaryMark = ".tessaron-save-";
+constexpr std::size_t kUniqueBytes = 6;  // the XXXXXX mkostemp fills in
+
+// ".<file>.tessaron-save-" and six letters or digits.
+bool isTemporaryName(std::string_view name) {
+  const std::size_t tail = kTemporaryMark.size() + kUniqueBytes;
+  if (name.size() < 2 + tail || name.front() != '.') return false;
+  if (name.substr(name.size() - tail, kTemporaryMark.size()) != kTemporaryMark) return false;
+  for (char c : name.substr(name.size() - kUniqueBytes)) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+  }
+  return true;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -47,14 +64,33 @@ std::optional<std::string> DiskContentStore::read(const std::string& file) {
   }
 }
 
+bool ContentStore::writeFrom(const std::string& file, const ByteSource& source) {
+  std::string bytes;
+  if (!source([&](std::string_view piece) {
+        bytes += piece;
+        return true;
+      })) {
+    return false;
+  }
+  return write(file, bytes);
+}
+
 bool DiskContentStore::write(const std::string& file, const std::string& bytes) {
+  return writeFrom(file, [&](const ByteSink& sink) { return sink(bytes); });
+}
+
+bool DiskContentStore::writeFrom(const std::string& file, const ByteSource& source) {
   // The temporary file lives in the same folder, so the rename stays on one
-  // file system and is atomic.
-  std::string temp = (folder_ / ("." + file + ".XXXXXX")).string();
+  // file system and is atomic. Its lock tells a starting server that the
+  // file is still being written; it ends with the writer, also a killed one.
+  std::string temp =
+      (folder_ / ("." + file + std::string(kTemporaryMark) + std::string(kUniqueBytes, 'X')))
+          .string();
   Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (fd.get() < 0) return false;
-  const bool stored = ::fchmod(fd.get(), 0644) == 0 && writeAll(fd.get(), bytes) &&
-                      ::fsync(fd.get()) == 0 && fd.close() &&
+  const auto sink = [&](std::string_view piece) { return writeAll(fd.get(), piece); };
+  const bool stored = ::flock(fd.get(), LOCK_EX) == 0 && ::fchmod(fd.get(), 0644) == 0 &&
+                      source(sink) && ::fsync(fd.get()) == 0 && fd.close() &&
                       ::rename(temp.c_str(), (folder_ / file).c_str()) == 0;
   if (!stored) {
     ::unlink(temp.c_str());
@@ -64,6 +100,20 @@ bool DiskContentStore::write(const std::string& file, const std::string& bytes) 
   Fd folder(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.get() >= 0) ::fsync(folder.get());
   return true;
+}
+
+std::size_t DiskContentStore::removeStaleTemporaries() {
+  std::size_t removed = 0;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_, error)) {
+    if (!isTemporaryName(entry.path().filename().native())) continue;
+    struct stat info {};
+    if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    Fd fd(::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (fd.get() < 0 || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;  // still written
+    if (::unlink(entry.path().c_str()) == 0) ++removed;
+  }
+  return removed;
 }
 
 ContentStore::Removal DiskContentStore::remove(const std::string& file) {

@@ -11,13 +11,38 @@
 #include <string_view>
 #include <variant>
 
+#include "app/tessaron_server/byte_sink.h"
 #include "app/tessaron_server/http_request.h"
 
 namespace pellora::tessaron {
 
+// The bytes a request stores, left where they arrived: the request's body,
+// taken over whole, and the range of the value in it, percent-encoded (a form
+// field) or as is (an upload's part). They are decoded only on the way to
+// their file, so a large save is never copied whole.
+class StoredBytes {
+ public:
+  StoredBytes() = default;
+  StoredBytes(std::string body, std::size_t offset, std::size_t size, bool formEncoded)
+      : body_(std::move(body)), offset_(offset), size_(size), formEncoded_(formEncoded) {}
+
+  // Hands the decoded bytes to `sink` in pieces; false when it refused one.
+  bool produce(const ByteSink& sink) const;
+  // The decoded bytes whole.
+  std::string text() const;
+  friend bool operator==(const StoredBytes& bytes, std::string_view text) {
+    return bytes.text() == text;
+  }
+
+ private:
+  std::string body_;
+  std::size_t offset_ = 0, size_ = 0;
+  bool formEncoded_ = false;
+};
+
 struct StoreContent {
   std::string file;  // "<content name>.html"
-  std::string bytes;
+  StoredBytes bytes;
 };
 
 struct DeleteImage {
@@ -26,7 +51,7 @@ struct DeleteImage {
 
 struct StoreImage {
   std::string file;
-  std::string bytes;
+  StoredBytes bytes;
 };
 
 struct Refusal {
@@ -37,6 +62,7 @@ using EditAction = std::variant<StoreContent, DeleteImage, StoreImage, Refusal>;
 
 inline constexpr std::string_view kAccessDenied = "Error:<br>Access <B>denied</B>";
 
-EditAction interpretEditRequest(const HttpRequest& request, std::string_view token);
+// Takes the request over: a store action keeps its body (see StoredBytes).
+EditAction interpretEditRequest(HttpRequest request, std::string_view token);
 
 }  // namespace pellora::tessaron

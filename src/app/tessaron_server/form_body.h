@@ -12,13 +12,31 @@
 #include <utility>
 #include <vector>
 
+#include "app/tessaron_server/byte_sink.h"
+
 namespace pellora::tessaron {
 
 using FormFields = std::vector<std::pair<std::string, std::string>>;
 
 std::string percentDecode(std::string_view text);
 
+// Decodes `text` as percentDecode does, handing the result to `sink` in
+// pieces of at most a few kilobytes; false when the sink refused one.
+bool percentDecodeInPieces(std::string_view text, const ByteSink& sink);
+
 FormFields parseFormBody(std::string_view body);
+
+// A field with its name decoded and its value as it arrived, a view into
+// the body: a large value is decoded only where it is stored.
+struct RawFormField {
+  std::string name;
+  std::string_view value;
+};
+std::vector<RawFormField> scanFormBody(std::string_view body);
+
+// The still encoded value of the last field called `name`.
+std::optional<std::string_view> rawFormField(const std::vector<RawFormField>& fields,
+                                             std::string_view name);
 
 // The value of the last field called `name` (a later field overrides an
 // earlier one, as in the script); nullopt when there is none.

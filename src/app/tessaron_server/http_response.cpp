@@ -27,6 +27,8 @@ std::string_view reasonPhrase(int status) {
       return "Internal Server Error";
     case 501:
       return "Not Implemented";
+    case 503:
+      return "Service Unavailable";
     case 505:
       return "HTTP Version Not Supported";
     default:

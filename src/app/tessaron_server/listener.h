@@ -1,23 +1,17 @@
-// The listening socket and the accept loop. Each connection is served on a
-// thread of its own, at most kMaxConnections at once; a further client waits
-// in the listen queue until one ends. The server owns its threads and joins
-// them when it goes.
+// The listening socket, and the server that serves its connections: one
+// thread waits on all of them and hands each complete request to a worker
+// (see server_loop.h).
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
-#include <list>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "app/tessaron_server/connection.h"
 #include "app/tessaron_server/fd.h"
 
 namespace pellora::tessaron {
 
-inline constexpr int kMaxConnections = 32;
+class ServerLoop;
 
 class Listener {
  public:
@@ -45,21 +39,7 @@ class Server {
   void stop();
 
  private:
-  struct Worker {
-    std::thread thread;
-    std::shared_ptr<std::atomic<bool>> done;
-  };
-  void reapFinished();
-  void waitForFreeSlot();
-
-  Listener& listener_;
-  ConnectionSettings settings_;
-  ContentStore& store_;
-  std::list<Worker> workers_;
-  std::mutex mutex_;
-  std::condition_variable workerEnded_;
-  Fd wakeRead_, wakeWrite_;  // stop() writes a byte to end run()'s wait
-  std::atomic<bool> stopping_{false};
+  std::unique_ptr<ServerLoop> loop_;
 };
 
 }  // namespace pellora::tessaron

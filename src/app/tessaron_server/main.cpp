@@ -25,11 +25,17 @@ int main(int argc, char** argv) {
     const std::filesystem::path contents = std::filesystem::path(options.root) / "contents";
     std::filesystem::create_directories(contents);
     DiskContentStore store(contents);
+    // A save killed while writing leaves its temporary file behind.
+    if (const std::size_t stale = store.removeStaleTemporaries()) {
+      std::fprintf(stderr, "tessaron-server: removed %zu unfinished temporary files\n", stale);
+    }
     Listener listener(options.bindAddress, options.port);
     ConnectionSettings settings;
     settings.site = {options.basePath, options.token};
     settings.framing = options.framing;
     settings.idleTimeout = std::chrono::seconds(options.idleTimeoutSeconds);
+    settings.requestTimeout = std::chrono::seconds(options.requestTimeoutSeconds);
+    settings.maxConnectionsPerAddress = static_cast<std::size_t>(options.connectionsPerAddress);
     Server server(listener, settings, store);
     std::printf("listening on http://%s:%d%s\n", options.bindAddress.c_str(), listener.port(),
                 options.basePath.c_str());

@@ -1,4 +1,5 @@
-// Covered by tests/app/tessaron_server_test.cpp (Multipart*).
+// Covered by tests/app/tessaron_server_test.cpp (Multipart*) and
+// tests/app/tessaron_server_streaming_test.cpp.
 #include "app/tessaron_server/multipart.h"
 
 #include <algorithm>
@@ -80,7 +81,7 @@ std::optional<std::string_view> readLine(std::string_view text, std::size_t& pos
 }
 
 // Reads the header lines of a part into `part`; false when they are broken.
-bool readPartHeaders(std::string_view body, std::size_t& pos, FormPart& part) {
+bool readPartHeaders(std::string_view body, std::size_t& pos, FormPartView& part) {
   bool named = false;
   while (true) {
     const auto line = readLine(body, pos);
@@ -119,8 +120,8 @@ std::optional<std::string> multipartBoundary(std::string_view contentType) {
   return *boundary;
 }
 
-std::optional<std::vector<FormPart>> parseMultipart(std::string_view body,
-                                                    std::string_view boundary) {
+std::optional<std::vector<FormPartView>> scanMultipart(std::string_view body,
+                                                       std::string_view boundary) {
   if (boundary.empty()) return std::nullopt;
   const std::string delimiter = "--" + std::string(boundary);
   const std::string innerDelimiter = "\r\n" + delimiter;
@@ -130,7 +131,7 @@ std::optional<std::vector<FormPart>> parseMultipart(std::string_view body,
     if (first == std::string_view::npos) return std::nullopt;
     pos = first + 2;
   }
-  std::vector<FormPart> parts;
+  std::vector<FormPartView> parts;
   while (true) {
     pos += delimiter.size();
     if (body.substr(pos, 2) == "--") return parts;  // closing delimiter; the epilogue is ignored
@@ -138,17 +139,36 @@ std::optional<std::vector<FormPart>> parseMultipart(std::string_view body,
     skipBlanks(body, pos);
     const auto rest = readLine(body, pos);
     if (!rest || !rest->empty()) return std::nullopt;
-    FormPart part;
+    FormPartView part;
     if (!readPartHeaders(body, pos, part)) return std::nullopt;
     const std::size_t end = body.find(innerDelimiter, pos);
     if (end == std::string_view::npos) return std::nullopt;
-    part.data = std::string(body.substr(pos, end - pos));
+    part.data = body.substr(pos, end - pos);
     parts.push_back(std::move(part));
     pos = end + 2;
   }
 }
 
+std::optional<std::vector<FormPart>> parseMultipart(std::string_view body,
+                                                    std::string_view boundary) {
+  auto views = scanMultipart(body, boundary);
+  if (!views) return std::nullopt;
+  std::vector<FormPart> parts;
+  for (auto& view : *views) {
+    parts.push_back({std::move(view.name), std::move(view.filename), std::move(view.contentType),
+                     std::string(view.data)});
+  }
+  return parts;
+}
+
 const FormPart* findPart(const std::vector<FormPart>& parts, std::string_view name) {
+  for (const auto& part : parts) {
+    if (part.name == name) return &part;
+  }
+  return nullptr;
+}
+
+const FormPartView* findPart(const std::vector<FormPartView>& parts, std::string_view name) {
   for (const auto& part : parts) {
     if (part.name == name) return &part;
   }

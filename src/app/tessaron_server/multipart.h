@@ -22,6 +22,15 @@ struct FormPart {
   std::string data;
 };
 
+// A part whose bytes are a view into the body it was read from, so a large
+// upload is not copied before it is stored.
+struct FormPartView {
+  std::string name;
+  std::optional<std::string> filename;
+  std::string contentType;
+  std::string_view data;
+};
+
 // The boundary parameter of a multipart/form-data content type; nullopt for
 // any other type or a missing or unusable boundary.
 std::optional<std::string> multipartBoundary(std::string_view contentType);
@@ -33,7 +42,12 @@ inline constexpr std::size_t kMaxFormParts = 64;
 std::optional<std::vector<FormPart>> parseMultipart(std::string_view body,
                                                     std::string_view boundary);
 
+// As parseMultipart, with the parts' bytes left in `body`.
+std::optional<std::vector<FormPartView>> scanMultipart(std::string_view body,
+                                                       std::string_view boundary);
+
 // The first part called `name`.
 const FormPart* findPart(const std::vector<FormPart>& parts, std::string_view name);
+const FormPartView* findPart(const std::vector<FormPartView>& parts, std::string_view name);
 
 }  // namespace pellora::tessaron

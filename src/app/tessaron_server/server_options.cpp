@@ -1,4 +1,5 @@
-// Covered by tests/app/tessaron_server_test.cpp (Options*).
+// Covered by tests/app/tessaron_server_test.cpp (Options*) and
+// tests/app/tessaron_server_slow_client_test.cpp.
 #include "app/tessaron_server/server_options.h"
 
 #include <arpa/inet.h>
@@ -63,6 +64,14 @@ std::variant<ServerOptions, std::string> parseServerOptions(const std::vector<st
     } else if (option == "--idle-timeout") {
       if (!parseNumber(value, 1, 86400, options.idleTimeoutSeconds)) {
         return "unusable idle time-out: " + value;
+      }
+    } else if (option == "--request-timeout") {
+      if (!parseNumber(value, 1, 86400, options.requestTimeoutSeconds)) {
+        return "unusable request time-out: " + value;
+      }
+    } else if (option == "--per-address") {
+      if (!parseNumber(value, 1, 100000, options.connectionsPerAddress)) {
+        return "unusable connection limit: " + value;
       }
     } else {
       return "unknown option " + option;

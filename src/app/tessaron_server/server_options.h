@@ -8,6 +8,9 @@
 //                     are framed, so each of a client's reading paths can be
 //                     exercised against a real server
 //   --idle-timeout S  seconds a connection may stay silent (default 30)
+//   --request-timeout S  seconds one request may take to arrive, head and
+//                     body together (default 60)
+//   --per-address N   connections one client address may hold (default 32)
 #pragma once
 
 #include <string>
@@ -26,6 +29,8 @@ struct ServerOptions {
   std::string bindAddress = "127.0.0.1";
   Framing framing = Framing::Length;
   int idleTimeoutSeconds = 30;
+  int requestTimeoutSeconds = 60;
+  int connectionsPerAddress = 32;
 };
 
 // The options, or a message saying what is wrong with the command line.
@@ -34,6 +39,7 @@ std::variant<ServerOptions, std::string> parseServerOptions(const std::vector<st
 inline constexpr const char* kUsage =
     "usage: tessaron-server --root DIR --token T [--base /tessaron] [--port N]\n"
     "                       [--bind 127.0.0.1] [--framing length|chunked|close]\n"
-    "                       [--idle-timeout SECONDS]\n";
+    "                       [--idle-timeout SECONDS] [--request-timeout SECONDS]\n"
+    "                       [--per-address N]\n";
 
 }  // namespace pellora::tessaron

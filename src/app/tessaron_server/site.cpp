@@ -50,7 +50,8 @@ HttpResponse perform(const EditAction& action, ContentStore& store) {
           }
           return text("Error:<br>Could not delete the file");
         } else {
-          if (!store.write(step.file, step.bytes))
+          const ByteSource source = [&](const ByteSink& sink) { return step.bytes.produce(sink); };
+          if (!store.writeFrom(step.file, source))
             return text("Error:<br>Could not store the file");
           return text("OK");
         }
@@ -83,8 +84,7 @@ std::string contentTypeOf(std::string_view file) {
   return "application/octet-stream";
 }
 
-HttpResponse handleRequest(const HttpRequest& request, const SiteConfig& site,
-                           ContentStore& store) {
+HttpResponse handleRequest(HttpRequest request, const SiteConfig& site, ContentStore& store) {
   const Route route = routeTarget(request.target, site.basePath);
   switch (route.kind) {
     case Route::Kind::Nowhere:
@@ -94,7 +94,7 @@ HttpResponse handleRequest(const HttpRequest& request, const SiteConfig& site,
       return serveFile(route.file, store);
     case Route::Kind::EditScript:
       if (request.method != "POST") return methodNotAllowed("POST");
-      return perform(interpretEditRequest(request, site.token), store);
+      return perform(interpretEditRequest(std::move(request), site.token), store);
   }
   return errorResponse(500);
 }

@@ -16,7 +16,8 @@ struct SiteConfig {
   std::string token;
 };
 
-HttpResponse handleRequest(const HttpRequest& request, const SiteConfig& site, ContentStore& store);
+// Takes the request over, so a stored body is not copied.
+HttpResponse handleRequest(HttpRequest request, const SiteConfig& site, ContentStore& store);
 
 // The content type a file of the contents folder is served with.
 std::string contentTypeOf(std::string_view file);
