@@ -83,9 +83,11 @@ std::optional<FileLock> FileLock::acquire(const std::filesystem::path& lockFile,
 
 FileContent readWholeFile(const std::filesystem::path& file, std::size_t limit) {
   FileContent content;
-  FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  // Without O_NONBLOCK, opening a named pipe would wait for a writer.
+  FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (!fd.valid()) {
-    if (errno == ENOENT) return content;
+    // A folder on the way that is a file: nothing can be stored there.
+    if (errno == ENOENT || errno == ENOTDIR) return content;
     content.status = FileContent::Status::Failed;
     content.error = describe("cannot open", file, errno);
     return content;
@@ -113,17 +115,46 @@ FileContent readWholeFile(const std::filesystem::path& file, std::size_t limit) 
   return content;
 }
 
+std::optional<std::filesystem::path> resolveLinks(const std::filesystem::path& file) {
+  constexpr int kMaxLinks = 40;  // as many as the kernel follows
+  std::filesystem::path current = file;
+  for (int followed = 0; followed <= kMaxLinks; ++followed) {
+    struct stat info {};
+    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::read_symlink(current, error);
+    if (error) return std::nullopt;
+    current = target.is_absolute() ? target : current.parent_path() / target;
+  }
+  return std::nullopt;
+}
+
 bool replaceFileAtomically(const std::filesystem::path& file, std::string_view bytes,
                            std::string& error) {
-  const std::filesystem::path folder = file.parent_path();
-  std::string pattern = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
+  const std::optional<std::filesystem::path> target = resolveLinks(file);
+  if (!target) {
+    error = describe("cannot follow the links of", file, ELOOP);
+    return false;
+  }
+  struct stat old {};
+  const bool replacing = ::stat(target->c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  const mode_t mode = replacing ? old.st_mode & 07777 : 0644;
+
+  const std::filesystem::path folder = target->parent_path();
+  std::string pattern = (folder / ("." + target->filename().string() + ".XXXXXX")).string();
   FileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
   if (!fd.valid()) {
     error = describe("cannot create a temporary file in", folder, errno);
     return false;
   }
   TemporaryFile temporary(pattern);
-  if (!writeAll(fd.get(), bytes) || ::fchmod(fd.get(), 0644) != 0 || ::fsync(fd.get()) != 0) {
+  if (replacing && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
+    // Only a privileged process may give the file away; for everyone else
+    // the new file is their own, as with any editor that saves by renaming.
+    [[maybe_unused]] const int given = ::fchown(fd.get(), old.st_uid, old.st_gid);
+  }
+  // After the owner: a change of owner clears the set-id bits.
+  if (!writeAll(fd.get(), bytes) || ::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0) {
     error = describe("cannot write", temporary.path(), errno);
     return false;
   }
@@ -131,8 +162,8 @@ bool replaceFileAtomically(const std::filesystem::path& file, std::string_view b
     error = describe("cannot write", temporary.path(), errno);
     return false;
   }
-  if (::rename(temporary.path().c_str(), file.c_str()) != 0) {
-    error = describe("cannot replace", file, errno);
+  if (::rename(temporary.path().c_str(), target->c_str()) != 0) {
+    error = describe("cannot replace", *target, errno);
     return false;
   }
   temporary.committed();
@@ -140,6 +171,32 @@ bool replaceFileAtomically(const std::filesystem::path& file, std::string_view b
   FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.valid()) ::fsync(dir.get());
   return true;
+}
+
+bool keepCopy(const std::filesystem::path& file, const std::string& suffix, std::string& error) {
+  constexpr int kMaxCopies = 10000;
+  const std::optional<std::filesystem::path> target = resolveLinks(file);
+  if (!target) {
+    error = describe("cannot follow the links of", file, ELOOP);
+    return false;
+  }
+  for (int number = 0; number < kMaxCopies; ++number) {
+    std::filesystem::path copy = *target;
+    copy += suffix;
+    if (number > 0) copy += "." + std::to_string(number);
+    // link() never replaces an existing name.
+    if (::link(target->c_str(), copy.c_str()) == 0) return true;
+    if (errno == EEXIST) continue;
+    // A folder without hard links: move the file aside (the caller holds
+    // the store's lock, so the free name stays free).
+    struct stat info {};
+    if (::lstat(copy.c_str(), &info) == 0) continue;
+    if (::rename(target->c_str(), copy.c_str()) == 0) return true;
+    error = describe("cannot keep a copy of", *target, errno);
+    return false;
+  }
+  error = "no free name for a copy of " + target->string();
+  return false;
 }
 
 }  // namespace pellora::settings

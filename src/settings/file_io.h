@@ -1,8 +1,8 @@
 // The file operations under the settings store: whole-file reads, atomic
 // replacement (temporary file in the same folder, fsync, rename, fsync of
-// the folder) and an advisory lock that serialises read-modify-write cycles
-// between processes. A crash at any moment leaves either the old file or the
-// new one, never a mixture.
+// the folder), keeping copies, and an advisory lock that serialises
+// read-modify-write cycles between processes. A crash at any moment leaves
+// either the old file or the new one, never a mixture.
 #pragma once
 
 #include <filesystem>
@@ -51,11 +51,25 @@ struct FileContent {
 };
 
 // Reads at most `limit` + 1 bytes, so a caller can tell an oversized file.
+// Anything but a regular file (a folder, a named pipe) fails without waiting.
 FileContent readWholeFile(const std::filesystem::path& file, std::size_t limit);
 
-// Replaces `file` with `bytes` atomically. False (with `error`) on failure,
-// in which case `file` is unchanged and no temporary file is left.
+// The path `file` leads to once its symbolic links are followed (it need not
+// exist); nullopt when the links loop or cannot be read.
+std::optional<std::filesystem::path> resolveLinks(const std::filesystem::path& file);
+
+// Replaces `file` with `bytes` atomically. A link stays a link: the file it
+// leads to is replaced, from a temporary file beside that one. The new file
+// keeps the permission bits of the old one, and its owner and group where
+// this process may give them. False (with `error`) on failure, in which case
+// `file` is unchanged and no temporary file is left.
 bool replaceFileAtomically(const std::filesystem::path& file, std::string_view bytes,
                            std::string& error);
+
+// Keeps the file `file` leads to under the first free name of `file`'s
+// target + `suffix`, + `suffix` + ".1", ".2", ...; never replaces a file.
+// The original stays where it is when the folder takes hard links, and is
+// moved otherwise. False (with `error`) when no copy could be kept.
+bool keepCopy(const std::filesystem::path& file, const std::string& suffix, std::string& error);
 
 }  // namespace pellora::settings

@@ -42,26 +42,27 @@ std::filesystem::path RegistryStore::hiveFile(Hive hive) const {
   return directory_ / (std::string(hiveName(hive)) + ".reg");
 }
 
-void RegistryStore::report(std::string diagnostic, bool warn) {
-  if (warn && diagnostic != lastDiagnostic_) {
-    std::cerr << "pellora: settings file damaged, read as empty: " << diagnostic << '\n';
+void RegistryStore::report(std::string diagnostic, const char* warning) {
+  if (warning && warned_.insert(diagnostic).second) {
+    std::cerr << "pellora: settings file " << warning << ": " << diagnostic << '\n';
   }
   lastDiagnostic_ = std::move(diagnostic);
 }
 
-HiveData RegistryStore::load(Hive hive, bool* damaged) {
-  if (damaged) *damaged = false;
+HiveData RegistryStore::load(Hive hive, HiveState* state) {
+  if (state) *state = HiveState::Sound;
   const std::filesystem::path file = hiveFile(hive);
   FileContent content = readWholeFile(file, kMaxRegFileSize);
   if (content.status == FileContent::Status::Missing) return {};
   if (content.status == FileContent::Status::Failed) {
-    report(content.error, true);
+    if (state) *state = HiveState::Unreadable;
+    report(content.error, "unreadable, the defaults are used and it is left as it is");
     return {};
   }
   ParseResult parsed = parseRegFile(content.bytes, hive);
   if (!parsed.error.empty()) {
-    if (damaged) *damaged = true;
-    report(file.string() + ": " + parsed.error, true);
+    if (state) *state = HiveState::Damaged;
+    report(file.string() + ": " + parsed.error, "damaged, read as empty");
   }
   return std::move(parsed.data);
 }
@@ -74,11 +75,14 @@ StoreResult RegistryStore::update(Hive hive, Modify modify) {
   std::string error;
   const auto lock = FileLock::acquire(directory_ / kLockFileName, error);
   if (!lock) {
-    report(error, false);
+    report(error);
     return StoreResult::Failed;
   }
-  bool damaged = false;
-  HiveData data = load(hive, &damaged);
+  HiveState state = HiveState::Sound;
+  HiveData data = load(hive, &state);
+  // What cannot be read may hold anything: writing would destroy it. The
+  // read has reported it already.
+  if (state == HiveState::Unreadable) return StoreResult::Failed;
   switch (modify(data)) {
     case Change::None:
       return StoreResult::Missing;
@@ -87,14 +91,20 @@ StoreResult RegistryStore::update(Hive hive, Modify modify) {
     case Change::Made:
       break;
   }
-  if (damaged) {
-    // Keep what the user may still want from the damaged file.
-    std::filesystem::path aside = file;
-    aside += ".damaged";
-    std::filesystem::rename(file, aside, ignored);
+  const std::string text = formatRegFile(data, hive);
+  // The reader refuses larger files, and all the hive's values with them.
+  if (text.size() > kMaxRegFileSize) {
+    report(file.string() + ": the values would exceed the " + std::to_string(kMaxRegFileSize) +
+           " bytes a settings file may hold");
+    return StoreResult::Failed;
   }
-  if (!replaceFileAtomically(file, formatRegFile(data, hive), error)) {
-    report(error, false);
+  // Keep what the user may still want from the damaged file.
+  if (state == HiveState::Damaged && !keepCopy(file, ".damaged", error)) {
+    report(error);
+    return StoreResult::Failed;
+  }
+  if (!replaceFileAtomically(file, text, error)) {
+    report(error);
     return StoreResult::Failed;
   }
   return StoreResult::Done;
@@ -121,7 +131,7 @@ HiveData RegistryStore::snapshot(Hive hive) { return load(hive); }
 
 bool RegistryStore::createKey(Hive hive, std::string_view path) {
   if (!isValidKeyPath(path)) {
-    report("invalid key path", false);
+    report("invalid key path");
     return false;
   }
   if (keyExists(hive, path)) return true;
@@ -135,7 +145,12 @@ bool RegistryStore::createKey(Hive hive, std::string_view path) {
 bool RegistryStore::writeValue(Hive hive, std::string_view path, const std::string& name,
                                Value value) {
   if (!isValidKeyPath(path) || !isValidValueName(name)) {
-    report("invalid key path or value name", false);
+    report("invalid key path or value name");
+    return false;
+  }
+  // Its text is at least as long as its data; no need to format it to know.
+  if (value.data.size() > kMaxRegFileSize) {
+    report("value " + name + " is longer than a settings file may be");
     return false;
   }
   return update(hive, [&](HiveData& data) {

@@ -4,10 +4,16 @@
 //
 // Every operation reads the hive file afresh, so stores of several processes
 // (or several store objects) on one folder see each other's writes. Each
-// write is one locked read-modify-write that replaces the file atomically. A
-// damaged file reads as holding nothing and is reported through
+// write is one locked read-modify-write that replaces the file atomically,
+// through a symbolic link to the file it leads to, keeping its permission
+// bits. A damaged file reads as holding nothing and is reported through
 // `lastDiagnostic()` and on stderr, never by an exception; the first write to
-// it keeps the damaged file beside the new one (suffix ".damaged").
+// it keeps the damaged file beside the new one (suffix ".damaged", then
+// ".damaged.1", ...: an earlier copy is never replaced). A file that cannot
+// be read (no permission, a folder, an I/O error) is reported the same way
+// and reads as holding nothing, but is never written: every write to it
+// fails. A write that would make the file larger than the reader accepts
+// fails too.
 //
 // `RegistryKey` is the handle the dialogs use, with the string read and write
 // whose failures carry the registry's German messages.
@@ -15,6 +21,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -53,7 +60,8 @@ class RegistryStore {
   HiveData snapshot(Hive hive);
 
   // Writes. False (or Failed) when the store refuses: the folder cannot be
-  // created or written, or a name is invalid; `lastDiagnostic()` says why.
+  // created or written, the hive file cannot be read, a name is invalid, or
+  // the file would grow too large; `lastDiagnostic()` says why.
   // Creates the key and its parents; writes nothing when the key exists.
   bool createKey(Hive hive, std::string_view path);
   // Creates the key when it is missing.
@@ -69,13 +77,17 @@ class RegistryStore {
 
  private:
   enum class Change { None, Made, Refused };
+  enum class HiveState { Sound, Damaged, Unreadable };
   template <typename Modify>
   StoreResult update(Hive hive, Modify modify);
-  HiveData load(Hive hive, bool* damaged = nullptr);
-  void report(std::string diagnostic, bool warn);
+  HiveData load(Hive hive, HiveState* state = nullptr);
+  // Records the diagnostic; with a `warning`, also prints it on stderr the
+  // first time this store meets it, so one start reports a file once.
+  void report(std::string diagnostic, const char* warning = nullptr);
 
   std::filesystem::path directory_;
   std::string lastDiagnostic_;
+  std::set<std::string> warned_;
 };
 
 // An open key, as the dialogs use it: opened (and created when missing) with

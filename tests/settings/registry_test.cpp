@@ -166,7 +166,9 @@ TEST_F(RegistryTest, DamagedFileReadsAsMissingValuesAndIsKeptOnWrite) {
       std::string("\xFF\xFE\x57\x00\x69\x00", 6),  // UTF-16 export
       "garbage\n",
   };
-  for (const auto& text : damaged) {
+  const std::string copies[] = {".damaged", ".damaged.1", ".damaged.2", ".damaged.3"};
+  for (int i = 0; i < 4; ++i) {
+    const std::string& text = damaged[i];
     SCOPED_TRACE(text);
     writeFile(machineFile(), text);
     RegistryStore reader(dir.path());
@@ -177,7 +179,8 @@ TEST_F(RegistryTest, DamagedFileReadsAsMissingValuesAndIsKeptOnWrite) {
       EXPECT_EQ(key.ReadString("Language"), "");
       key.WriteString("Language", "EN");
     }
-    EXPECT_EQ(readFile(dir.path() / "HKEY_LOCAL_MACHINE.reg.damaged"), text);
+    // Each damaged file keeps a copy of its own.
+    EXPECT_EQ(readFile(dir.path() / ("HKEY_LOCAL_MACHINE.reg" + copies[i])), text);
     EXPECT_EQ(RegistryStore(dir.path()).readValue(Hive::LocalMachine, kKey, "Language"),
               Value::string("EN"));
   }
