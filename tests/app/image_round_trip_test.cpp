@@ -41,9 +41,8 @@ class ImageRoundTripTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::create_directory(root.path() / "contents");
-    server = std::make_unique<test::ServerProcess>(Names{"--root", root.path().string(), "--token",
-                                                         kToken, "--base", "/tessaron", "--port",
-                                                         "0"});
+    server = std::make_unique<test::ServerProcess>(Names{
+        "--root", root.path().string(), "--token", kToken, "--base", "/tessaron", "--port", "0"});
     resetEditingContextForTesting();
     resetLanguageCodeForTesting();
   }
@@ -195,7 +194,8 @@ TEST_F(ImageRoundTripTest, AwkwardFileNamesArriveAndAreAddressedLiterally) {
     writeFile(local.path() / c.onDisk, png(c.onDisk));
     fake.platform.boxes.shown.clear();
     openItem();
-    const std::string image = "<IMG src=\"file://" + local.path().string() + "/" + c.spelled + "\">";
+    const std::string image =
+        "<IMG src=\"file://" + local.path().string() + "/" + c.spelled + "\">";
     editAndSave(image + bystander);
     EXPECT_EQ(boxTexts(), Names{});
     EXPECT_EQ(readFile(contentsFile(c.onDisk)), png(c.onDisk));
