@@ -6,6 +6,7 @@
 #include "editor/main_form.h"
 #include "exchange/editing_context.h"
 #include "images/images.h"
+#include "settings/lang.h"
 
 namespace pellora {
 
@@ -23,7 +24,11 @@ ImageTransfer& transferOf(TMainForm& form) {
 
 void TMainForm::ScanServerImages() { transferOf(*this).ScanServerImages(); }
 
-bool TMainForm::TransferImages() { return transferOf(*this).TransferImages(dialogs.UploadForm); }
+bool TMainForm::TransferImages() {
+  ImageTransfer& transfer = transferOf(*this);
+  transfer.setLoadedMark(std::string(languageText(LanguageText::CameWithTheItem)));
+  return transfer.TransferImages(dialogs.UploadForm);
+}
 
 void TMainForm::DeleteUnusedImages() { transferOf(*this).DeleteUnusedImages(); }
 

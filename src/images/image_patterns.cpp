@@ -41,12 +41,36 @@ void collectMatches(std::string pattern, int group, std::string_view text,
   }
 }
 
-std::string doubledBackslashes(std::string_view path) {
+// `text` as a pattern that matches exactly that text: every byte with a
+// meaning in patterns gets a backslash.
+std::string patternLiteral(std::string_view text) {
+  constexpr std::string_view kSpecial = "\\.[]()|?*+^${}";
   std::string out;
-  out.reserve(path.size() + 8);
-  for (char c : path) {
+  out.reserve(text.size() + 8);
+  for (char c : text) {
+    if (kSpecial.find(c) != std::string_view::npos) out += '\\';
     out += c;
-    if (c == '\\') out += '\\';
+  }
+  return out;
+}
+
+// A decoded file name as the last segment of an address: bytes that would
+// end the attribute, start a character reference, a fragment or a query, or
+// be read as an escape are escaped; everything else stays as it is.
+std::string addressSegment(std::string_view fileName) {
+  constexpr std::string_view kEscaped = "%\"&<>#?";
+  constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(fileName.size());
+  for (char c : fileName) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F || kEscaped.find(c) != std::string_view::npos) {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0F];
+    } else {
+      out += c;
+    }
   }
   return out;
 }
@@ -57,7 +81,7 @@ std::string ContentsUrl(std::string_view baseUrl) { return std::string(baseUrl) 
 
 std::vector<std::string> findServerImages(std::string_view text, std::string_view contentsUrl) {
   std::vector<Found> found;
-  collectMatches("<img[^>]+src=\"(" + std::string(contentsUrl) + "([^/]+))\"", 2, text, found);
+  collectMatches("<img[^>]+src=\"(" + patternLiteral(contentsUrl) + "([^/]+))\"", 2, text, found);
   std::vector<std::string> names;
   names.reserve(found.size());
   for (Found& f : found) names.push_back(std::move(f.path));
@@ -90,19 +114,30 @@ std::vector<std::string> findLocalImages(std::string_view text) {
   return paths;
 }
 
+std::string uploadedFileName(std::string_view path) {
+  if (localPathForm(path) == LocalPathForm::Drive) {
+    return std::string(path.substr(path.rfind('\\') + 1));
+  }
+  const std::string decoded = uploadFileName(path);
+  return decoded.substr(decoded.find_last_of("/\\") + 1);
+}
+
+std::string serverFileName(std::string_view recordedName) { return percentDecode(recordedName); }
+
 std::string RewriteImageSource(std::string_view text, std::string_view path,
                                std::string_view contentsUrl) {
   // An empty pattern part would match between every two bytes.
   if (path.empty()) return std::string(text);
   const bool posix = localPathForm(path) == LocalPathForm::Posix;
-  const char separator = posix ? '/' : '\\';
-  const std::string_view fileName = path.substr(path.rfind(separator) + 1);
+  // The drive form's name goes in as it stands; a POSIX name is decoded, as
+  // the server stores it, so that a later delete of the address finds it.
+  const std::string name = posix ? addressSegment(uploadedFileName(path)) : uploadedFileName(path);
   // The POSIX prefix is spelt in any case, as the listing finds it; the
   // drive form's prefix is optional and taken whenever it is there.
   const std::string prefix = posix ? "[Ff][Ii][Ll][Ee]://" : "(file://)?";
   PatternMatcher matcher;
-  matcher.setPattern(prefix + "(" + doubledBackslashes(path) + ")");
-  return matcher.Replace(text, std::string(contentsUrl) + std::string(fileName));
+  matcher.setPattern(prefix + "(" + patternLiteral(path) + ")");
+  return matcher.Replace(text, std::string(contentsUrl) + name);
 }
 
 }  // namespace pellora::images

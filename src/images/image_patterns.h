@@ -1,10 +1,9 @@
 // The text side of the image transfer: which server images a document uses,
 // which local images it refers to, and the rewriting of an uploaded local
 // image's address to its server address. All of it runs on the pattern
-// matcher with patterns that embed the contents address and local paths as
-// they stand (only a path's backslashes are doubled), so a base address or
-// path that is not a valid pattern raises EPatternError to the caller.
-// No I/O here.
+// matcher; the contents address and local paths are escaped before they go
+// into a pattern, so they match themselves only and never make a pattern
+// invalid, whatever bytes they hold. No I/O here.
 //
 // Local image addresses in an IMG tag's double-quoted src:
 // - drive form: an optional "file://", then letter, ":", backslash, ...;
@@ -36,8 +35,24 @@ std::vector<std::string> unusedServerImages(const std::vector<std::string>& serv
 // The local image paths `text` refers to, each once, in text order.
 std::vector<std::string> findLocalImages(std::string_view text);
 
+// The file name an upload of the listed local image `path` is stored under,
+// which its rewritten address names: for the drive form the part after the
+// last backslash as it stands; for a POSIX path the part after the last "/"
+// or "\" of the decoded path, as the server takes it from the upload.
+std::string uploadedFileName(std::string_view path);
+
+// The contents folder's file that a recorded server image name (the address
+// segment as the document spells it) stands for: its escapes decoded, as
+// the server decodes the address when it serves the image.
+std::string serverFileName(std::string_view recordedName);
+
 // `text` with every occurrence of the listed local image `path` (with the
-// "file://" before it, if any) replaced by `contentsUrl` + its file name.
+// "file://" before it, if any) replaced by `contentsUrl` + its file name. A
+// POSIX path's decoded file name is written as it stands, except for the
+// bytes that would end the attribute or change what the address names
+// ("%", "\"", "&", "<", ">", "#", "?" and control bytes), which are escaped,
+// so the address leads to the stored file and its name, once decoded, is the
+// stored name.
 std::string RewriteImageSource(std::string_view text, std::string_view path,
                                std::string_view contentsUrl);
 

@@ -75,10 +75,10 @@ bool ImageRequests::DeleteImage(const std::string& name) {
 }
 
 bool ImageRequests::UploadImage(const std::string& path) {
-  std::optional<std::string> file;
-  if (const std::optional<std::string> onDisk = fileSystemPath(path)) {
-    file = readRegularFile(*onDisk);
-  }
+  return UploadImageContent(path, readListedImage(path));
+}
+
+bool ImageRequests::UploadImageContent(const std::string& path, std::optional<std::string> file) {
   if (!file) {
     ui::platform().messageBoxes().errorAbort("File \"" + path + "\" not found!");
     return false;

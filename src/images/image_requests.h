@@ -8,6 +8,7 @@
 // checked without a server.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,9 @@ class ImageRequests {
   // Sends the listed local image `path` (see local_image.h). A file that
   // cannot be read is reported as not found, with no request.
   bool UploadImage(const std::string& path);
+  // The same with the file's content read beforehand (nothing: it could not
+  // be read), so a caller that checked the bytes sends exactly those.
+  bool UploadImageContent(const std::string& path, std::optional<std::string> fileBytes);
 
  private:
   // Runs `post`, then judges the answer; shows the failure if any.

@@ -1,10 +1,16 @@
-// Covered by tests/images/image_transfer_test.cpp.
+// Covered by tests/images/image_transfer_test.cpp and
+// tests/images/image_safety_test.cpp.
 #include "images/images.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
 #include "images/image_patterns.h"
+#include "images/image_signature.h"
+#include "images/local_image.h"
 #include "images/upload_form.h"
 #include "ui/services.h"
 
@@ -26,6 +32,27 @@ std::vector<std::string> checkedEntries(const ui::Control& list) {
   return entries;
 }
 
+// The file a listed local image names, so that the spellings of one file
+// ("%2E" for ".", "a/../b") are one: a drive path as it stands.
+std::string localImageKey(std::string_view path) {
+  if (const std::optional<std::string> file = images::fileSystemPath(path)) {
+    return std::filesystem::path(*file).lexically_normal().string();
+  }
+  return std::string(path);
+}
+
+bool contains(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Every name an upload of `path` may be stored under: the one its address
+// names, and the one a server that splits at "/" as well as "\" takes.
+void addStoredNames(const std::string& path, std::vector<std::string>& names) {
+  names.push_back(images::uploadedFileName(path));
+  const std::string sent = images::uploadFileName(path);
+  names.push_back(sent.substr(sent.find_last_of("/\\") + 1));
+}
+
 }  // namespace
 
 ImageTransfer::ImageTransfer(exchange::TIdHTTP& http, exchange::HttpStatusDisplay& status,
@@ -36,14 +63,28 @@ std::string ImageTransfer::ContentsUrl() const { return images::ContentsUrl(cont
 
 void ImageTransfer::ScanServerImages() {
   serverImages_.clear();
+  loadedLocalImages_.clear();
+  for (const std::string& path : images::findLocalImages(context_.ContentBody)) {
+    loadedLocalImages_.push_back(localImageKey(path));
+  }
   serverImages_ = images::findServerImages(context_.ContentBody, ContentsUrl());
 }
 
 bool ImageTransfer::PrepareImageLists(TUploadForm& dialog) {
   const std::string& text = context_.ContentBody;
   fillChecked(dialog.clbImagesDel, images::unusedServerImages(serverImages_, text));
-  fillChecked(dialog.clbImagesUp, images::findLocalImages(text));
-  return !dialog.clbImagesDel.items().empty() || !dialog.clbImagesUp.items().empty();
+  ui::Control& uploads = dialog.clbImagesUp;
+  uploads.clearItems();
+  offeredUploads_ = images::findLocalImages(text);
+  std::vector<bool> loaded;
+  for (const std::string& path : offeredUploads_) {
+    loaded.push_back(contains(loadedLocalImages_, localImageKey(path)));
+    uploads.addItem(loaded.back() ? path + " " + loadedMark_ : path);
+  }
+  for (std::size_t i = 0; i < loaded.size(); ++i) {
+    uploads.setItemChecked(static_cast<int>(i), !loaded[i]);
+  }
+  return !dialog.clbImagesDel.items().empty() || !uploads.items().empty();
 }
 
 bool ImageTransfer::TransferImages(TUploadForm* dialog) {
@@ -59,20 +100,49 @@ bool ImageTransfer::TransferImages(TUploadForm* dialog) {
   if (!PrepareImageLists(*dialog)) return true;
   if (ui::platform().modal().showModal(*dialog) != ui::mrOk) return false;
 
-  std::vector<std::string> deletions = checkedEntries(dialog->clbImagesDel);
-  const std::vector<std::string> uploads = checkedEntries(dialog->clbImagesUp);
+  const ui::Control& list = dialog->clbImagesUp;
+  if (list.items().size() != offeredUploads_.size()) {
+    throw std::logic_error("The upload list was changed behind the image transfer.");
+  }
+  std::vector<std::string> uploads;
+  for (std::size_t i = 0; i < offeredUploads_.size(); ++i) {
+    if (list.itemChecked(static_cast<int>(i))) uploads.push_back(offeredUploads_[i]);
+  }
+  // Every checked file is read and judged before the first request, so a
+  // file that is no image stops the save with nothing stored or deleted.
+  std::vector<std::optional<std::string>> contents;
+  bool refused = false;
+  for (const std::string& path : uploads) {
+    contents.push_back(images::readListedImage(path));
+    if (contents.back() && !images::imageKindOf(*contents.back())) {
+      ui::platform().messageBoxes().errorAbort("File \"" + path + "\" is not an image!");
+      refused = true;
+    }
+  }
+  if (refused) return false;
+
   std::string working = context_.ContentBody;
   bool uploadFailed = false;
-  for (const std::string& path : uploads) {
-    if (requests_.UploadImage(path)) {
-      working = images::RewriteImageSource(working, path, ContentsUrl());
+  std::vector<std::string> storedNames;
+  for (std::size_t i = 0; i < uploads.size(); ++i) {
+    if (requests_.UploadImageContent(uploads[i], std::move(contents[i]))) {
+      working = images::RewriteImageSource(working, uploads[i], ContentsUrl());
+      addStoredNames(uploads[i], storedNames);
     } else {
       uploadFailed = true;
     }
   }
   context_.ContentBody = std::move(working);
   if (uploadFailed) return false;
-  pendingDeletions_ = std::move(deletions);
+  // The server's file behind each recorded name; one this save has just
+  // stored anew is no longer unused.
+  for (const std::string& name : checkedEntries(dialog->clbImagesDel)) {
+    const std::string file = images::serverFileName(name);
+    if (!contains(storedNames, file) && !contains(storedNames, name) &&
+        !contains(pendingDeletions_, file)) {
+      pendingDeletions_.push_back(file);
+    }
+  }
   return true;
 }
 

@@ -111,4 +111,10 @@ std::optional<std::string> readRegularFile(const std::string& path) {
   return content;
 }
 
+std::optional<std::string> readListedImage(std::string_view listedPath) {
+  const std::optional<std::string> onDisk = fileSystemPath(listedPath);
+  if (!onDisk) return std::nullopt;
+  return readRegularFile(*onDisk);
+}
+
 }  // namespace pellora::images

@@ -36,4 +36,8 @@ std::optional<std::string> fileSystemPath(std::string_view listedPath);
 // (missing, no access, a directory or a device).
 std::optional<std::string> readRegularFile(const std::string& path);
 
+// The whole content of the file a listed image names; nothing when it names
+// no file here or the file cannot be read.
+std::optional<std::string> readListedImage(std::string_view listedPath);
+
 }  // namespace pellora::images

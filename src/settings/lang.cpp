@@ -1,5 +1,6 @@
 #include "settings/lang.h"
 
+#include <stdexcept>
 #include <string_view>
 
 namespace pellora {
@@ -91,6 +92,16 @@ constexpr GermanText kGermanTexts[] = {
     {Target::Main, "btnBackColor", What::Hint, "Hintergrundfarbe umschalten"},
 };
 
+struct RuntimeText {
+  LanguageText id;
+  std::string_view english;
+  std::string_view german;
+};
+
+constexpr RuntimeText kRuntimeTexts[] = {
+    {LanguageText::CameWithTheItem, "(came with the item)", "(kam mit dem Inhalt)"},
+};
+
 ui::Form& formOf(const GermanTextTargets& forms, Target target) {
   switch (target) {
     case Target::Main:
@@ -127,6 +138,13 @@ void ApplyGermanTexts(const GermanTextTargets& forms) {
       target.setHint(std::string(row.text));
     }
   }
+}
+
+std::string_view languageText(LanguageText text) {
+  for (const RuntimeText& row : kRuntimeTexts) {
+    if (row.id == text) return LanguageCode() == "DE" ? row.german : row.english;
+  }
+  throw std::logic_error("A language text is missing from the table.");
 }
 
 }  // namespace pellora

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "ui/form.h"
 
@@ -32,5 +33,13 @@ struct GermanTextTargets {
 // With German in force, sets every German caption and hint in table order;
 // otherwise leaves the English design texts. Texts are Windows-1252.
 void ApplyGermanTexts(const GermanTextTargets& forms);
+
+// Texts that are no caption of a form but are built into entries at run
+// time, in the language in force (Windows-1252).
+enum class LanguageText {
+  // Marks an image dialog entry whose local file the loaded item named.
+  CameWithTheItem,
+};
+std::string_view languageText(LanguageText text);
 
 }  // namespace pellora

@@ -64,7 +64,8 @@ class EndToEndTest : public ::testing::Test {
 };
 
 TEST_F(EndToEndTest, EditWithTheToolBarsAndSaveWithAnImageUpload) {
-  writeFile(dir / "local" / "pic.png", "\x89PNG fake image bytes");
+  const std::string image = "\x89PNG\r\n\x1A\n fake image bytes";
+  writeFile(dir / "local" / "pic.png", image);
   const std::string local = "file://" + (dir / "local" / "pic.png").string();
   writeFile(contents() / "Sample 1.html",
             "<p>Hallo Welt und Gr\xFC\xDF"
@@ -86,6 +87,7 @@ TEST_F(EndToEndTest, EditWithTheToolBarsAndSaveWithAnImageUpload) {
           "answer OK\n"
           "click btnTable\n"
           "answer OK\n"
+          "tick pic.png\n"
           "Save\n");
   SCOPED_TRACE(output);
   EXPECT_EQ(exitStatus, 0);
@@ -107,7 +109,9 @@ TEST_F(EndToEndTest, EditWithTheToolBarsAndSaveWithAnImageUpload) {
   EXPECT_EQ(stored.find("file://"), std::string::npos) << "local address rewritten";
   EXPECT_NE(stored.find("/tessaron/contents/pic.png\""), std::string::npos) << stored;
   EXPECT_EQ(stored.find('\r'), std::string::npos) << "LF line ends";
-  EXPECT_EQ(readFile(contents() / "pic.png"), "\x89PNG fake image bytes");
+  EXPECT_NE(output.find("ticked " + local.substr(7) + " (came with the item)"), std::string::npos)
+      << "the item's own file is marked and was ticked by the user";
+  EXPECT_EQ(readFile(contents() / "pic.png"), image);
 }
 
 TEST_F(EndToEndTest, StoredGermanTurnsTheInterfaceGerman) {

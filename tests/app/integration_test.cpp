@@ -7,10 +7,7 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,88 +26,19 @@
 #include "images/upload_form.h"
 #include "support/fake_platform.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
+#include "tessaron_server_process.h"
 
 namespace pellora {
 namespace {
 
 using test::readFile;
+using test::ServerProcess;
 using test::TempDir;
 using test::writeFile;
 
 using test::Variant;
 
 const std::string kToken = "0f3c9a7e51d2b8846a0e7c3f92d1b5a6";
-
-// A running tessaron-server: started with a pipe on its standard output,
-// from which the announced address is read; terminated and reaped on
-// destruction.
-class ServerProcess {
- public:
-  explicit ServerProcess(const std::vector<std::string>& args) {
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    std::vector<std::string> argv = {TESSARON_SERVER_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> raw;
-    for (auto& arg : argv) raw.push_back(arg.data());
-    raw.push_back(nullptr);
-    const int spawned =
-        ::posix_spawn(&pid_, TESSARON_SERVER_PATH, &actions, nullptr, raw.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    readEnd_ = out[0];
-    if (spawned != 0) {
-      pid_ = -1;
-      throw std::runtime_error("cannot start " TESSARON_SERVER_PATH);
-    }
-    baseUrl_ = announcedUrl();
-  }
-  ~ServerProcess() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      int status = 0;
-      ::waitpid(pid_, &status, 0);
-    }
-    ::close(readEnd_);
-  }
-  ServerProcess(const ServerProcess&) = delete;
-  ServerProcess& operator=(const ServerProcess&) = delete;
-
-  // "http://127.0.0.1:PORT/base" as the server announced it.
-  const std::string& baseUrl() const { return baseUrl_; }
-  int port() const {
-    const std::size_t colon = baseUrl_.rfind(':');
-    return std::stoi(baseUrl_.substr(colon + 1));
-  }
-
- private:
-  // The first line on the server's output, less "listening on ". Bounded so
-  // a server that fails to start ends the test instead of hanging it.
-  std::string announcedUrl() {
-    std::string line;
-    pollfd entry{readEnd_, POLLIN, 0};
-    while (line.find('\n') == std::string::npos) {
-      if (::poll(&entry, 1, 30000) <= 0) throw std::runtime_error("the server announced nothing");
-      char piece[256];
-      const ssize_t n = ::read(readEnd_, piece, sizeof piece);
-      if (n <= 0) throw std::runtime_error("the server ended before listening");
-      line.append(piece, static_cast<std::size_t>(n));
-    }
-    line.erase(line.find('\n'));
-    const std::string prefix = "listening on ";
-    if (line.rfind(prefix, 0) != 0) throw std::runtime_error("unexpected announcement " + line);
-    return line.substr(prefix.size());
-  }
-
-  pid_t pid_ = -1;
-  int readEnd_ = -1;
-  std::string baseUrl_;
-};
 
 // A loopback port on which nothing listens: bound, then released.
 int unusedPort() {
@@ -388,7 +316,8 @@ TEST_F(IntegrationTest, ImagesAreUploadedServedAndDeleted) {
 // server stored the content.
 TEST_F(IntegrationTest, ImagesAreUploadedAndUnusedOnesDeletedOnlyAfterTheSave) {
   TempDir local;
-  writeFile(local.path() / "photo.png", "PNGDATA");
+  const std::string png = "\x89PNG\r\n\x1A\nDATA";
+  writeFile(local.path() / "photo.png", png);
   writeFile(contentsFile("old.gif"), "GIF");
   const std::string contents = server->baseUrl() + "/contents/";
   writeFile(contentsFile("Sample 1.html"), "<P><IMG src=\"" + contents + "old.gif\"></P>");
@@ -425,7 +354,7 @@ TEST_F(IntegrationTest, ImagesAreUploadedAndUnusedOnesDeletedOnlyAfterTheSave) {
   ASSERT_EQ(invoke(DISPID_Save), S_OK);
   EXPECT_EQ(fake.platform.boxes.shown.size(), 1u);
   EXPECT_FALSE(std::filesystem::exists(contentsFile("old.gif")));
-  EXPECT_EQ(readFile(contentsFile("photo.png")), "PNGDATA");
+  EXPECT_EQ(readFile(contentsFile("photo.png")), png);
   const std::string stored = readFile(contentsFile("Sample 1.html"));
   EXPECT_EQ(offered.size(), 2u);
   EXPECT_EQ(stored, "<P><IMG src=\"C:\\Pictures\\missing.jpg\"><IMG src=\"" + contents +

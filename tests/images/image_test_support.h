@@ -39,6 +39,10 @@ class ImageDir {
   TempDir dir_;
 };
 
+// The bytes of a PNG file: its signature, then `tail`. The transfer uploads
+// only files whose content is an image.
+inline std::string pngBytes(const std::string& tail) { return "\x89PNG\r\n\x1A\n" + tail; }
+
 // An HTTP answer that closes its connection, so every request of a test
 // takes one connection script.
 inline std::string closingAnswer(const std::string& status, const std::string& body) {

@@ -52,6 +52,7 @@ constexpr const char* kUsage =
     "  get PROPERTY       read a property (Caption, AxBorderStyle, ...)\n"
     "  answer LABEL       press LABEL in the next message box or dialog\n"
     "  set NAME TEXT      type TEXT into field NAME of the next dialog\n"
+    "  tick TEXT          tick the check list entry holding TEXT in the next dialog\n"
     "  wait               until the visual view has loaded\n"
     "  select WORD        select WORD in the visual view\n"
     "  click NAME         click the editor control NAME (btnBold, btnTable ...)\n"

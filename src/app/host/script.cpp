@@ -134,6 +134,17 @@ void ScriptRunner::answerOpenWindow(GtkWindow* window) {
       gtk_entry_set_text(GTK_ENTRY(field), text.c_str());
   }
   fields_.clear();
+  for (const std::string& text : ticks_) {
+    GtkWidget* entry = gtk::findWidgetIf(GTK_WIDGET(window), [&text](GtkWidget* widget) {
+      const gchar* label =
+          GTK_IS_CHECK_BUTTON(widget) ? gtk_button_get_label(GTK_BUTTON(widget)) : nullptr;
+      return label && std::string(label).find(text) != std::string::npos;
+    });
+    if (!entry) continue;
+    std::printf("  ticked %s\n", gtk_button_get_label(GTK_BUTTON(entry)));
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(entry), TRUE);
+  }
+  ticks_.clear();
   const std::string answer = answers_.empty() ? "OK" : answers_.front();
   if (!answers_.empty()) answers_.erase(answers_.begin());
   std::printf("  answered %s\n", answer.c_str());
@@ -178,6 +189,10 @@ bool ScriptRunner::step(const std::vector<std::string>& words) {
   }
   if (verb == "answer" && args.size() == 1) {
     answers_.push_back(args[0]);
+    return true;
+  }
+  if (verb == "tick" && args.size() == 1) {
+    ticks_.push_back(args[0]);
     return true;
   }
   if (verb == "set" && args.size() == 2) {

@@ -52,6 +52,8 @@ class ScriptRunner {
   GtkWidget* window_;
   std::vector<std::string> answers_;
   std::vector<std::pair<std::string, std::string>> fields_;
+  // Texts of check list entries to tick in the next dialog.
+  std::vector<std::string> ticks_;
   gulong hook_ = 0;
 };
 
