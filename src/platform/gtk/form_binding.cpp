@@ -606,6 +606,10 @@ void FormBinding::apply(Bound& bound, Property property) {
 }
 
 // ---- user input into the model ------------------------------------------------
+//
+// Clicks, choices and page switches start commands: while a script result is
+// awaited they are refused (callback_boundary.h). Typed text and check marks
+// only set values and always reach the model.
 
 void FormBinding::onClicked(GtkWidget* widget, gpointer data) {
   auto& bound = *static_cast<Bound*>(data);

@@ -83,16 +83,17 @@ int GtkPlatform::showModal(ui::Form& form) {
   form.setModalResult(ui::mrNone);
   auto binding = std::make_unique<FormBinding>(form);
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  std::unique_ptr<GMainLoop, decltype(&g_main_loop_unref)> loop(nullptr, &g_main_loop_unref);
-  ModalRun run{&form, binding.get(), nullptr};
+  const std::unique_ptr<GMainLoop, decltype(&g_main_loop_unref)> loop(
+      g_main_loop_new(nullptr, FALSE), &g_main_loop_unref);
+  ModalRun run{&form, binding.get(), loop.get()};
   std::optional<ui::Signal<ui::Form&>::ConnectionId> connection;
   bool stacked = false;
   // However the showing ends (a failure in the form's show handler, say),
   // nothing of it is left: no modal window holding the grab, no loop, no
   // entry on the stack of owners, no handler on the form.
   struct CleanUp {
-    std::function<void()> run;
-    ~CleanUp() { run(); }
+    std::function<void()> steps;
+    ~CleanUp() { steps(); }
   } cleanUp{[&] {
     if (stacked) modalStack_.pop_back();
     if (connection) form.closeRequested.disconnect(*connection);
@@ -117,8 +118,6 @@ int GtkPlatform::showModal(ui::Form& form) {
     gtk_widget_grab_focus(button);
   }
 
-  loop.reset(g_main_loop_new(nullptr, FALSE));
-  run.loop = loop.get();
   // Closing by the frame or a failed key handler keeps the window: only
   // the form closes it.
   g_signal_connect(window, "delete-event", G_CALLBACK((guardedCallback<&onDelete, TRUE>)), &run);
