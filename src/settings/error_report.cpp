@@ -10,9 +10,12 @@ void runReportingErrors(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const std::exception& error) {
-    ui::platform().messageBoxes().show(ui::MessageKind::Error, error.what(),
-                                       {ui::MessageButton::OK});
+    showErrorReport(error.what());
   }
+}
+
+void showErrorReport(const std::string& text) {
+  ui::platform().messageBoxes().show(ui::MessageKind::Error, text, {ui::MessageButton::OK});
 }
 
 }  // namespace pellora

@@ -5,10 +5,14 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 namespace pellora {
 
 // Runs `handler`; a std::exception it throws is shown in the error box.
 void runReportingErrors(const std::function<void()>& handler);
+
+// The error box itself; `text` is Windows-1252.
+void showErrorReport(const std::string& text);
 
 }  // namespace pellora

@@ -1,10 +1,14 @@
 // A minimal synchronous signal: handlers run in connection order on the
-// emitting thread. Disconnecting from inside a handler is safe; the handler
-// list is copied per emission.
+// emitting thread. An emission runs the handlers connected when it began
+// that are still connected when their turn comes: a handler disconnected
+// during an emission (by an earlier handler, or by itself) does not run
+// later in it, and one connected during it waits for the next. Each handler
+// is kept alive until the emission running it is over.
 #pragma once
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -16,24 +20,46 @@ class Signal {
   using Handler = std::function<void(Args...)>;
   using ConnectionId = std::size_t;
 
+  Signal() = default;
+  Signal(const Signal&) = delete;
+  Signal& operator=(const Signal&) = delete;
+  // A signal destroyed by one of its own handlers runs no more of them.
+  ~Signal() {
+    for (const auto& slot : slots_) slot->connected = false;
+  }
+
   ConnectionId connect(Handler handler) {
-    handlers_.emplace_back(++lastId_, std::move(handler));
+    slots_.push_back(std::make_shared<Slot>(++lastId_, std::move(handler)));
     return lastId_;
   }
 
   void disconnect(ConnectionId id) {
-    std::erase_if(handlers_, [id](const auto& entry) { return entry.first == id; });
+    std::erase_if(slots_, [id](const auto& slot) {
+      if (slot->id != id) return false;
+      slot->connected = false;
+      return true;
+    });
   }
 
   void emit(Args... args) const {
-    const auto snapshot = handlers_;
-    for (const auto& entry : snapshot) entry.second(args...);
+    // The list may change under the handlers; the emission keeps its own.
+    const auto snapshot = slots_;
+    for (const auto& slot : snapshot) {
+      if (slot->connected) slot->handler(args...);
+    }
   }
 
-  bool empty() const { return handlers_.empty(); }
+  bool empty() const { return slots_.empty(); }
 
  private:
-  std::vector<std::pair<ConnectionId, Handler>> handlers_;
+  struct Slot {
+    Slot(ConnectionId id, Handler handler) : id(id), handler(std::move(handler)) {}
+    ConnectionId id;
+    Handler handler;
+    bool connected = true;
+  };
+
+  std::vector<std::shared_ptr<Slot>> slots_;
   ConnectionId lastId_ = 0;
 };
 

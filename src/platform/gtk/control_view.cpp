@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "control/application.h"
+#include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/form_binding.h"
 #include "platform/gtk/tracked_surface.h"
 
@@ -58,7 +59,7 @@ GtkWidget* createControlView(ui::Form& container) {
   if (forms.MainForm) {
     // Owned by the box: it goes when the box is destroyed.
     auto* view = new ControlView(box, *forms.MainForm);
-    g_signal_connect(box, "destroy", G_CALLBACK(destroyView), view);
+    g_signal_connect(box, "destroy", G_CALLBACK((guardedCallback<&destroyView>)), view);
   }
   return box;
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/gtk_text.h"
 #include "platform/gtk/source_view.h"
 
@@ -227,7 +228,8 @@ GtkWidget* FormBinding::build(Control& control) {
         gtk_widget_show(label);
         Bound& bound = bind(control, label);
         bound.outer = widget;
-        g_signal_connect(widget, "button-press-event", G_CALLBACK(onLinkPressed), &bound);
+        g_signal_connect(widget, "button-press-event",
+                         G_CALLBACK((guardedCallback<&onLinkPressed>)), &bound);
         g_signal_connect(widget, "realize", G_CALLBACK(+[](GtkWidget* w, gpointer) {
                            GdkCursor* hand =
                                gdk_cursor_new_from_name(gtk_widget_get_display(w), "pointer");
@@ -311,17 +313,17 @@ GtkWidget* FormBinding::build(Control& control) {
   Bound& bound = bind(control, widget);
   switch (control.kind()) {
     case ControlKind::Button:
-      g_signal_connect(widget, "clicked", G_CALLBACK(onClicked), &bound);
+      g_signal_connect(widget, "clicked", G_CALLBACK((guardedCallback<&onClicked>)), &bound);
       break;
     case ControlKind::Edit:
-      g_signal_connect(widget, "changed", G_CALLBACK(onEntryChanged), &bound);
+      g_signal_connect(widget, "changed", G_CALLBACK((guardedCallback<&onEntryChanged>)), &bound);
       break;
     case ControlKind::CheckBox:
     case ControlKind::RadioButton:
-      g_signal_connect(widget, "toggled", G_CALLBACK(onToggled), &bound);
+      g_signal_connect(widget, "toggled", G_CALLBACK((guardedCallback<&onToggled>)), &bound);
       break;
     case ControlKind::ComboBox:
-      g_signal_connect(widget, "changed", G_CALLBACK(onComboChanged), &bound);
+      g_signal_connect(widget, "changed", G_CALLBACK((guardedCallback<&onComboChanged>)), &bound);
       break;
     default:
       break;
@@ -397,7 +399,7 @@ GtkWidget* FormBinding::buildToolBar(Control& bar) {
         control.toolStyle() != ui::ToolButtonStyle::Separator) {
       Bound& bound = bind(control, widget);
       g_signal_connect(widget, GTK_IS_TOGGLE_TOOL_BUTTON(item) ? "toggled" : "clicked",
-                       G_CALLBACK(onClicked), &bound);
+                       G_CALLBACK((guardedCallback<&onClicked>)), &bound);
       applyAll(bound);
     } else if (control.kind() == ControlKind::ToolButton) {
       bind(control, widget);
@@ -421,7 +423,7 @@ GtkWidget* FormBinding::buildPageControl(Control& pages) {
     }
   }
   Bound& bound = bind(pages, notebook);
-  g_signal_connect(notebook, "switch-page", G_CALLBACK(onSwitchPage), &bound);
+  g_signal_connect(notebook, "switch-page", G_CALLBACK((guardedCallback<&onSwitchPage>)), &bound);
   applyAll(bound);
   return notebook;
 }
@@ -437,7 +439,7 @@ GtkWidget* FormBinding::buildMenu(Control& menu) {
     gtk_widget_show(item);
     Bound& bound = bind(*child, item);
     if (GTK_IS_SEPARATOR_MENU_ITEM(item)) continue;
-    g_signal_connect(item, "activate", G_CALLBACK(onClicked), &bound);
+    g_signal_connect(item, "activate", G_CALLBACK((guardedCallback<&onClicked>)), &bound);
     applyAll(bound);
   }
   (void)menuBound;
@@ -497,7 +499,7 @@ void FormBinding::rebuildItems(Bound& bound) {
     g_object_set_data(G_OBJECT(check), "pellora-index", GINT_TO_POINTER(static_cast<int>(i)));
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check),
                                  control.itemChecked(static_cast<int>(i)));
-    g_signal_connect(check, "toggled", G_CALLBACK(onItemToggled), &bound);
+    g_signal_connect(check, "toggled", G_CALLBACK((guardedCallback<&onItemToggled>)), &bound);
     gtk_list_box_insert(GTK_LIST_BOX(list), check, -1);
     gtk_widget_show(check);
     bound.itemWidgets.push_back(check);
@@ -604,18 +606,28 @@ void FormBinding::apply(Bound& bound, Property property) {
 }
 
 // ---- user input into the model ------------------------------------------------
+//
+// Clicks, choices and page switches start commands: while a script result is
+// awaited they are refused (callback_boundary.h). Typed text and check marks
+// only set values and always reach the model.
 
 void FormBinding::onClicked(GtkWidget* widget, gpointer data) {
   auto& bound = *static_cast<Bound*>(data);
   if (bound.following) return;
   Control& control = *bound.control;
-  // The model decides the toggle's state; the widget follows it afterwards.
-  control.click();
-  if (GTK_IS_TOGGLE_TOOL_BUTTON(widget)) {
-    // The click may have closed the form (and this binding with it) only for
-    // dialog buttons, never for tool buttons, so the binding is still here.
-    bound.owner->apply(bound, Property::Down);
+  if (!GTK_IS_TOGGLE_TOOL_BUTTON(widget)) {
+    if (!scriptResultAwaited()) control.click();
+    return;
   }
+  // The model decides the toggle's state; the widget follows it afterwards,
+  // after a refused or failed click too. The click may have closed the form
+  // (and this binding with it) only for dialog buttons, never for tool
+  // buttons, so the binding is still here.
+  struct Follow {
+    Bound& bound;
+    ~Follow() { bound.owner->apply(bound, Property::Down); }
+  } follow{bound};
+  if (!scriptResultAwaited()) control.click();
 }
 
 void FormBinding::onToggled(GtkWidget* widget, gpointer data) {
@@ -636,17 +648,35 @@ void FormBinding::onEntryChanged(GtkWidget* widget, gpointer data) {
 void FormBinding::onComboChanged(GtkWidget* widget, gpointer data) {
   auto& bound = *static_cast<Bound*>(data);
   if (bound.following) return;
+  if (scriptResultAwaited()) {
+    // Refused: the list shows the model's choice again.
+    bound.owner->apply(bound, Property::ItemIndex);
+    return;
+  }
   bound.control->setItemIndex(gtk_combo_box_get_active(GTK_COMBO_BOX(widget)));
   // Only the user's choice raises the change handler.
   if (bound.control->onChange) bound.control->onChange();
 }
 
-void FormBinding::onSwitchPage(GtkNotebook*, GtkWidget*, guint page, gpointer data) {
+void FormBinding::onSwitchPage(GtkNotebook* notebook, GtkWidget*, guint page, gpointer data) {
   auto& bound = *static_cast<Bound*>(data);
   if (bound.following) return;
+  auto& pages = static_cast<ui::PageControl&>(*bound.control);
+  // The notebook shows the model's page: a switch that was refused, failed
+  // or was turned back by the model does not happen.
+  struct Settle {
+    Bound& bound;
+    GtkNotebook* notebook;
+    ui::PageControl& pages;
+    int page;
+    ~Settle() {
+      bound.following = false;
+      if (pages.activePageIndex() != page) g_signal_stop_emission_by_name(notebook, "switch-page");
+    }
+  } settle{bound, notebook, pages, static_cast<int>(page)};
+  if (scriptResultAwaited()) return;
   bound.following = true;
-  static_cast<ui::PageControl*>(bound.control)->selectPage(static_cast<int>(page));
-  bound.following = false;
+  pages.selectPage(static_cast<int>(page));
 }
 
 void FormBinding::onItemToggled(GtkWidget* widget, gpointer data) {
@@ -659,7 +689,7 @@ void FormBinding::onItemToggled(GtkWidget* widget, gpointer data) {
 gboolean FormBinding::onLinkPressed(GtkWidget*, GdkEventButton* event, gpointer data) {
   auto& bound = *static_cast<Bound*>(data);
   if (event->button != GDK_BUTTON_PRIMARY || event->type != GDK_BUTTON_PRESS) return FALSE;
-  bound.control->click();
+  if (!scriptResultAwaited()) bound.control->click();
   return TRUE;
 }
 

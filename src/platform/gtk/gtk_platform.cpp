@@ -2,6 +2,7 @@
 #include "platform/gtk/gtk_platform.h"
 
 #include "control/window_interface.h"
+#include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/control_view.h"
 #include "platform/gtk/form_binding.h"
 #include "platform/gtk/gobject_ptr.h"
@@ -82,6 +83,25 @@ int GtkPlatform::showModal(ui::Form& form) {
   form.setModalResult(ui::mrNone);
   auto binding = std::make_unique<FormBinding>(form);
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  const std::unique_ptr<GMainLoop, decltype(&g_main_loop_unref)> loop(
+      g_main_loop_new(nullptr, FALSE), &g_main_loop_unref);
+  ModalRun run{&form, binding.get(), loop.get()};
+  std::optional<ui::Signal<ui::Form&>::ConnectionId> connection;
+  bool stacked = false;
+  // However the showing ends (a failure in the form's show handler, say),
+  // nothing of it is left: no modal window holding the grab, no loop, no
+  // entry on the stack of owners, no handler on the form.
+  struct CleanUp {
+    std::function<void()> steps;
+    ~CleanUp() { steps(); }
+  } cleanUp{[&] {
+    if (stacked) modalStack_.pop_back();
+    if (connection) form.closeRequested.disconnect(*connection);
+    g_signal_handlers_disconnect_by_data(window, &run);
+    binding.reset();
+    gtk_widget_destroy(window);
+  }};
+
   gtk_widget_set_name(window, (form.name() + "Window").c_str());
   gtk_window_set_title(GTK_WINDOW(window), toWidgetText(form.caption()).c_str());
   gtk_window_set_modal(GTK_WINDOW(window), TRUE);
@@ -98,28 +118,23 @@ int GtkPlatform::showModal(ui::Form& form) {
     gtk_widget_grab_focus(button);
   }
 
-  GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
-  ModalRun run{&form, binding.get(), loop};
-  g_signal_connect(window, "delete-event", G_CALLBACK(onDelete), &run);
-  g_signal_connect(window, "key-press-event", G_CALLBACK(onDialogKey), &run);
-  const auto connection = form.closeRequested.connect([loop](ui::Form&) {
-    if (g_main_loop_is_running(loop)) g_main_loop_quit(loop);
+  // Closing by the frame or a failed key handler keeps the window: only
+  // the form closes it.
+  g_signal_connect(window, "delete-event", G_CALLBACK((guardedCallback<&onDelete, TRUE>)), &run);
+  g_signal_connect(window, "key-press-event", G_CALLBACK((guardedCallback<&onDialogKey, TRUE>)),
+                   &run);
+  connection = form.closeRequested.connect([&run](ui::Form&) {
+    if (g_main_loop_is_running(run.loop)) g_main_loop_quit(run.loop);
   });
 
   modalStack_.push_back(GTK_WINDOW(window));
+  stacked = true;
   // A dialog's FormShow runs before it appears.
   if (form.onShow) form.onShow();
   if (form.modalResult() == ui::mrNone) {
     gtk_widget_show(window);
-    g_main_loop_run(loop);
+    g_main_loop_run(loop.get());
   }
-  modalStack_.pop_back();
-
-  form.closeRequested.disconnect(connection);
-  g_signal_handlers_disconnect_by_data(window, &run);
-  binding.reset();
-  gtk_widget_destroy(window);
-  g_main_loop_unref(loop);
   return form.modalResult();
 }
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_text.h"
 
@@ -157,11 +158,13 @@ SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(cons
   gtk_container_add(GTK_CONTAINER(scroller_), GTK_WIDGET(view_));
   gtk_widget_show(GTK_WIDGET(view_));
 
-  g_signal_connect(buffer_, "changed", G_CALLBACK(onBufferChanged), this);
-  g_signal_connect(buffer_, "mark-set", G_CALLBACK(onMarkSet), this);
-  g_signal_connect(view_, "key-press-event", G_CALLBACK(onKeyPress), this);
-  g_signal_connect(view_, "button-press-event", G_CALLBACK(onButtonPress), this);
-  g_signal_connect(view_, "popup-menu", G_CALLBACK(onPopupMenu), this);
+  g_signal_connect(buffer_, "changed", G_CALLBACK((guardedCallback<&onBufferChanged>)), this);
+  g_signal_connect(buffer_, "mark-set", G_CALLBACK((guardedCallback<&onMarkSet>)), this);
+  g_signal_connect(view_, "key-press-event", G_CALLBACK((guardedCallback<&onKeyPress, TRUE>)),
+                   this);
+  g_signal_connect(view_, "button-press-event", G_CALLBACK((guardedCallback<&onButtonPress, TRUE>)),
+                   this);
+  g_signal_connect(view_, "popup-menu", G_CALLBACK((guardedCallback<&onPopupMenu, TRUE>)), this);
   pullText();
 }
 

@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "exchange/editing_context.h"
+#include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_text.h"
 #include "platform/gtk/surface_scripts.h"
@@ -185,8 +186,8 @@ struct WebKitEditingSurface::Impl {
     wait.loop = g_main_loop_new(nullptr, FALSE);
     webkit_web_view_evaluate_javascript(view.get(), script.data(),
                                         static_cast<gssize>(script.size()), kScriptWorld, nullptr,
-                                        nullptr, &Impl::evaluated, &wait);
-    if (!wait.done) g_main_loop_run(wait.loop);
+                                        nullptr, guardedCallback<&Impl::evaluated>, &wait);
+    if (!wait.done) awaitScriptResult(wait.loop);
     g_main_loop_unref(wait.loop);
     waiting = false;
     if (!deferred.empty()) scheduleDeferred();
@@ -210,7 +211,7 @@ struct WebKitEditingSurface::Impl {
   }
 
   void scheduleDeferred() {
-    if (idleSource == 0) idleSource = g_idle_add(&Impl::runDeferred, this);
+    if (idleSource == 0) idleSource = g_idle_add(guardedCallback<&Impl::runDeferred>, this);
   }
 
   static gboolean runDeferred(gpointer data) {
@@ -223,7 +224,7 @@ struct WebKitEditingSurface::Impl {
     while (!impl->deferred.empty() && !impl->waiting) {
       auto notification = std::move(impl->deferred.front());
       impl->deferred.pop_front();
-      notification();
+      guarded(notification);
     }
     return G_SOURCE_REMOVE;
   }
@@ -575,7 +576,8 @@ struct WebKitEditingSurface::Impl {
       if (impl->menuStates[static_cast<std::size_t>(i)] & 3) {
         g_simple_action_set_enabled(action.get(), FALSE);
       }
-      g_signal_connect(action.get(), "activate", G_CALLBACK(&Impl::menuChosen), impl);
+      g_signal_connect(action.get(), "activate", G_CALLBACK((guardedCallback<&Impl::menuChosen>)),
+                       impl);
       const std::string label = toWidgetText(text);
       webkit_context_menu_append(menu, webkit_context_menu_item_new_from_gaction(
                                            G_ACTION(action.get()), label.c_str(), nullptr));
@@ -620,7 +622,8 @@ WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*thi
   webkit_user_content_manager_add_script(content, script.get());
   webkit_user_script_unref(script.release());
   const std::string signal = std::string("script-message-received::") + kMessageChannel;
-  g_signal_connect(content, signal.c_str(), G_CALLBACK(&Impl::scriptMessage), impl_.get());
+  g_signal_connect(content, signal.c_str(), G_CALLBACK((guardedCallback<&Impl::scriptMessage>)),
+                   impl_.get());
   webkit_user_content_manager_register_script_message_handler_in_world(content, kMessageChannel,
                                                                        kScriptWorld);
 
@@ -642,11 +645,15 @@ WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*thi
   impl_->view = adopt(WEBKIT_WEB_VIEW(g_object_ref_sink(view)));
   webkit_web_view_set_editable(impl_->view.get(), TRUE);
 
-  g_signal_connect(view, "load-changed", G_CALLBACK(&Impl::loadChanged), impl_.get());
-  g_signal_connect(view, "load-failed", G_CALLBACK(&Impl::loadFailed), impl_.get());
-  g_signal_connect(view, "decide-policy", G_CALLBACK(&Impl::decidePolicy), impl_.get());
-  g_signal_connect(view, "context-menu", G_CALLBACK(&Impl::contextMenu), impl_.get());
-  g_signal_connect(view, "event", G_CALLBACK(&Impl::inputEvent), impl_.get());
+  g_signal_connect(view, "load-changed", G_CALLBACK((guardedCallback<&Impl::loadChanged>)),
+                   impl_.get());
+  g_signal_connect(view, "load-failed", G_CALLBACK((guardedCallback<&Impl::loadFailed>)),
+                   impl_.get());
+  g_signal_connect(view, "decide-policy", G_CALLBACK((guardedCallback<&Impl::decidePolicy>)),
+                   impl_.get());
+  g_signal_connect(view, "context-menu", G_CALLBACK((guardedCallback<&Impl::contextMenu, TRUE>)),
+                   impl_.get());
+  g_signal_connect(view, "event", G_CALLBACK((guardedCallback<&Impl::inputEvent>)), impl_.get());
 }
 
 WebKitEditingSurface::~WebKitEditingSurface() {
