@@ -1,7 +1,7 @@
-// Saving while the visual view is still loading: the host with the real
-// module, WebKit and tessaron-server, driven by scripts that call Load and
-// Save without waiting for the page. Whatever the page is doing, the body
-// saved is the one of the item loaded last, never the page shown before it.
+// What a save stores, through the host with the real module, WebKit,
+// GtkSourceView and tessaron-server: saving while the visual view is still
+// loading stores the item loaded last, never the page shown before it, and
+// an undo in the freshly opened HTML view cannot empty the item.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -40,7 +40,7 @@ ino_t inodeOf(const fs::path& file) {
   return ::stat(file.c_str(), &info) == 0 ? info.st_ino : 0;
 }
 
-class LoadRaceTest : public ::testing::Test {
+class SavingEndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display (scripts/test runs xvfb-run)";
@@ -84,7 +84,7 @@ class LoadRaceTest : public ::testing::Test {
 
 // Each round loads one item, then the other, and saves at once; the
 // variants differ in how far the first page got before the second load.
-TEST_F(LoadRaceTest, SaveRightAfterLoadStoresTheItemLoadedLast) {
+TEST_F(SavingEndToEndTest, SaveRightAfterLoadStoresTheItemLoadedLast) {
   const std::string items[2] = {"Item A", "Item B"};
   for (const std::string& item : items) writeFile(itemFile(item), bodyOf(item));
 
@@ -117,6 +117,24 @@ TEST_F(LoadRaceTest, SaveRightAfterLoadStoresTheItemLoadedLast) {
     EXPECT_TRUE(readFile(itemFile(other)) == bodyOf(other)) << "the other item untouched";
     if (HasFailure()) break;
   }
+}
+
+TEST_F(SavingEndToEndTest, CtrlZInTheFreshHtmlViewLeavesTheItemWhole) {
+  const std::string body = "<p>Hello <b>world</b></p>";
+  writeFile(itemFile("Item A"), body);
+  const ino_t before = inodeOf(itemFile("Item A"));
+  const std::string output = run("Item A",
+                                 "tab 1\n"
+                                 "key ctrl+z mmoHTML\n"
+                                 "key ctrl+z mmoHTML\n"
+                                 "source\n"
+                                 "Save\n");
+  SCOPED_TRACE(output);
+  EXPECT_EQ(exitStatus, 0);
+  EXPECT_EQ(output.find("failed"), std::string::npos);
+  EXPECT_NE(output.find("> source\n" + body + "\n"), std::string::npos) << "the view keeps it";
+  EXPECT_NE(inodeOf(itemFile("Item A")), before) << "the server stored the item";
+  EXPECT_EQ(readFile(itemFile("Item A")), body);
 }
 
 }  // namespace
