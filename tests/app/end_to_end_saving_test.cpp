@@ -86,10 +86,9 @@ class SavingEndToEndTest : public ::testing::Test {
 // variants differ in how far the first page got before the second load.
 TEST_F(SavingEndToEndTest, SaveRightAfterLoadStoresTheItemLoadedLast) {
   const std::string items[2] = {"Item A", "Item B"};
-  for (const std::string& item : items) writeFile(itemFile(item), bodyOf(item));
-
   constexpr int kRounds = 24;
   for (int round = 0; round < kRounds; ++round) {
+    for (const std::string& item : items) writeFile(itemFile(item), bodyOf(item));
     const std::string& saved = items[round % 2];
     const std::string& other = items[1 - round % 2];
     std::string steps;
