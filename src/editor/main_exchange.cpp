@@ -66,7 +66,7 @@ void TMainForm::LoadContent(const std::string& url) {
       if (PageControl.activePageIndex() == 1) {
         // The HTML view shows the new body, so a later switch back cannot
         // put stale source text over the freshly loaded document.
-        mmoHTML.setText(context.ContentBody);
+        mmoHTML.resetText(context.ContentBody);
         context.UndoBody = context.ContentBody;
         SourceModified = false;
       }

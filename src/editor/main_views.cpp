@@ -31,7 +31,7 @@ void TMainForm::PageControlChanging() {
   if (PageControl.activePageIndex() == kEditorPage) {
     // Unlike saving, the surface's own filter is not applied here.
     context.ContentBody = content::ExtractBody(DHTMLEdit().DocumentHTML());
-    mmoHTML.setText(context.ContentBody);
+    mmoHTML.resetText(context.ContentBody);
     context.UndoBody = context.ContentBody;
     CoolBar.setVisible(false);
     // After filling, so the fill itself does not count as an edit.

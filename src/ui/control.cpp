@@ -54,6 +54,12 @@ void Control::setBounds(Bounds value) { PELLORA_SET(bounds_, value, Property::Bo
 
 #undef PELLORA_SET
 
+void Control::resetText(std::string value) {
+  ++textResets_;
+  text_ = std::move(value);
+  notify(Property::Text);
+}
+
 void Control::setItems(std::vector<std::string> value) {
   items_ = std::move(value);
   itemChecked_.assign(items_.size(), false);

@@ -131,6 +131,12 @@ class Control {
   void setHint(std::string value);
   const std::string& text() const { return text_; }
   void setText(std::string value);
+  // Source editors: the text as a new start, not an edit (a view drops its
+  // undo history). Raises Property::Text even when the text is the same.
+  void resetText(std::string value);
+  // How many times resetText ran, so a view can tell a new start from an
+  // edit.
+  unsigned textResets() const { return textResets_; }
   bool enabled() const { return enabled_; }
   void setEnabled(bool value);
   bool visible() const { return visible_; }
@@ -227,6 +233,7 @@ class Control {
   Bounds bounds_;
   Align align_ = Align::None;
   int selStart_ = 0, selLength_ = 0;
+  unsigned textResets_ = 0;
   ToolButtonStyle toolStyle_ = ToolButtonStyle::Button;
   int tabOrder_ = -1;
   int modalResult_ = 0;

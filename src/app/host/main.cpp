@@ -59,6 +59,7 @@ constexpr const char* kUsage =
     "  tab INDEX          switch the editor page (0 Editor, 1 HTML)\n"
     "  state NAME         print the state of NAME\n"
     "  hint NAME          print the tooltip of NAME\n"
+    "  key KEYS [NAME]    press KEYS (ctrl+z ...) in the focused widget or NAME\n"
     "  source             print the HTML view's text\n"
     "  screenshot FILE    write the window as PNG\n"
     "  echo TEXT          print TEXT\n"

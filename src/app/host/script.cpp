@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/gtk/key_stroke.h"
 #include "platform/gtk/widget_search.h"
 
 namespace pellora::host {
@@ -290,6 +291,14 @@ bool ScriptRunner::step(const std::vector<std::string>& words) {
     gchar* tip = gtk_widget_get_tooltip_text(target);
     std::printf("  %s: %s\n", args[0].c_str(), tip ? tip : "");
     g_free(tip);
+    return true;
+  }
+  if (verb == "key" && (args.size() == 1 || args.size() == 2)) {
+    const auto stroke = gtk::parseKeyStroke(args[0]);
+    GtkWidget* target =
+        args.size() == 2 ? findWidget(editor, args[1]) : gtk_window_get_focus(GTK_WINDOW(window_));
+    if (!stroke || !target || !gtk::sendKeyStroke(target, *stroke)) return false;
+    settle();
     return true;
   }
   if (verb == "source") {

@@ -12,6 +12,8 @@
 //   click NAME              click the editor's control NAME (e.g. btnBold)
 //   tab INDEX               pick page INDEX of the editor (0 Editor, 1 HTML)
 //   state NAME              print whether NAME is down/enabled
+//   key KEYS [NAME]         press KEYS (e.g. ctrl+z) in the focused widget,
+//                           or in NAME after focusing it
 //   source                  print the HTML view's text
 //   set NAME TEXT           type TEXT into the edit field NAME of an open
 //                           dialog (use before `answer`)

@@ -165,7 +165,8 @@ SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(cons
   g_signal_connect(view_, "button-press-event", G_CALLBACK((guardedCallback<&onButtonPress, TRUE>)),
                    this);
   g_signal_connect(view_, "popup-menu", G_CALLBACK((guardedCallback<&onPopupMenu, TRUE>)), this);
-  pullText();
+  seenResets_ = model_.textResets();
+  pullText(true);
 }
 
 SourceViewBinding::~SourceViewBinding() {
@@ -182,16 +183,28 @@ std::string SourceViewBinding::bufferText() const {
 
 void SourceViewBinding::apply(ui::Property property) {
   if (following_) return;
-  if (property == ui::Property::Text) pullText();
+  if (property == ui::Property::Text) {
+    const bool fresh = model_.textResets() != seenResets_;
+    seenResets_ = model_.textResets();
+    pullText(fresh);
+  }
   if (property == ui::Property::Selection) pullSelection();
 }
 
 // The model's text into the buffer: only the part that differs is replaced,
-// as one user action, so undo and the caret behave as after an edit.
-void SourceViewBinding::pullText() {
+// as one user action, so undo and the caret behave as after an edit. A fresh
+// text is no edit: it goes in as a not undoable action, which also empties
+// the undo history.
+void SourceViewBinding::pullText(bool fresh) {
   const std::string wanted = toWidgetText(model_.text());
   const std::string have = bufferText();
-  if (wanted == have) return;
+  if (wanted == have) {
+    if (fresh) {
+      gtk_source_buffer_begin_not_undoable_action(buffer_);
+      gtk_source_buffer_end_not_undoable_action(buffer_);
+    }
+    return;
+  }
   // Work in characters: both are UTF-8.
   const glong wantedChars = g_utf8_strlen(wanted.c_str(), static_cast<gssize>(wanted.size()));
   const glong haveChars = g_utf8_strlen(have.c_str(), static_cast<gssize>(have.size()));
@@ -216,13 +229,19 @@ void SourceViewBinding::pullText() {
   }
   following_ = true;
   GtkTextBuffer* buffer = GTK_TEXT_BUFFER(buffer_);
-  gtk_text_buffer_begin_user_action(buffer);
+  if (fresh)
+    gtk_source_buffer_begin_not_undoable_action(buffer_);
+  else
+    gtk_text_buffer_begin_user_action(buffer);
   GtkTextIter from, to;
   gtk_text_buffer_get_iter_at_offset(buffer, &from, static_cast<gint>(prefix));
   gtk_text_buffer_get_iter_at_offset(buffer, &to, static_cast<gint>(haveChars - suffix));
   gtk_text_buffer_delete(buffer, &from, &to);
   gtk_text_buffer_insert(buffer, &from, w, static_cast<gint>(wEnd - w));
-  gtk_text_buffer_end_user_action(buffer);
+  if (fresh)
+    gtk_source_buffer_end_not_undoable_action(buffer_);
+  else
+    gtk_text_buffer_end_user_action(buffer);
   following_ = false;
 }
 

@@ -5,8 +5,10 @@
 // "Courier New" 13 px, falling back to monospace. Every edit of the buffer
 // becomes the control's text and raises its `onChange`; text the model sets
 // is merged into the buffer as one edit, so the view's own undo keeps
-// working. The selection follows both ways (the model counts bytes of its
-// Windows-1252 text, the buffer characters: one byte is one character).
+// working; text the model resets (and the first text) starts a fresh undo
+// history, so undo never brings back what was there before. The selection
+// follows both ways (the model counts bytes of its Windows-1252 text, the
+// buffer characters: one byte is one character).
 //
 // Keys beyond the text view's own: Ctrl+Y delete line, Ctrl+Shift+Y delete
 // to the end of the line, Ctrl+T delete word, Ctrl+N insert line,
@@ -56,7 +58,8 @@ class SourceViewBinding {
   std::string bufferText() const;
   void pushText();
   void pushSelection();
-  void pullText();
+  // `fresh`: the text is a new start, not an edit.
+  void pullText(bool fresh);
   void pullSelection();
 
   ui::Control& model_;
@@ -66,6 +69,8 @@ class SourceViewBinding {
   GtkSourceBuffer* buffer_ = nullptr;
   // Set while the view follows the model, so the echo is not taken as input.
   bool following_ = false;
+  // The model's resetText count the buffer has followed.
+  unsigned seenResets_ = 0;
 };
 
 }  // namespace pellora::gtk

@@ -151,6 +151,11 @@ struct WebKitEditingSurface::Impl {
   bool showDetails = false;
   bool caching = true;
   bool waiting = false;
+  // The document last put and the number of its put: until its load has
+  // completed, the page on screen is an older one (or none), so the put
+  // text is the document.
+  std::string putDocument;
+  unsigned putSerial = 0;
 
   PageState state;
   ui::ContextMenuStrings menuStrings{};
@@ -450,6 +455,8 @@ struct WebKitEditingSurface::Impl {
     const std::string base = toWidgetText(baseUrl + "/contents/");
     const std::string document = contentPolicyElement(toWidgetText(baseUrl)) + toWidgetText(html);
     setBusy(true);
+    putDocument = html;
+    ++putSerial;
     ownLoadPending = true;
     state = PageState{};
     webkit_web_view_load_html(view.get(), document.c_str(), base.c_str());
@@ -463,7 +470,10 @@ struct WebKitEditingSurface::Impl {
       impl->skipFinished = false;
       return;
     }
-    impl->deliver([impl] { impl->completeLoad(); });
+    impl->deliver([impl, serial = impl->putSerial] {
+      // A completion that waited while a newer document was put is stale.
+      if (serial == impl->putSerial) impl->completeLoad();
+    });
   }
 
   static gboolean loadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error,
@@ -485,6 +495,7 @@ struct WebKitEditingSurface::Impl {
 
   void completeLoad() {
     setBusy(false);
+    std::string().swap(putDocument);
     loadedOnce = true;
     state = PageState{};
     if (showDetails) evaluate("pellora.details(true)");
@@ -680,7 +691,8 @@ ui::CommandArg WebKitEditingSurface::ExecCommand(int cmdID, int cmdexecopt,
 int WebKitEditingSurface::QueryStatus(int cmdID) { return impl_->queryStatus(cmdID); }
 
 std::string WebKitEditingSurface::DocumentHTML() {
-  if (!impl_->loadedOnce && !impl_->busy) return {};
+  if (impl_->busy) return impl_->putDocument;
+  if (!impl_->loadedOnce) return {};
   return fromWidgetText(toText(impl_->evaluate("pellora.html()").get()));
 }
 

@@ -44,6 +44,7 @@ class WebKitEditingSurface final : public ui::EditingSurface {
 
   ui::CommandArg ExecCommand(int cmdID, int cmdexecopt, const ui::CommandArg& pInVar) override;
   int QueryStatus(int cmdID) override;
+  // While a put is loading: the document put, never the page before it.
   std::string DocumentHTML() override;
   // Relative addresses resolve against editingContext().BaseUrl +
   // "/contents/", read at each call.

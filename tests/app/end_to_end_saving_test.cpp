@@ -1,0 +1,140 @@
+// What a save stores, through the host with the real module, WebKit,
+// GtkSourceView and tessaron-server: saving while the visual view is still
+// loading stores the item loaded last, never the page shown before it, and
+// an undo in the freshly opened HTML view cannot empty the item.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/host/server_process.h"
+#include "support/temp_dir.h"
+
+namespace pellora {
+namespace {
+
+namespace fs = std::filesystem;
+
+using test::readFile;
+using test::writeFile;
+
+const std::string kToken = "race-token";
+
+// Large enough that the page is still being parsed when the save comes.
+std::string bodyOf(const std::string& item) {
+  std::string body;
+  for (int i = 0; i < 400; ++i) {
+    body += "<p>" + item + " paragraph " + std::to_string(i) + " <b>bold</b> and text</p>";
+  }
+  return body;
+}
+
+ino_t inodeOf(const fs::path& file) {
+  struct stat info {};
+  return ::stat(file.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+class SavingEndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display (scripts/test runs xvfb-run)";
+    fs::create_directories(contents());
+    fs::create_directories(dir / "registry");
+    server = std::make_unique<host::ServerProcess>(TESSARON_SERVER_PATH, (dir / "site").string(),
+                                                   kToken);
+  }
+  fs::path contents() const { return dir / "site" / "contents"; }
+  fs::path itemFile(const std::string& item) const { return contents() / (item + ".html"); }
+  std::string params(const std::string& item) const {
+    return "Params \"" + server->baseUrl() + "\" \"" + item + "\" \"" + kToken + "\"\n";
+  }
+
+  // Runs the host, which first loads `first` and waits for it, then `steps`;
+  // returns what it printed.
+  std::string run(const std::string& first, const std::string& steps) {
+    writeFile(dir / "script.txt", steps);
+    const std::string command = "PELLORA_REGISTRY_DIR='" + (dir / "registry").string() +
+                                "' WEBKIT_DISABLE_COMPOSITING_MODE=1 "
+                                "WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 '" PELLORA_HOST_PATH
+                                "' --url '" +
+                                server->baseUrl() + "' --content '" + first + "' --auth '" +
+                                kToken + "' --script '" + (dir / "script.txt").string() + "' 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return "<cannot start the host>";
+    std::string output;
+    std::array<char, 4096> buffer;
+    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
+      output.append(buffer.data(), n);
+    }
+    exitStatus = ::pclose(pipe);
+    return output;
+  }
+
+  test::TempDir temp;
+  const fs::path dir = temp.path();
+  std::unique_ptr<host::ServerProcess> server;
+  int exitStatus = -1;
+};
+
+// Each round loads one item, then the other, and saves at once; the
+// variants differ in how far the first page got before the second load.
+TEST_F(SavingEndToEndTest, SaveRightAfterLoadStoresTheItemLoadedLast) {
+  const std::string items[2] = {"Item A", "Item B"};
+  constexpr int kRounds = 24;
+  for (int round = 0; round < kRounds; ++round) {
+    for (const std::string& item : items) writeFile(itemFile(item), bodyOf(item));
+    const std::string& saved = items[round % 2];
+    const std::string& other = items[1 - round % 2];
+    std::string steps;
+    switch (round % 3) {
+      case 0:  // the first page shown and complete
+        steps = params(saved) + "Load\nSave\n";
+        break;
+      case 1:  // the first page itself still loading
+        steps = params(other) + "Load\n" + params(saved) + "Load\nSave\n";
+        break;
+      default:  // loads of the same item on top of each other
+        steps = params(saved) + "Load\nLoad\n" + params(saved) + "Load\nSave\n";
+        break;
+    }
+    const ino_t before = inodeOf(itemFile(saved));
+    const std::string output = run(other, steps);
+    SCOPED_TRACE("round " + std::to_string(round) + "\n" + output);
+    EXPECT_EQ(exitStatus, 0);
+    EXPECT_EQ(output.find("failed"), std::string::npos);
+    EXPECT_EQ(output.find("answered"), std::string::npos) << "no message box";
+    EXPECT_NE(inodeOf(itemFile(saved)), before) << "the server stored the item";
+    const std::string stored = readFile(itemFile(saved));
+    EXPECT_TRUE(stored == bodyOf(saved))
+        << saved << " holds " << (stored == bodyOf(other) ? other + "'s body" : stored);
+    EXPECT_TRUE(readFile(itemFile(other)) == bodyOf(other)) << "the other item untouched";
+    if (HasFailure()) break;
+  }
+}
+
+TEST_F(SavingEndToEndTest, CtrlZInTheFreshHtmlViewLeavesTheItemWhole) {
+  const std::string body = "<p>Hello <b>world</b></p>";
+  writeFile(itemFile("Item A"), body);
+  const ino_t before = inodeOf(itemFile("Item A"));
+  const std::string output = run("Item A",
+                                 "tab 1\n"
+                                 "key ctrl+z mmoHTML\n"
+                                 "key ctrl+z mmoHTML\n"
+                                 "source\n"
+                                 "Save\n");
+  SCOPED_TRACE(output);
+  EXPECT_EQ(exitStatus, 0);
+  EXPECT_EQ(output.find("failed"), std::string::npos);
+  EXPECT_NE(output.find("> source\n" + body + "\n"), std::string::npos) << "the view keeps it";
+  EXPECT_NE(inodeOf(itemFile("Item A")), before) << "the server stored the item";
+  EXPECT_EQ(readFile(itemFile("Item A")), body);
+}
+
+}  // namespace
+}  // namespace pellora
