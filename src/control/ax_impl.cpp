@@ -124,6 +124,13 @@ HRESULT TaxEdit::Params(BSTR Url, BSTR Content, BSTR Auth) {
 HRESULT TaxEdit::Close() {
   EditorForms& forms = application();
   if (forms.requestRunning()) {
+    // A request the server has let stall is given up instead: it fails with
+    // its message, and the editor stays with its document for a later save
+    // rather than waiting for ever or being closed without it.
+    if (forms.MainForm->IdHTTP.CancelIfQuiet()) {
+      forms.closePending = false;
+      return S_OK;
+    }
     // Freeing the editor now would pull it from under the running request.
     forms.closePending = true;
     return S_OK;

@@ -127,6 +127,7 @@ void CookieJar::store(const std::string& headerValue, const HttpUrl& url, std::t
   cookie.name = content::TrimControl(parts.front().substr(0, eq));
   cookie.value = content::TrimControl(parts.front().substr(eq + 1));
   if (cookie.name.empty()) return;
+  if (cookie.name.size() + cookie.value.size() > kMaxCookieBytes) return;
 
   std::optional<std::time_t> maxAgeExpiry;
   std::optional<std::string> domain;
@@ -171,6 +172,16 @@ void CookieJar::store(const std::string& headerValue, const HttpUrl& url, std::t
   });
   if (cookie.expires && *cookie.expires <= now) return;
   cookies_.push_back(std::move(cookie));
+
+  // The store is kept in the order cookies were set, so the oldest come
+  // first.
+  const std::string stored = cookies_.back().domain;
+  const auto inDomain = [&](const Cookie& c) { return c.domain == stored; };
+  if (static_cast<std::size_t>(std::count_if(cookies_.begin(), cookies_.end(), inDomain)) >
+      kMaxCookiesPerDomain) {
+    cookies_.erase(std::find_if(cookies_.begin(), cookies_.end(), inDomain));
+  }
+  if (cookies_.size() > kMaxCookies) cookies_.erase(cookies_.begin());
 }
 
 void CookieJar::dropExpired(std::time_t now) {

@@ -5,6 +5,7 @@
 // Time is passed in, so that expiry is testable.
 #pragma once
 
+#include <cstddef>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -23,12 +24,21 @@ struct Cookie {
   bool secure = false;
 };
 
+// Limits of the store, as browsers keep them: the least RFC 6265 asks a
+// client to hold, so that a server cannot make every later request carry
+// megabytes of cookies.
+inline constexpr std::size_t kMaxCookieBytes = 4096;  // name and value
+inline constexpr std::size_t kMaxCookiesPerDomain = 50;
+inline constexpr std::size_t kMaxCookies = 3000;
+
 class CookieJar {
  public:
   // Stores the cookie of one header value received for `url`. A cookie that
   // names a domain the request host does not lie in is refused, and so is a
-  // cookie without a name. A cookie that is already expired removes its
-  // stored namesake.
+  // cookie without a name or one whose name and value exceed
+  // kMaxCookieBytes. A cookie that is already expired removes its stored
+  // namesake. Beyond kMaxCookiesPerDomain cookies of its domain, or
+  // kMaxCookies in all, the oldest stored ones are dropped.
   void store(const std::string& headerValue, const HttpUrl& url, std::time_t now);
   void dropExpired(std::time_t now);
   // "name=value; ..." of the cookies to send with a request for `url`,

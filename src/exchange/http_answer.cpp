@@ -46,6 +46,10 @@ std::string nextLineOrClosed(HttpInput& input) {
   return *line;
 }
 
+[[noreturn]] void throwTooLarge(int code, std::int64_t limit) {
+  throw EIdHTTPProtocolException(code, answerTooLargeMessage(limit), "");
+}
+
 // Reads exactly `size` bytes; a connection that ends first is a failure,
 // since the body would be silently cut short.
 void readExactly(HttpInput& input, std::int64_t size, BodyBuffer& sink) {
@@ -110,25 +114,66 @@ BodyFraming bodyFraming(const HttpAnswerHead& head) {
   std::optional<std::string> encoding = head.header("Transfer-Encoding");
   if (encoding && containsIgnoringCase(*encoding, "chunked")) return BodyFraming::Chunked;
   if (!lengthText) return BodyFraming::ToClose;
+  // Reading an unreadable length as 0 would pass an empty document off as
+  // the item, and the next save would store it.
+  if (!length || *length < 0) return BodyFraming::Unreadable;
   return BodyFraming::None;
 }
 
+std::string answerTooLargeMessage(std::int64_t limit) {
+  constexpr std::int64_t kMB = 1024 * 1024;
+  const std::string size =
+      limit % kMB == 0 ? std::to_string(limit / kMB) + " MB" : std::to_string(limit) + " bytes";
+  return "The server's answer is larger than " + size + "; it was not taken.";
+}
+
+std::string statusLineMessage(const std::string& statusLine) {
+  const bool showable =
+      !statusLine.empty() && std::none_of(statusLine.begin(), statusLine.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && c != '\t') || byte == 0x7F;
+      });
+  if (showable) return statusLine;
+  constexpr std::size_t kShown = 200;  // enough to recognise; a line may be 64 KB
+  std::string shown;
+  for (std::size_t i = 0; i < statusLine.size() && i < kShown; ++i) {
+    const auto byte = static_cast<unsigned char>(statusLine[i]);
+    if ((byte < 0x20 && statusLine[i] != '\t') || byte == 0x7F || statusLine[i] == '\\') {
+      static const char kHex[] = "0123456789ABCDEF";
+      shown += "\\x";
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 0xF];
+    } else {
+      shown += statusLine[i];
+    }
+  }
+  if (statusLine.size() > kShown) shown += "...";
+  return "The server answered with an unreadable status line: \"" + shown + "\"";
+}
+
 void readAnswerBody(HttpInput& input, const HttpAnswerHead& head, BodyBuffer& sink,
-                    WorkMeter& meter) {
+                    WorkMeter& meter, std::int64_t limit) {
   switch (bodyFraming(head)) {
     case BodyFraming::None:
       return;
+    case BodyFraming::Unreadable:
+      throw EIdHTTPProtocolException(
+          head.code, "The server's answer has an unreadable Content-Length; it was not taken.", "");
     case BodyFraming::Length: {
       const std::int64_t length = *contentLength(head);
+      if (length > limit) throwTooLarge(head.code, limit);
       WorkPhase phase(meter, wmRead, length);
       sink.reserve(static_cast<std::size_t>(length));
       readExactly(input, length, sink);
       return;
     }
     case BodyFraming::Chunked: {
+      std::int64_t total = 0;
       for (;;) {
         const std::int64_t size = chunkSize(nextLineOrClosed(input), head.code);
         if (size == 0) break;
+        if (size > limit - total) throwTooLarge(head.code, limit);
+        total += size;
         {
           WorkPhase phase(meter, wmRead, size);
           readExactly(input, size, sink);
@@ -143,9 +188,19 @@ void readAnswerBody(HttpInput& input, const HttpAnswerHead& head, BodyBuffer& si
     }
     case BodyFraming::ToClose: {
       WorkPhase phase(meter, wmRead, 0);
-      while (input.readInto(sink, kReceivePiece) > 0) {
+      for (;;) {
+        const std::int64_t room = limit - static_cast<std::int64_t>(sink.size());
+        if (room <= 0) {
+          // Full: one more byte means too large; it goes to a scratch buffer
+          // so that no more than `limit` bytes are ever held.
+          BodyBuffer probe;
+          if (input.readInto(probe, 1) > 0) throwTooLarge(head.code, limit);
+          return;
+        }
+        const std::size_t piece = static_cast<std::size_t>(
+            std::min<std::int64_t>(room, static_cast<std::int64_t>(kReceivePiece)));
+        if (input.readInto(sink, piece) == 0) return;
       }
-      return;
     }
   }
 }

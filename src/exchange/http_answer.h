@@ -25,10 +25,14 @@ struct HttpAnswerHead {
   std::optional<std::string> header(const std::string& name) const;
 };
 
-enum class BodyFraming { None, Length, Chunked, ToClose };
+// An unreadable "Content-Length" (negative, too large, not a number) with
+// nothing else to delimit the body: the answer cannot be read.
+enum class BodyFraming { None, Length, Chunked, ToClose, Unreadable };
 
 // Most header lines (and bytes of head) one answer may carry.
 inline constexpr std::size_t kMaxHeaderLines = 1000;
+// Largest answer body the client holds, the server's own limit for a request.
+inline constexpr std::int64_t kMaxAnswerBytes = 64 * 1024 * 1024;
 
 // Reads status line and headers. `onHead` runs after every head read,
 // interim ones included (the client stores cookies there). Throws
@@ -40,9 +44,20 @@ HttpAnswerHead readAnswerHead(HttpInput& input,
 // 1xx, 204 and 304 never carry one.
 BodyFraming bodyFraming(const HttpAnswerHead& head);
 
-// Reads the body into `sink`, opening receive phases on `meter`.
+// Reads the body into `sink`, opening receive phases on `meter`. A body
+// announced or growing beyond `limit` bytes fails before more than `limit`
+// are held, and so does an unreadable length.
 void readAnswerBody(HttpInput& input, const HttpAnswerHead& head, BodyBuffer& sink,
-                    WorkMeter& meter);
+                    WorkMeter& meter, std::int64_t limit = kMaxAnswerBytes);
+
+// The failure message of an answer body beyond `limit` bytes.
+std::string answerTooLargeMessage(std::int64_t limit);
+
+// The message of a refused answer: its status line as received, unless the
+// line cannot be shown as text (empty, or holding control bytes such as NUL,
+// which would cut or blank a message box); then a readable description with
+// those bytes written as \xNN.
+std::string statusLineMessage(const std::string& statusLine);
 
 // The "Content-Length" value when it is a decimal number, else nothing.
 std::optional<std::int64_t> contentLength(const HttpAnswerHead& head);

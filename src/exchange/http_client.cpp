@@ -74,7 +74,7 @@ struct TIdHTTP::Link {
   }
 };
 
-TIdHTTP::TIdHTTP() {
+TIdHTTP::TIdHTTP() : answerLimit_(kMaxAnswerBytes), watch_(TIdAntiFreeze::waitGuard()) {
   meter_.onBegin = [this](TWorkMode mode, std::int64_t total) {
     if (OnWorkBegin) OnWorkBegin(*this, mode, total);
   };
@@ -91,6 +91,18 @@ TIdHTTP::~TIdHTTP() = default;
 bool TIdHTTP::Connected() const { return link_ != nullptr && link_->socket.isOpen(); }
 
 void TIdHTTP::Disconnect() { closeLink(); }
+
+std::chrono::steady_clock::time_point TIdHTTP::now() const {
+  return clock_ ? clock_() : std::chrono::steady_clock::now();
+}
+
+bool TIdHTTP::CancelIfQuiet() {
+  const int seconds = quietCancelMs_ / 1000;
+  return watch_.cancelIfQuiet(now(), quietCancelMs_,
+                              "The request was cancelled: the server had not responded for " +
+                                  std::to_string(seconds) +
+                                  (seconds == 1 ? " second." : " seconds."));
+}
 
 void TIdHTTP::status(TIdStatus value, const std::string& text) {
   if (OnStatus) OnStatus(*this, value, text);
@@ -133,7 +145,11 @@ void TIdHTTP::perform(Method method, const std::string& url, const std::string* 
   // write into the connection this one is using.
   if (busy_) throw EIdException("Another request is in progress.");
   busy_ = true;
-  ScopeExit notBusy([this] { busy_ = false; });
+  watch_.start(now());
+  ScopeExit notBusy([this] {
+    busy_ = false;
+    watch_.finish();
+  });
 
   const HttpUrl target = parseHttpUrl(url);
   const bool viaProxy = !ProxyParams.ProxyServer.empty();
@@ -158,16 +174,19 @@ void TIdHTTP::perform(Method method, const std::string& url, const std::string* 
   try {
     if (!link_) {
       status(hsResolving, "Resolving " + host + ".");
-      Socket socket = Socket::connect(host, port, timings_.connectLimitMs,
-                                      &TIdAntiFreeze::waitGuard(), [&](const std::string& address) {
+      Socket socket = Socket::connect(host, port, timings_.connectLimitMs, &watch_,
+                                      [&](const std::string& address) {
                                         status(hsConnecting, "Connecting to " + address + ".");
                                       });
       link_ = std::make_unique<Link>(std::move(socket), host, port, [this](std::size_t n) {
+        watch_.moved(now());
         meter_.add(wmRead, static_cast<std::int64_t>(n));
       });
       status(hsConnected, "Connected.");
     }
     link_->socket.setReadTimeout(ReadTimeout);
+    link_->socket.setGuard(&watch_);
+    const auto sent = [this](std::size_t) { watch_.moved(now()); };
 
     // Head.
     if (version == pv1_0 && !viaProxy && Request.Connection.empty()) {
@@ -188,14 +207,14 @@ void TIdHTTP::perform(Method method, const std::string& url, const std::string* 
     addHeader(head, "User-Agent", Request.UserAgent);
     if (AllowCookies && cookies_) addHeader(head, "Cookie", cookies_->cookieHeader(target));
     head += "\r\n";
-    link_->socket.sendAll(head.data(), head.size());
+    link_->socket.sendAll(head.data(), head.size(), sent);
 
     if (method == Method::Post) {
       WorkPhase phase(meter_, wmWrite, static_cast<std::int64_t>(body->size()));
-      for (std::size_t sent = 0; sent < body->size();) {
-        const std::size_t n = std::min(kReceivePiece, body->size() - sent);
-        link_->socket.sendAll(body->data() + sent, n);
-        sent += n;
+      for (std::size_t done = 0; done < body->size();) {
+        const std::size_t n = std::min(kReceivePiece, body->size() - done);
+        link_->socket.sendAll(body->data() + done, n, sent);
+        done += n;
         meter_.add(wmWrite, static_cast<std::int64_t>(n));
       }
     }
@@ -218,7 +237,7 @@ void TIdHTTP::perform(Method method, const std::string& url, const std::string* 
       link_->socket.setReadTimeout(timings_.errorBodyTimeoutMs);
       bool bodyComplete = true;
       try {
-        readAnswerBody(link_->input, answer, errorBody, meter_);
+        readAnswerBody(link_->input, answer, errorBody, meter_, answerLimit_);
       } catch (const EIdConnClosedGracefully&) {
         // What arrived of the error body is still worth showing.
         bodyComplete = false;
@@ -226,9 +245,10 @@ void TIdHTTP::perform(Method method, const std::string& url, const std::string* 
         bodyComplete = false;
       }
       keep = mayKeep && bodyComplete && !link_->input.hasBuffered();
-      throw EIdHTTPProtocolException(answer.code, answer.statusLine, errorBody.take());
+      throw EIdHTTPProtocolException(answer.code, statusLineMessage(answer.statusLine),
+                                     errorBody.take());
     }
-    readAnswerBody(link_->input, answer, sink, meter_);
+    readAnswerBody(link_->input, answer, sink, meter_, answerLimit_);
     // Bytes beyond the answer would be read as the next one's: do not reuse.
     keep = mayKeep && !link_->input.hasBuffered();
   } catch (...) {

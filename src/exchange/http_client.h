@@ -6,15 +6,18 @@
 // id_exceptions.h; the client stays usable after it.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "exchange/cookie_jar.h"
 #include "exchange/http_input.h"
 #include "exchange/http_work.h"
+#include "exchange/request_watch.h"
 
 namespace pellora::exchange {
 
@@ -32,6 +35,9 @@ struct TIdHTTPRequest {
   std::string Connection;
   std::string ProxyConnection;
 };
+
+// How long a request must have moved no data before a Close may cancel it.
+inline constexpr int kQuietCancelMs = 30000;
 
 struct TIdProxyConnectionInfo {
   std::string ProxyServer;  // empty: no proxy
@@ -72,12 +78,28 @@ class TIdHTTP {
   const CookieJar* CookieManager() const { return cookies_.get(); }
   const WorkMeter& workMeter() const { return meter_; }
 
+  // The user's way out of a request the server has let stall (a Close while
+  // it runs): when nothing has come from or gone to the server for
+  // kQuietCancelMs, the request is cancelled and fails with
+  // EIdRequestCancelled at its next wait; true when it was. A request that
+  // still moves data, or none running, is left alone.
+  bool CancelIfQuiet();
+
   // Time limits, replaceable by tests only; the product keeps the defaults.
   struct Timings {
     int connectLimitMs = 120000;
     int errorBodyTimeoutMs = 2000;
   };
   void setTimingsForTest(const Timings& timings) { timings_ = timings; }
+  // The quiet time of CancelIfQuiet and the clock it is read on (empty:
+  // steady_clock), replaceable by tests only.
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+  void setQuietCancelForTest(int ms, Clock clock = {}) {
+    quietCancelMs_ = ms;
+    clock_ = std::move(clock);
+  }
+  // Largest answer body, replaceable by tests only (kMaxAnswerBytes).
+  void setAnswerLimitForTest(std::int64_t bytes) { answerLimit_ = bytes; }
 
  private:
   struct Link;
@@ -86,11 +108,16 @@ class TIdHTTP {
   void perform(Method method, const std::string& url, const std::string* body, BodyBuffer& sink);
   void closeLink();
   void status(TIdStatus status, const std::string& text);
+  std::chrono::steady_clock::time_point now() const;
 
   std::unique_ptr<Link> link_;
   std::unique_ptr<CookieJar> cookies_;
   WorkMeter meter_;
   Timings timings_;
+  std::int64_t answerLimit_;
+  int quietCancelMs_ = kQuietCancelMs;
+  Clock clock_;
+  RequestWatch watch_;
   bool busy_ = false;
 };
 

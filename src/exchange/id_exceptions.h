@@ -62,6 +62,18 @@ class EIdReadTimeout : public EIdException {
   EIdReadTimeout() : EIdException("Read Timeout") {}
 };
 
+// A peer that took nothing of a write within the read time-out.
+class EIdWriteTimeout : public EIdException {
+ public:
+  EIdWriteTimeout() : EIdException("Write Timeout") {}
+};
+
+// A request given up by the user (a Close) after the server had let it stall.
+class EIdRequestCancelled : public EIdException {
+ public:
+  using EIdException::EIdException;
+};
+
 class EIdNotConnected : public EIdException {
  public:
   EIdNotConnected() : EIdException("Not Connected") {}

@@ -154,29 +154,33 @@ std::size_t Socket::receive(char* buffer, std::size_t capacity) {
     if (n >= 0) return static_cast<std::size_t>(n);
     if (errno == EINTR) continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK) throwSocketError(errno);
-    const int slice = guard_ != nullptr ? guard_->idleSliceMs() : 0;
-    WaitGuard* guard = guard_;
-    auto pump = [guard] {
-      if (guard != nullptr && guard->idleSliceMs() > 0) guard->idle();
-    };
-    if (!waitForEvents(fd_, POLLIN, readTimeoutMs_ > 0 ? readTimeoutMs_ : -1, slice, pump)) {
-      throw EIdReadTimeout();
-    }
+    if (!waitReady(POLLIN)) throw EIdReadTimeout();
   }
 }
 
-void Socket::sendAll(const char* data, std::size_t size) {
+bool Socket::waitReady(short events) {
+  const int slice = guard_ != nullptr ? guard_->idleSliceMs() : 0;
+  WaitGuard* guard = guard_;
+  auto pump = [guard] {
+    if (guard != nullptr && guard->idleSliceMs() > 0) guard->idle();
+  };
+  return waitForEvents(fd_, events, readTimeoutMs_ > 0 ? readTimeoutMs_ : -1, slice, pump);
+}
+
+void Socket::sendAll(const char* data, std::size_t size,
+                     const std::function<void(std::size_t)>& onSent) {
   if (fd_ < 0) throw EIdNotConnected();
   while (size > 0) {
-    const ssize_t n = ::send(fd_, data, size, MSG_NOSIGNAL);
+    const ssize_t n = ::send(fd_, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n > 0) {
       data += n;
       size -= static_cast<std::size_t>(n);
+      if (onSent) onSent(static_cast<std::size_t>(n));
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      waitForEvents(fd_, POLLOUT, -1, 0, nullptr);
+      if (!waitReady(POLLOUT)) throw EIdWriteTimeout();
       continue;
     }
     if (n < 0 && (errno == EPIPE || errno == ECONNRESET || errno == ENOTCONN))

@@ -63,13 +63,21 @@ class Socket : public ByteSource {
   // ByteSource: throws EIdReadTimeout when the read time-out runs out and
   // EIdSocketError when the system reports a failure.
   std::size_t receive(char* buffer, std::size_t capacity) override;
-  // Writes everything; throws EIdNotConnected when the peer is gone.
-  void sendAll(const char* data, std::size_t size);
+  // Writes everything; throws EIdNotConnected when the peer is gone. A peer
+  // that stops reading is waited for like data to read: in the guard's idle
+  // slices and within the read time-out (EIdWriteTimeout). `onSent` hears
+  // the size of every piece the system took.
+  void sendAll(const char* data, std::size_t size,
+               const std::function<void(std::size_t)>& onSent = {});
   // Polls for `waitMs`: true when the peer has closed its end (or the
   // connection failed) meanwhile.
   bool peerClosed(int waitMs);
 
  private:
+  // Waits for `events` in the guard's idle slices within the read time-out;
+  // false when the time-out ran out.
+  bool waitReady(short events);
+
   int fd_ = -1;
   WaitGuard* guard_ = nullptr;
   int readTimeoutMs_ = 0;

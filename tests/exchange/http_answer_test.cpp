@@ -113,13 +113,12 @@ TEST(HttpAnswer, ChunkSizesThatCannotBeReadFailCleanly) {
 }
 
 TEST(HttpAnswer, AnnouncedSizeIsNeverReservedUpFront) {
-  // A huge announced size followed by a close ends as a failure, with no
-  // attempt to hold the announced size in memory.
+  // A huge announced size is refused before anything is read or held.
   EXPECT_THROW(readAll({"HTTP/1.1 200 OK\r\nContent-Length: 9000000000000000\r\n\r\nabc"}),
-               EIdConnClosedGracefully);
+               EIdHTTPProtocolException);
   EXPECT_THROW(
       readAll({"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7ffffffffffffff\r\nabc"}),
-      EIdConnClosedGracefully);
+      EIdHTTPProtocolException);
 }
 
 TEST(HttpAnswer, BodyFramingFollowsTheHeaders) {
@@ -132,7 +131,7 @@ TEST(HttpAnswer, BodyFramingFollowsTheHeaders) {
       {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n", BodyFraming::None},
       {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\nTransfer-Encoding: chunked\r\n",
        BodyFraming::Chunked},
-      {"HTTP/1.1 200 OK\r\nContent-Length: junk\r\n", BodyFraming::None},
+      {"HTTP/1.1 200 OK\r\nContent-Length: junk\r\n", BodyFraming::Unreadable},
       {"HTTP/1.1 200 OK\r\n", BodyFraming::ToClose},
       {"HTTP/1.1 204 No Content\r\nContent-Length: 5\r\n", BodyFraming::None},
       {"HTTP/1.1 304 Not Modified\r\n", BodyFraming::None},
