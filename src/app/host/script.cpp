@@ -9,7 +9,9 @@ namespace pellora::host {
 
 namespace {
 
-enum class Needs { Nothing, Control, Display };
+// What a step needs: nothing, the window watcher (a display, but not yet
+// the control), the control, or the control on a display.
+enum class Needs { Nothing, Watcher, Control, Display };
 
 struct StepKind {
   const char* verb;
@@ -40,48 +42,49 @@ const StepKind kSteps[] = {
     {"get", "get PROPERTY", "print a property (Caption, AxBorderStyle, ...)", 1, 1, Needs::Control,
      getStep},
     {"answer", "answer LABEL",
-     "the next message box or dialog: press LABEL (\"OK\", \"Abbrechen\", a\n"
-     "                      button's name); a radio button or check box LABEL is\n"
-     "                      set and the dialog confirmed with OK",
-     1, 1, Needs::Nothing, answerStep},
-    {"set", "set NAME TEXT", "the next dialog: TEXT into the field NAME (edRows ...)", 2, 2,
-     Needs::Nothing, setStep},
-    {"check", "check NAME on|off", "the next dialog: set the check box or radio button NAME", 2, 2,
-     Needs::Nothing, checkStep},
+     "the next message box or dialog: press LABEL (\"OK\",\n"
+     "                      \"Abbrechen\", a button's name); a radio button or\n"
+     "                      check box LABEL is set, then OK pressed",
+     1, 1, Needs::Watcher, answerStep},
+    {"set", "set NAME TEXT", "the next dialog: TEXT into the field NAME (edRows)", 2, 2,
+     Needs::Watcher, setStep},
+    {"check", "check NAME on|off", "the next dialog: set check box or radio button NAME", 2, 2,
+     Needs::Watcher, checkStep},
     {"fill", "fill LABEL TEXT", "the next dialog: TEXT into the field labelled LABEL", 2, 2,
-     Needs::Nothing, fillStep},
+     Needs::Watcher, fillStep},
     {"wait", "wait", "until the visual view has loaded", 0, 0, Needs::Display, waitStep},
     {"select", "select WORD [in html]",
-     "select WORD in the visual view (or the HTML view); fails\n"
-     "                      when it is not there",
+     "select WORD in the visual view (or the HTML view);\n"
+     "                      fails when it is not there",
      1, 3, Needs::Display, selectStep},
     {"caret", "caret WORD start|end [in html]", "put the caret before or after WORD", 2, 4,
      Needs::Display, caretStep},
     {"type", "type TEXT", "type TEXT into the focused view, key by key", 1, 1, Needs::Display,
      typeStep},
     {"key", "key COMBO",
-     "press a key in the focused view: ctrl+z, ctrl+shift+z, Delete,\n"
-     "                      BackSpace, Tab, shift+Tab, Return, ctrl+a, ctrl+c, ctrl+v ...",
+     "press a key in the focused view: ctrl+z, ctrl+shift+z,\n"
+     "                      Delete, BackSpace, Tab, shift+Tab, Return, ctrl+a,\n"
+     "                      ctrl+c, ctrl+v, Menu ...",
      1, 1, Needs::Display, keyStep},
-    {"click", "click NAME", "click the editor's control NAME (btnBold, btnTable ...)", 1, 1,
+    {"click", "click NAME", "click the editor's control NAME (btnBold, btnTable)", 1, 1,
      Needs::Display, clickStep},
     {"choose", "choose NAME ITEM", "pick ITEM in the list NAME (cmbStyles)", 2, 2, Needs::Display,
      chooseStep},
     {"menu", "menu CAPTION",
-     "open the focused view's context menu at the caret and choose\n"
-     "                      CAPTION; fails listing the entries when it is missing or\n"
-     "                      disabled",
+     "open the focused view's context menu at the caret and\n"
+     "                      choose CAPTION; fails listing the entries when it is\n"
+     "                      missing or disabled",
      1, 1, Needs::Display, menuStep},
     {"tab", "tab INDEX", "switch the editor page (0 Editor, 1 HTML)", 1, 1, Needs::Display,
      tabStep},
-    {"state", "state NAME", "print whether NAME is down and enabled (and a list's text)", 1, 1,
+    {"state", "state NAME", "print whether NAME is down and enabled, a list's text", 1, 1,
      Needs::Display, stateStep},
     {"hint", "hint NAME", "print the tooltip of NAME", 1, 1, Needs::Display, hintStep},
     {"source", "source", "print the HTML view's text", 0, 0, Needs::Display, sourceStep},
     {"body", "body", "print the visual view's document (DocumentHTML)", 0, 0, Needs::Display,
      bodyStep},
-    {"pixel", "pixel X Y", "print the colour of the window's pixel X Y (#rrggbb)", 2, 2,
-     Needs::Display, pixelStep},
+    {"pixel", "pixel X Y", "print the window's pixel X Y as #rrggbb", 2, 2, Needs::Display,
+     pixelStep},
     {"screenshot", "screenshot FILE", "write the host window as PNG", 1, 1, Needs::Display,
      screenshotStep},
     {"echo", "echo TEXT", "print TEXT", 0, kAny, Needs::Nothing, echoStep},
@@ -120,7 +123,9 @@ std::string scriptHelp() {
   std::string help;
   for (const StepKind& kind : kSteps) {
     std::string usage = std::string("  ") + kind.usage;
-    usage.resize(std::max<std::size_t>(usage.size() + 1, 22), ' ');
+    // Long usages put their text on a line of its own.
+    if (usage.size() >= 22) usage += "\n";
+    usage.resize(usage.back() == '\n' ? usage.size() + 22 : 22, ' ');
     help += usage + kind.help + "\n";
   }
   return help;
@@ -130,7 +135,7 @@ bool preparesWindows(const std::string& line) {
   const auto words = splitWords(line);
   if (words.empty() || words[0][0] == '#') return true;
   const StepKind* kind = findStep(words[0]);
-  return kind && kind->needs == Needs::Nothing;
+  return kind && kind->needs == Needs::Watcher;
 }
 
 void ScriptRunner::attach(ModuleClient& control, GtkWidget* window) {
@@ -162,7 +167,10 @@ bool ScriptRunner::step(const std::vector<std::string>& words) {
   const Words args(std::next(words.begin()), words.end());
   if (args.size() < kind->minArgs || args.size() > kind->maxArgs)
     return why(std::string("usage: ") + kind->usage);
-  if (kind->needs != Needs::Nothing && !control_) return why("the control does not exist yet");
+  if (kind->needs == Needs::Watcher && !windows_)
+    return why("needs a display: no windows to answer");
+  if ((kind->needs == Needs::Control || kind->needs == Needs::Display) && !control_)
+    return why("the control does not exist yet");
   if (kind->needs == Needs::Display && !window_) return why("needs a display");
   StepContext context{control_, window_, windows_};
   return kind->run(context, args);

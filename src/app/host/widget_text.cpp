@@ -40,18 +40,25 @@ GtkWidget* fieldLabelled(GtkWidget* root, const std::string& label) {
                             nullptr);
     return gtk_grid_get_child_at(GTK_GRID(parent), left + 1, top);
   }
-  if (!GTK_IS_CONTAINER(parent)) return nullptr;
+  // Elsewhere the field is the nearest entry to the label's right on its
+  // row, as the eye pairs them.
+  GtkAllocation at;
+  gtk_widget_get_allocation(shown, &at);
   GtkWidget* field = nullptr;
-  bool after = false;
-  GList* children = gtk_container_get_children(GTK_CONTAINER(parent));
-  for (GList* child = children; child && !field; child = child->next) {
-    GtkWidget* widget = GTK_WIDGET(child->data);
-    if (widget == shown)
-      after = true;
-    else if (after && GTK_IS_ENTRY(widget))
+  int best = G_MAXINT;
+  gtk::findWidgetIf(root, [&](GtkWidget* widget) {
+    if (!GTK_IS_ENTRY(widget) || !gtk_widget_get_mapped(widget)) return false;
+    GtkAllocation entry;
+    gtk_widget_get_allocation(widget, &entry);
+    int x = 0, y = 0;
+    gtk_widget_translate_coordinates(widget, shown, 0, 0, &x, &y);
+    const bool sameRow = y < at.height && y + entry.height > 0;
+    if (sameRow && x >= 0 && x < best) {
+      best = x;
       field = widget;
-  }
-  g_list_free(children);
+    }
+    return false;
+  });
   return field;
 }
 

@@ -17,8 +17,8 @@ bool sameCaption(const std::string& shown, const std::string& wanted);
 std::string shownText(GtkWidget* widget);
 
 // The field a label under `root` reading `label` stands for: the label's
-// mnemonic widget, the cell beside it in a grid, else the next entry after
-// it in its container. nullptr when no label reads so.
+// mnemonic widget, the cell beside it in a grid, else the nearest entry to
+// its right on screen. nullptr when no label reads so.
 GtkWidget* fieldLabelled(GtkWidget* root, const std::string& label);
 
 }  // namespace pellora::host
