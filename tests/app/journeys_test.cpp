@@ -257,6 +257,7 @@ TEST_F(JourneyTest, StepsThatCannotActFailSayWhyAndTheRunGoesOn) {
           "menu Nirgends\n"
           "choose cmbStyles Nirgends\n"
           "click btnAbout\n"
+          "select München\n"
           "click btnBold\n"
           "Save\n");
   SCOPED_TRACE(output);
