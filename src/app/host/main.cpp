@@ -170,8 +170,9 @@ int main(int argc, char** argv) {
     while (prepared < script.size() && preparesWindows(script[prepared])) ++prepared;
     bool ok = runner.run({script.begin(), script.begin() + static_cast<long>(prepared)});
 
-    ModuleClient control(o.module);
+    // The sink outlives the control, which lets it go when it ends.
     EventSink events;
+    ModuleClient control(o.module);
     if (!control.connectEvents(&events, EventSink::eventsIid()))
       std::fprintf(stderr, "pellora: the control takes no event sink\n");
     GtkWidget* window = nullptr;
