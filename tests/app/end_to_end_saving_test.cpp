@@ -124,8 +124,9 @@ TEST_F(SavingEndToEndTest, CtrlZInTheFreshHtmlViewLeavesTheItemWhole) {
   const ino_t before = inodeOf(itemFile("Item A"));
   const std::string output = run("Item A",
                                  "tab 1\n"
-                                 "key ctrl+z mmoHTML\n"
-                                 "key ctrl+z mmoHTML\n"
+                                 "caret world end in html\n"
+                                 "key ctrl+z\n"
+                                 "key ctrl+z\n"
                                  "source\n"
                                  "Save\n");
   SCOPED_TRACE(output);

@@ -87,7 +87,7 @@ TEST_F(EndToEndTest, EditWithTheToolBarsAndSaveWithAnImageUpload) {
           "answer OK\n"
           "click btnTable\n"
           "answer OK\n"
-          "tick pic.png\n"
+          "check pic.png on\n"
           "Save\n");
   SCOPED_TRACE(output);
   EXPECT_EQ(exitStatus, 0);

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/host/event_sink.h"
 #include "app/host/module_client.h"
 #include "app/host/script.h"
 #include "app/host/server_process.h"
@@ -47,22 +48,10 @@ constexpr const char* kUsage =
     "The window's Save and Close buttons call the control's Save and Close; a\n"
     "save the server acknowledged closes the editor.\n"
     "\n"
-    "Script lines (one per line, \"#\" starts a comment):\n"
-    "  Params URL CONTENT AUTH | Options WORDS | Load | Save | Close\n"
-    "  get PROPERTY       read a property (Caption, AxBorderStyle, ...)\n"
-    "  answer LABEL       press LABEL in the next message box or dialog\n"
-    "  set NAME TEXT      type TEXT into field NAME of the next dialog\n"
-    "  tick TEXT          tick the check list entry holding TEXT in the next dialog\n"
-    "  wait               until the visual view has loaded\n"
-    "  select WORD        select WORD in the visual view\n"
-    "  click NAME         click the editor control NAME (btnBold, btnTable ...)\n"
-    "  tab INDEX          switch the editor page (0 Editor, 1 HTML)\n"
-    "  state NAME         print the state of NAME\n"
-    "  hint NAME          print the tooltip of NAME\n"
-    "  key KEYS [NAME]    press KEYS (ctrl+z ...) in the focused widget or NAME\n"
-    "  source             print the HTML view's text\n"
-    "  screenshot FILE    write the window as PNG\n"
-    "  echo TEXT          print TEXT\n"
+    "Script steps (one per line, \"#\" starts a comment, \"double quotes\" keep\n"
+    "blanks in one word; a step that cannot act fails, and then the run exits 1;\n"
+    "a window the script does not answer is closed after 10 s and fails):\n"
+    "%s"
     "\n"
     "Settings (proxy, language) and registrations live in\n"
     "$PELLORA_REGISTRY_DIR, else ${XDG_CONFIG_HOME:-~/.config}/pellora/.\n";
@@ -121,7 +110,7 @@ int main(int argc, char** argv) {
       return argv[++i];
     };
     if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
+      std::printf(kUsage, scriptHelp().c_str());
       return 0;
     } else if (arg == "--module")
       o.module = value();
@@ -140,7 +129,7 @@ int main(int argc, char** argv) {
     else if (arg == "--demo-root")
       o.demoRoot = value();
     else {
-      std::fprintf(stderr, "pellora: unknown option %s\n\n%s", arg.c_str(), kUsage);
+      std::fprintf(stderr, "pellora: unknown option %s (see pellora --help)\n", arg.c_str());
       return 2;
     }
   }
@@ -170,7 +159,22 @@ int main(int argc, char** argv) {
       std::printf("tessaron-server: %s over %s\n", o.url.c_str(), root.c_str());
     }
 
+    // Windows the control raises while it is built are answered too: the
+    // watcher and the script's leading answers come first.
+    std::optional<WindowWatcher> windows;
+    if (display) windows.emplace();
+    ScriptRunner runner(windows ? &*windows : nullptr);
+    std::vector<std::string> script;
+    if (!o.script.empty()) script = readLines(o.script);
+    std::size_t prepared = 0;
+    while (prepared < script.size() && preparesWindows(script[prepared])) ++prepared;
+    bool ok = runner.run({script.begin(), script.begin() + static_cast<long>(prepared)});
+
+    // The sink outlives the control, which lets it go when it ends.
+    EventSink events;
     ModuleClient control(o.module);
+    if (!control.connectEvents(&events, EventSink::eventsIid()))
+      std::fprintf(stderr, "pellora: the control takes no event sink\n");
     GtkWidget* window = nullptr;
     if (display) {
       window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
@@ -199,7 +203,7 @@ int main(int argc, char** argv) {
       gtk_widget_show_all(window);
     }
 
-    ScriptRunner runner(control, window);
+    runner.attach(control, window);
     std::vector<std::string> start;
     if (!o.url.empty()) {
       start.push_back("Params \"" + o.url + "\" \"" + o.content + "\" \"" + o.auth + "\"");
@@ -207,9 +211,9 @@ int main(int argc, char** argv) {
       start.push_back("Load");
       if (display) start.push_back("wait");
     }
-    bool ok = runner.run(start);
+    ok = runner.run(start) && ok;
     if (!o.script.empty()) {
-      ok = runner.run(readLines(o.script)) && ok;
+      ok = runner.run({script.begin() + static_cast<long>(prepared), script.end()}) && ok;
       if (window) gtk_widget_destroy(window);
       return ok ? 0 : 1;
     }

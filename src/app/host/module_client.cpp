@@ -69,6 +69,10 @@ ModuleClient::ModuleClient(const std::string& path) {
 }
 
 ModuleClient::~ModuleClient() {
+  if (eventPoint_) {
+    eventPoint_->Unadvise(eventCookie_);
+    eventPoint_->Release();
+  }
   if (control_) control_->Release();
   // The module stays resident (GTK cannot be unloaded); closing the handle
   // only drops our reference.
@@ -83,6 +87,24 @@ GtkWidget* ModuleClient::window() {
   const HRESULT hr = window->GetWindow(&widget);
   window->Release();
   return SUCCEEDED(hr) ? static_cast<GtkWidget*>(widget) : nullptr;
+}
+
+bool ModuleClient::connectEvents(IUnknown* sink, const IID& events) {
+  IConnectionPointContainer* container = nullptr;
+  if (FAILED(control_->QueryInterface(IID_IConnectionPointContainer,
+                                      reinterpret_cast<void**>(&container))))
+    return false;
+  IConnectionPoint* point = nullptr;
+  HRESULT hr = container->FindConnectionPoint(events, &point);
+  container->Release();
+  if (FAILED(hr) || !point) return false;
+  hr = point->Advise(sink, &eventCookie_);
+  if (FAILED(hr)) {
+    point->Release();
+    return false;
+  }
+  eventPoint_ = point;
+  return true;
 }
 
 ModuleClient::Result ModuleClient::call(const std::string& member,

@@ -38,12 +38,18 @@ class ModuleClient {
   // module shows no window (no display).
   GtkWidget* window();
 
+  // Connects `sink` to the control's events (until this client goes); false
+  // when the control refused it.
+  bool connectEvents(com::IUnknown* sink, const com::IID& events);
+
  private:
   Result invoke(const std::string& member, com::WORD flags,
                 const std::vector<std::string>& arguments);
 
   void* module_ = nullptr;
   com::IDispatch* control_ = nullptr;
+  com::IConnectionPoint* eventPoint_ = nullptr;
+  std::uint32_t eventCookie_ = 0;
 };
 
 }  // namespace pellora::host

@@ -1,0 +1,81 @@
+#include <webkit2/webkit2.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "app/host/script_steps.h"
+#include "platform/gtk/widget_search.h"
+
+namespace pellora::host {
+
+void settle() {
+  while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+}
+
+GtkWidget* visualView(GtkWidget* root) {
+  return gtk::findWidgetIf(root, [](GtkWidget* widget) { return WEBKIT_IS_WEB_VIEW(widget); });
+}
+
+GtkWidget* htmlView(GtkWidget* root) {
+  GtkWidget* view = gtk::findWidget(root, "mmoHTML");
+  return view && GTK_IS_TEXT_VIEW(view) ? view : nullptr;
+}
+
+std::optional<std::string> evaluate(GtkWidget* view, const std::string& script, const char* world) {
+  struct Outcome {
+    bool finished = false;
+    std::optional<std::string> value;
+  };
+  // Shared with the callback, which may come after we gave up waiting.
+  auto outcome = std::make_shared<Outcome>();
+  webkit_web_view_evaluate_javascript(
+      WEBKIT_WEB_VIEW(view), script.c_str(), -1, world, nullptr, nullptr,
+      +[](GObject* source, GAsyncResult* result, gpointer data) {
+        std::unique_ptr<std::shared_ptr<Outcome>> held(
+            static_cast<std::shared_ptr<Outcome>*>(data));
+        Outcome& out = **held;
+        out.finished = true;
+        GError* error = nullptr;
+        JSCValue* value =
+            webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
+        if (error) {
+          std::printf("  script error: %s\n", error->message);
+          g_error_free(error);
+          return;
+        }
+        gchar* text = jsc_value_to_string(value);
+        out.value = text ? text : "";
+        g_free(text);
+        g_object_unref(value);
+      },
+      new std::shared_ptr<Outcome>(outcome));
+  if (!runUntil([&outcome] { return outcome->finished; })) {
+    std::printf("  the view did not answer in time\n");
+    return std::nullopt;
+  }
+  return outcome->value;
+}
+
+std::string jsString(const std::string& text) {
+  std::string out = "\"";
+  glong length = 0;
+  gunichar2* units = g_utf8_to_utf16(text.c_str(), -1, nullptr, &length, nullptr);
+  for (glong i = 0; units && i < length; ++i) {
+    char escaped[8];
+    if (units[i] >= 0x20 && units[i] < 0x7F && units[i] != '"' && units[i] != '\\') {
+      out += static_cast<char>(units[i]);
+    } else {
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", units[i]);
+      out += escaped;
+    }
+  }
+  g_free(units);
+  return out + "\"";
+}
+
+bool why(const std::string& reason) {
+  std::printf("  %s\n", reason.c_str());
+  return false;
+}
+
+}  // namespace pellora::host

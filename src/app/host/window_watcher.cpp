@@ -1,0 +1,207 @@
+#include "app/host/window_watcher.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/host/widget_text.h"
+#include "platform/gtk/widget_search.h"
+
+namespace pellora::host {
+
+// One modal window on screen: its answer runs once the window waits for the
+// user, its grace timer closes it if it is still there.
+struct WindowWatcher::Pending {
+  WindowWatcher* owner;
+  GtkWindow* window;  // holds a reference
+  guint idle = 0;
+  guint timer = 0;
+  gulong unmapped = 0;
+};
+
+namespace {
+
+GtkWidget* findButton(GtkWidget* root, const std::string& label) {
+  return gtk::findWidgetIf(root, [&label](GtkWidget* widget) {
+    if (!GTK_IS_BUTTON(widget) || GTK_IS_TOGGLE_BUTTON(widget)) return false;
+    const gchar* text = gtk_button_get_label(GTK_BUTTON(widget));
+    return (text && sameCaption(text, label)) || label == gtk_widget_get_name(widget);
+  });
+}
+
+// By name or caption; else the first check list entry whose caption holds
+// `name`, since those entries are long paths with a note after them.
+GtkWidget* findToggle(GtkWidget* root, const std::string& name) {
+  GtkWidget* exact = gtk::findWidgetIf(root, [&name](GtkWidget* widget) {
+    if (!GTK_IS_TOGGLE_BUTTON(widget)) return false;
+    const gchar* text = gtk_button_get_label(GTK_BUTTON(widget));
+    return name == gtk_widget_get_name(widget) || (text && sameCaption(text, name));
+  });
+  if (exact) return exact;
+  return gtk::findWidgetIf(root, [&name](GtkWidget* widget) {
+    if (!GTK_IS_CHECK_BUTTON(widget)) return false;
+    const gchar* text = gtk_button_get_label(GTK_BUTTON(widget));
+    return text && std::string(text).find(name) != std::string::npos;
+  });
+}
+
+}  // namespace
+
+WindowWatcher::WindowWatcher() {
+  hook_ =
+      g_signal_add_emission_hook(g_signal_lookup("map", GTK_TYPE_WIDGET), 0, onMap, this, nullptr);
+}
+
+WindowWatcher::~WindowWatcher() {
+  g_signal_remove_emission_hook(g_signal_lookup("map", GTK_TYPE_WIDGET), hook_);
+  for (Pending* pending : pending_) {
+    if (pending->idle) g_source_remove(pending->idle);
+    if (pending->timer) g_source_remove(pending->timer);
+    g_signal_handler_disconnect(pending->window, pending->unmapped);
+    g_object_unref(pending->window);
+    delete pending;
+  }
+}
+
+void WindowWatcher::queueAnswer(const std::string& label) { answers_.push_back(label); }
+
+void WindowWatcher::queueField(const std::string& name, const std::string& text) {
+  settings_.push_back({Setting::By::Name, name, text, false});
+}
+
+void WindowWatcher::queueCheck(const std::string& name, bool on) {
+  settings_.push_back({Setting::By::Name, name, on ? "on" : "off", true});
+}
+
+void WindowWatcher::queueFill(const std::string& label, const std::string& text) {
+  settings_.push_back({Setting::By::Label, label, text, false});
+}
+
+void WindowWatcher::fail(const char* why) {
+  std::printf("  %s\n", why);
+  ++failures_;
+}
+
+gboolean WindowWatcher::onMap(GSignalInvocationHint*, guint, const GValue* values, gpointer data) {
+  GObject* object = G_OBJECT(g_value_get_object(&values[0]));
+  // Only modal windows wait for an answer (not menus, tooltips or the host).
+  if (GTK_IS_WINDOW(object) &&
+      gtk_window_get_window_type(GTK_WINDOW(object)) == GTK_WINDOW_TOPLEVEL &&
+      gtk_window_get_modal(GTK_WINDOW(object))) {
+    static_cast<WindowWatcher*>(data)->watch(GTK_WINDOW(object));
+  }
+  return TRUE;
+}
+
+void WindowWatcher::watch(GtkWindow* window) {
+  auto* pending = new Pending{this, GTK_WINDOW(g_object_ref(window))};
+  pending_.push_back(pending);
+  auto forget = +[](GtkWidget*, gpointer data) {
+    auto* p = static_cast<Pending*>(data);
+    auto& list = p->owner->pending_;
+    list.erase(std::remove(list.begin(), list.end(), p), list.end());
+    if (p->idle) g_source_remove(p->idle);
+    if (p->timer) g_source_remove(p->timer);
+    g_signal_handler_disconnect(p->window, p->unmapped);
+    // The reference goes last: the window may be in its destruction.
+    GtkWindow* held = p->window;
+    delete p;
+    g_object_unref(held);
+  };
+  pending->unmapped = g_signal_connect(window, "unmap", G_CALLBACK(forget), pending);
+  // Answered once the window runs its modal loop and waits for the user.
+  pending->idle = g_idle_add_full(
+      G_PRIORITY_LOW,
+      +[](gpointer data) -> gboolean {
+        auto* p = static_cast<Pending*>(data);
+        p->idle = 0;
+        p->owner->answer(p->window);
+        return G_SOURCE_REMOVE;
+      },
+      pending, nullptr);
+  pending->timer = g_timeout_add_seconds(
+      kGraceSeconds,
+      +[](gpointer data) -> gboolean {
+        auto* p = static_cast<Pending*>(data);
+        p->timer = 0;
+        std::printf("  [%s] still open after %u s: closed by its frame\n",
+                    gtk_widget_get_name(GTK_WIDGET(p->window)), kGraceSeconds);
+        p->owner->fail("the window was not answered");
+        std::fflush(stdout);
+        // Closing may unmap the window and so end `p`: nothing of it after.
+        gtk_window_close(p->window);
+        return G_SOURCE_REMOVE;
+      },
+      pending);
+}
+
+bool WindowWatcher::apply(GtkWindow* window, const Setting& setting) {
+  GtkWidget* root = GTK_WIDGET(window);
+  if (setting.by == Setting::By::Label) {
+    GtkWidget* field = fieldLabelled(root, setting.key);
+    if (!field || !GTK_IS_ENTRY(field)) return false;
+    gtk_entry_set_text(GTK_ENTRY(field), setting.text.c_str());
+    return true;
+  }
+  if (setting.toggle) {
+    GtkWidget* box = findToggle(root, setting.key);
+    if (!box) return false;
+    const bool on = setting.text == "on";
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(box), on);
+    const gchar* caption = gtk_button_get_label(GTK_BUTTON(box));
+    std::printf("  %s %s\n", on ? "ticked" : "unticked",
+                caption ? caption : gtk_widget_get_name(box));
+    return true;
+  }
+  GtkWidget* field = gtk::findWidget(root, setting.key);
+  if (!field || !GTK_IS_ENTRY(field)) return false;
+  gtk_entry_set_text(GTK_ENTRY(field), setting.text.c_str());
+  return true;
+}
+
+void WindowWatcher::answer(GtkWindow* window) {
+  const char* title = gtk_window_get_title(window);
+  std::printf("  [%s] %s\n", gtk_widget_get_name(GTK_WIDGET(window)), title ? title : "");
+  if (GTK_IS_MESSAGE_DIALOG(window)) {
+    gchar* text = nullptr;
+    g_object_get(window, "text", &text, nullptr);
+    std::printf("  | %s\n", text ? text : "");
+    g_free(text);
+  }
+  if (answers_.empty()) {
+    std::printf("  no answer in the script: closing it after %u s\n", kGraceSeconds);
+    std::fflush(stdout);
+    return;
+  }
+  for (const Setting& setting : settings_) {
+    if (!apply(window, setting)) {
+      const std::string why = "this window has no field " + setting.key;
+      fail(why.c_str());
+    }
+  }
+  settings_.clear();
+  const std::string label = answers_.front();
+  answers_.erase(answers_.begin());
+  std::printf("  answered %s\n", label.c_str());
+  std::fflush(stdout);
+  GtkWidget* root = GTK_WIDGET(window);
+  // A radio button or check box as the answer: set it, then confirm.
+  if (GtkWidget* box = findToggle(root, label)) {
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(box), TRUE);
+    GtkWidget* ok = findButton(root, "OK");
+    if (!ok) {
+      fail("this window has no OK button");
+      return;
+    }
+    gtk_button_clicked(GTK_BUTTON(ok));
+    return;
+  }
+  if (GtkWidget* button = findButton(root, label)) {
+    gtk_button_clicked(GTK_BUTTON(button));
+    return;
+  }
+  const std::string why = "this window has no button " + label + ": closed by its frame";
+  fail(why.c_str());
+  gtk_window_close(window);
+}
+
+}  // namespace pellora::host
