@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/host/server_process.h"
+#include "host_run.h"
 #include "support/temp_dir.h"
 
 namespace pellora {
@@ -59,21 +60,11 @@ class SavingEndToEndTest : public ::testing::Test {
   // returns what it printed.
   std::string run(const std::string& first, const std::string& steps) {
     writeFile(dir / "script.txt", steps);
-    const std::string command = "PELLORA_REGISTRY_DIR='" + (dir / "registry").string() +
-                                "' WEBKIT_DISABLE_COMPOSITING_MODE=1 "
-                                "WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 '" PELLORA_HOST_PATH
-                                "' --url '" +
-                                server->baseUrl() + "' --content '" + first + "' --auth '" +
-                                kToken + "' --script '" + (dir / "script.txt").string() + "' 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return "<cannot start the host>";
-    std::string output;
-    std::array<char, 4096> buffer;
-    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
-      output.append(buffer.data(), n);
-    }
-    exitStatus = ::pclose(pipe);
-    return output;
+    return test::captureOutput(
+        test::hostCommand(dir / "registry", "--url '" + server->baseUrl() + "' --content '" +
+                                                first + "' --auth '" + kToken + "' --script '" +
+                                                (dir / "script.txt").string() + "'"),
+        exitStatus);
   }
 
   test::TempDir temp;

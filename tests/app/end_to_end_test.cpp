@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "host_run.h"
 #include "support/temp_dir.h"
 
 namespace pellora {
@@ -42,20 +43,9 @@ class EndToEndTest : public ::testing::Test {
   // returns what it printed.
   std::string run(const std::string& steps) {
     writeFile(dir / "script.txt", steps);
-    const std::string command =
-        "PELLORA_REGISTRY_DIR='" + (dir / "registry").string() +
-        "' WEBKIT_DISABLE_COMPOSITING_MODE=1 "
-        "WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 '" PELLORA_HOST_PATH "' --demo --demo-root '" +
-        (dir / "site").string() + "' --script '" + (dir / "script.txt").string() + "' 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return "<cannot start the host>";
-    std::string output;
-    std::array<char, 4096> buffer;
-    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
-      output.append(buffer.data(), n);
-    }
-    exitStatus = ::pclose(pipe);
-    return output;
+    return test::captureOutput(
+        test::hostCommand(dir / "registry", test::demoArguments(dir / "site", dir / "script.txt")),
+        exitStatus);
   }
 
   test::TempDir temp;

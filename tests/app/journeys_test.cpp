@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "host_run.h"
 #include "support/temp_dir.h"
 
 namespace pellora {
@@ -35,20 +36,11 @@ class JourneyTest : public ::testing::Test {
   // what it printed and keeps its exit code in `exitCode`.
   std::string run(const std::string& steps) {
     writeFile(dir / "script.txt", steps);
-    const std::string command =
-        "PELLORA_REGISTRY_DIR='" + (dir / "registry").string() +
-        "' WEBKIT_DISABLE_COMPOSITING_MODE=1 "
-        "WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 '" PELLORA_HOST_PATH "' --demo --demo-root '" +
-        (dir / "site").string() + "' --script '" + (dir / "script.txt").string() + "' 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return "<cannot start the host>";
-    std::string output;
-    std::array<char, 4096> buffer;
-    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
-      output.append(buffer.data(), n);
-    }
-    const int status = ::pclose(pipe);
-    exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    int status = -1;
+    std::string output = test::captureOutput(
+        test::hostCommand(dir / "registry", test::demoArguments(dir / "site", dir / "script.txt")),
+        status);
+    exitCode = test::exitCodeOf(status);
     return output;
   }
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "host_run.h"
 #include "support/temp_dir.h"
 
 namespace pellora {
@@ -23,19 +24,6 @@ using test::writeFile;
 const std::string kStored =
     "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brixel\\Pellora]\n"
     "\"ProxyHost\"=\"proxy.local\"\n\"Proxy\"=\"1\"\n\"Language\"=\"DE\"\n\n";
-
-// Runs `command` through the shell; its output (stdout and stderr) and status.
-std::string capture(const std::string& command, int& status) {
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return "<cannot start>";
-  std::string output;
-  std::array<char, 4096> buffer;
-  while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
-    output.append(buffer.data(), n);
-  }
-  status = ::pclose(pipe);
-  return output;
-}
 
 TEST(SettingsAtStartTest, UnreadableSettingsFileIsLeftByteForByte) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display (scripts/test runs xvfb-run)";
@@ -54,16 +42,14 @@ TEST(SettingsAtStartTest, UnreadableSettingsFileIsLeftByteForByte) {
       ::geteuid() == 0 ? "setpriv --inh-caps=-all --bounding-set=-dac_override,-dac_read_search "
                        : "";
   int status = -1;
-  capture(asUser + "cat '" + hive.string() + "'", status);
+  test::captureOutput(asUser + "cat '" + hive.string() + "'", status);
   if (status == 0) GTEST_SKIP() << "this system lets the host read a file of mode 000";
 
   writeFile(temp.path() / "script.txt", "");
-  const std::string output = capture("PELLORA_REGISTRY_DIR='" + registry.string() +
-                                         "' WEBKIT_DISABLE_COMPOSITING_MODE=1 "
-                                         "WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 " +
-                                         asUser + "'" PELLORA_HOST_PATH "' --script '" +
-                                         (temp.path() / "script.txt").string() + "'",
-                                     status);
+  const std::string output = test::captureOutput(
+      test::hostCommand(registry, "--script '" + (temp.path() / "script.txt").string() + "'",
+                        asUser),
+      status);
   SCOPED_TRACE(output);
   EXPECT_EQ(status, 0);
   EXPECT_NE(output.find("settings file unreadable"), std::string::npos) << "reported";

@@ -1,0 +1,52 @@
+// Runs the host program `pellora` (with the real module and WebKit) the way
+// the end-to-end tests need it: under the display ctest runs in, with the
+// settings in a folder of the test's own, and its output captured whole.
+#pragma once
+
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace pellora::test {
+
+// Runs `command` through the shell; gives what it printed on stdout and
+// stderr, and keeps its raw wait status in `status`.
+inline std::string captureOutput(const std::string& command, int& status) {
+  status = -1;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return "<cannot start>";
+  std::string output;
+  std::array<char, 4096> buffer;
+  while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
+    output.append(buffer.data(), n);
+  }
+  status = ::pclose(pipe);
+  return output;
+}
+
+// The exit code of a wait status; -1 when the process did not exit itself.
+inline int exitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+
+// The command line that starts the host with `arguments`, its settings in
+// `registry`, run through `wrapper` (a command prefix such as setpriv) when
+// given. WebKit runs without compositing and sandbox, as under Xvfb in a
+// container neither is available.
+inline std::string hostCommand(const std::filesystem::path& registry, const std::string& arguments,
+                               const std::string& wrapper = "") {
+  return "PELLORA_REGISTRY_DIR='" + registry.string() +
+         "' WEBKIT_DISABLE_COMPOSITING_MODE=1 WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 " +
+         wrapper + "'" PELLORA_HOST_PATH "' " + arguments;
+}
+
+// The arguments that run the demo installation in `site` with the script
+// file `script`.
+inline std::string demoArguments(const std::filesystem::path& site,
+                                 const std::filesystem::path& script) {
+  return "--demo --demo-root '" + site.string() + "' --script '" + script.string() + "'";
+}
+
+}  // namespace pellora::test
