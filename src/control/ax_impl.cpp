@@ -23,9 +23,18 @@ TaxEdit::TaxEdit()
   form_.setColor(ui::clBtnFace);
   form_.setFont({"MS Sans Serif", -11});
   ActiveFormCreate();
+  // Connected once the form exists, so OnCreate never reaches the host.
+  notifications_ = std::make_shared<FormNotifications>();
+  notifications_->activate = [this] { FormActivate(); };
+  notifications_->click = [this] { FormClick(); };
+  notifications_->dblClick = [this] { FormDblClick(); };
+  notifications_->deactivate = [this] { FormDeactivate(); };
+  notifications_->paint = [this] { FormPaint(); };
+  notifications_->keyPress = [this](char& key) { FormKeyPress(key); };
 }
 
 TaxEdit::~TaxEdit() {
+  notifications_.reset();
   eventsPoint_.disconnectAll();
   propertyNotifyPoint_.disconnectAll();
 }
@@ -70,7 +79,7 @@ HRESULT TaxEdit::QueryInterface(REFIID riid, void** ppv) {
     *ppv = static_cast<ISupportErrorInfo*>(this);
   } else if (riid == IID_IPelloraWindow) {
     // A tear-off with its own reference count; it holds one on the control.
-    *ppv = createWindowTearOff(*static_cast<IPellora*>(this), form_);
+    *ppv = createWindowTearOff(*static_cast<IPellora*>(this), form_, notifications_);
     return S_OK;
   } else {
     *ppv = nullptr;
@@ -84,7 +93,14 @@ ULONG TaxEdit::AddRef() { return ++refs_; }
 
 ULONG TaxEdit::Release() {
   const ULONG left = --refs_;
-  if (left == 0) delete this;
+  if (left == 0) {
+    // The form's destruction notification, while the sink is still
+    // connected. The host may call back into the control from it: a
+    // reference held meanwhile keeps this from running twice.
+    refs_ = 1;
+    FormDestroy();
+    delete this;
+  }
   return left;
 }
 
@@ -179,30 +195,67 @@ HRESULT TaxEdit::InterfaceSupportsErrorInfo(REFIID riid) {
 
 // ---- event forwarding ---------------------------------------------------------------
 
-void TaxEdit::raiseEvent(DISPID id) {
+void TaxEdit::raiseEvent(DISPID id, DISPPARAMS& params) {
   if (!eventSink_) return;
-  DISPPARAMS none{nullptr, nullptr, 0, 0};
-  eventSink_->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
+  // The host may disconnect its sink or release the control from inside
+  // the event: both stay alive until the call has returned.
+  IDispatch* sink = eventSink_;
+  sink->AddRef();
+  AddRef();
+  sink->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+  sink->Release();
+  Release();  // may be the last reference: no member access after this
 }
 
-void TaxEdit::FormActivate() { raiseEvent(DISPID_OnActivate); }
-void TaxEdit::FormClick() { raiseEvent(DISPID_OnClick); }
-void TaxEdit::FormCreate() { raiseEvent(DISPID_OnCreate); }
-void TaxEdit::FormDblClick() { raiseEvent(DISPID_OnDblClick); }
-void TaxEdit::FormDeactivate() { raiseEvent(DISPID_OnDeactivate); }
-void TaxEdit::FormDestroy() { raiseEvent(DISPID_OnDestroy); }
-void TaxEdit::FormPaint() { raiseEvent(DISPID_OnPaint); }
+namespace {
+DISPPARAMS noArguments() { return {nullptr, nullptr, 0, 0}; }
+}  // namespace
+
+void TaxEdit::FormActivate() {
+  props_.Active = true;
+  DISPPARAMS none = noArguments();
+  raiseEvent(DISPID_OnActivate, none);
+}
+
+void TaxEdit::FormDeactivate() {
+  props_.Active = false;
+  DISPPARAMS none = noArguments();
+  raiseEvent(DISPID_OnDeactivate, none);
+}
+
+void TaxEdit::FormClick() {
+  DISPPARAMS none = noArguments();
+  raiseEvent(DISPID_OnClick, none);
+}
+
+void TaxEdit::FormCreate() {
+  DISPPARAMS none = noArguments();
+  raiseEvent(DISPID_OnCreate, none);
+}
+
+void TaxEdit::FormDblClick() {
+  DISPPARAMS none = noArguments();
+  raiseEvent(DISPID_OnDblClick, none);
+}
+
+void TaxEdit::FormDestroy() {
+  DISPPARAMS none = noArguments();
+  raiseEvent(DISPID_OnDestroy, none);
+}
+
+void TaxEdit::FormPaint() {
+  DISPPARAMS none = noArguments();
+  raiseEvent(DISPID_OnPaint, none);
+}
 
 void TaxEdit::FormKeyPress(char& key) {
-  if (!eventSink_) return;
   std::int16_t code = static_cast<std::uint8_t>(key);
   VARIANT arg;
   VariantInit(&arg);
   arg.vt = VT_I2 | VT_BYREF;
   arg.piVal = &code;
   DISPPARAMS params{&arg, nullptr, 1, 0};
-  eventSink_->Invoke(DISPID_OnKeyPress, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
-                     nullptr);
+  raiseEvent(DISPID_OnKeyPress, params);
   key = static_cast<char>(code & 0xFF);
 }
 

@@ -14,6 +14,7 @@
 #include "control/connection_point.h"
 #include "control/module_state.h"
 #include "control/pellora_tlb.h"
+#include "control/window_interface.h"
 #include "ui/form.h"
 
 namespace pellora {
@@ -124,7 +125,7 @@ class TaxEdit final : public IPellora, public IConnectionPointContainer, public 
  private:
   ~TaxEdit();
   void ActiveFormCreate();
-  void raiseEvent(DISPID id);
+  void raiseEvent(DISPID id, DISPPARAMS& params);
 
   std::atomic<ULONG> refs_{1};
   ObjectCount count_;
@@ -133,6 +134,9 @@ class TaxEdit final : public IPellora, public IConnectionPointContainer, public 
   IDispatch* eventSink_ = nullptr;  // borrowed from the connection point's reference
   ConnectionPoint eventsPoint_;
   ConnectionPoint propertyNotifyPoint_;
+  // Shared with the control's windows, which hold it weakly: they fall
+  // silent when the control goes.
+  std::shared_ptr<FormNotifications> notifications_;
 };
 
 }  // namespace pellora

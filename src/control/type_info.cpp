@@ -5,6 +5,7 @@
 
 #include "control/com/com_object.h"
 #include "control/com/runtime.h"
+#include "control/module_state.h"
 
 namespace pellora {
 
@@ -169,6 +170,8 @@ class TypeInfo final : public ComObject<ITypeInfo, IID_ITypeInfo> {
  private:
   const TypeDescription& type_;
   std::vector<FunctionEntry> functions_;
+  // Handed out to hosts: the module must stay loaded while one is held.
+  ObjectCount count_;
 };
 
 }  // namespace

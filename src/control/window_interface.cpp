@@ -17,7 +17,9 @@ WindowProvider& provider() {
 
 class WindowTearOff final : public IPelloraWindow {
  public:
-  WindowTearOff(IUnknown& control, ui::Form& container) : control_(control), container_(container) {
+  WindowTearOff(IUnknown& control, ui::Form& container,
+                std::weak_ptr<const FormNotifications> notifications)
+      : control_(control), container_(container), notifications_(std::move(notifications)) {
     control_.AddRef();
   }
 
@@ -43,7 +45,7 @@ class WindowTearOff final : public IPelloraWindow {
     *widget = nullptr;
     if (!provider()) return E_NOTIMPL;
     try {
-      *widget = provider()(container_);
+      *widget = provider()(container_, notifications_);
     } catch (...) {
       return E_FAIL;
     }
@@ -57,14 +59,16 @@ class WindowTearOff final : public IPelloraWindow {
   ObjectCount count_;
   IUnknown& control_;
   ui::Form& container_;
+  std::weak_ptr<const FormNotifications> notifications_;
 };
 
 }  // namespace
 
 void setWindowProvider(WindowProvider value) { provider() = std::move(value); }
 
-IPelloraWindow* createWindowTearOff(IUnknown& control, ui::Form& container) {
-  return new WindowTearOff(control, container);
+IPelloraWindow* createWindowTearOff(IUnknown& control, ui::Form& container,
+                                    std::weak_ptr<const FormNotifications> notifications) {
+  return new WindowTearOff(control, container, std::move(notifications));
 }
 
 }  // namespace pellora

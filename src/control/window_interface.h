@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "control/com/com_types.h"
 #include "control/com/unknown.h"
@@ -28,14 +29,31 @@ class IPelloraWindow : public com::IUnknown {
   ~IPelloraWindow() = default;
 };
 
+// What the control's window reports of the container form itself: the
+// form notifications that the control forwards to the host's event sink.
+// The window holds them weakly, since a host may keep the widget after it
+// released the control.
+struct FormNotifications {
+  std::function<void()> activate;
+  std::function<void()> click;
+  std::function<void()> dblClick;
+  std::function<void()> deactivate;
+  std::function<void()> paint;
+  // A character key in Windows-1252; the handler may replace it.
+  std::function<void(char& key)> keyPress;
+};
+
 // Makes the native widget for a control's container form; nullptr when it
 // cannot. Installed by the platform.
-using WindowProvider = std::function<void*(ui::Form& container)>;
+using WindowProvider =
+    std::function<void*(ui::Form& container, std::weak_ptr<const FormNotifications> notifications)>;
 void setWindowProvider(WindowProvider provider);
 
 // A tear-off object answering IPelloraWindow for `control` (whose container
-// form is `container`); it holds a reference to the control and answers any
-// other interface through it. Returns it with one reference.
-IPelloraWindow* createWindowTearOff(com::IUnknown& control, ui::Form& container);
+// form is `container` and whose window reports to `notifications`); it
+// holds a reference to the control and answers any other interface through
+// it. Returns it with one reference.
+IPelloraWindow* createWindowTearOff(com::IUnknown& control, ui::Form& container,
+                                    std::weak_ptr<const FormNotifications> notifications);
 
 }  // namespace pellora

@@ -82,6 +82,10 @@ enum : VARTYPE {
   VT_NULL = 1,
   VT_I2 = 2,
   VT_I4 = 3,
+  VT_R4 = 4,
+  VT_R8 = 5,
+  VT_CY = 6,
+  VT_DATE = 7,
   VT_BSTR = 8,
   VT_DISPATCH = 9,
   VT_ERROR = 10,
@@ -99,6 +103,13 @@ enum : VARTYPE {
 class IUnknown;
 class IDispatch;
 
+// Currency: a fixed-point number scaled by 10000.
+struct CY {
+  std::int64_t int64;
+};
+// Days since 30 December 1899; the fraction is the time of day.
+using DATE = double;
+
 struct VARIANT {
   VARTYPE vt;
   WORD wReserved1, wReserved2, wReserved3;
@@ -109,12 +120,23 @@ struct VARIANT {
     std::uint16_t uiVal;
     std::uint32_t ulVal;
     VARIANT_BOOL boolVal;
+    float fltVal;
+    double dblVal;
+    CY cyVal;
+    DATE date;
     HRESULT scode;
     BSTR bstrVal;
     IUnknown* punkVal;
     IDispatch* pdispVal;
+    std::uint8_t* pbVal;
     std::int16_t* piVal;
+    std::uint16_t* puiVal;
     std::int32_t* plVal;
+    std::uint32_t* pulVal;
+    float* pfltVal;
+    double* pdblVal;
+    CY* pcyVal;
+    DATE* pdate;
     VARIANT_BOOL* pboolVal;
     BSTR* pbstrVal;
     VARIANT* pvarVal;

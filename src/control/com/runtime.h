@@ -25,10 +25,14 @@ std::u16string bstrView(BSTR text);
 void VariantInit(VARIANT* value);
 HRESULT VariantClear(VARIANT* value);
 HRESULT VariantCopy(VARIANT* target, const VARIANT* source);
-// Converts to `vt` (VT_I2, VT_I4, VT_UI4, VT_BOOL, VT_BSTR); by-reference
-// sources are read through. DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW on
-// failure.
+// Converts to `vt` (VT_I2, VT_I4, VT_UI4, VT_BOOL, VT_BSTR) as the
+// platform's coercion does for these types (see variant_conversion.cpp);
+// by-reference sources are read through. DISP_E_TYPEMISMATCH or
+// DISP_E_OVERFLOW on failure, and `target` is left as it was.
 HRESULT VariantChangeType(VARIANT* target, const VARIANT* source, WORD flags, VARTYPE vt);
+// Flag of VariantChangeType: a boolean becomes "True" or "False" instead of
+// "-1" or "0".
+inline constexpr WORD VARIANT_ALPHABOOL = 0x2;
 
 // Error information of the calling thread, set by a failing member for the
 // caller to pick up with GetErrorInfo (which clears it).

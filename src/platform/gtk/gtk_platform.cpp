@@ -3,6 +3,7 @@
 
 #include "control/window_interface.h"
 #include "platform/gtk/callback_boundary.h"
+#include "platform/gtk/control_events.h"
 #include "platform/gtk/control_view.h"
 #include "platform/gtk/form_binding.h"
 #include "platform/gtk/gobject_ptr.h"
@@ -15,7 +16,10 @@ bool GtkPlatform::initialise() { return gtk_init_check(nullptr, nullptr); }
 
 GtkPlatform::GtkPlatform(SurfaceFactory surfaces)
     : surfaces_(std::move(surfaces)), messages_([this] { return ownerWindow(); }) {
-  setWindowProvider([](ui::Form& container) -> void* { return createControlView(container); });
+  setWindowProvider(
+      [](ui::Form& container, std::weak_ptr<const FormNotifications> notifications) -> void* {
+        return createControlWindow(createControlView(container), std::move(notifications));
+      });
 }
 
 GtkPlatform::~GtkPlatform() { setWindowProvider(nullptr); }
