@@ -452,11 +452,14 @@ struct WebKitEditingSurface::Impl {
 
   void load(const std::string& html) {
     const std::string& baseUrl = editingContext().BaseUrl;
-    const std::string base = toWidgetText(baseUrl + "/contents/");
-    const std::string document = contentPolicyElement(toWidgetText(baseUrl)) + toWidgetText(html);
     setBusy(true);
     putDocument = html;
     ++putSerial;
+    const std::string base = toWidgetText(baseUrl + "/contents/");
+    // The page carries this put's number, so a finish that WebKit reports
+    // late for the page before can be told from this one's.
+    const std::string document =
+        contentPolicyElement(toWidgetText(baseUrl), putSerial) + toWidgetText(html);
     ownLoadPending = true;
     state = PageState{};
     webkit_web_view_load_html(view.get(), document.c_str(), base.c_str());
@@ -471,9 +474,18 @@ struct WebKitEditingSurface::Impl {
       return;
     }
     impl->deliver([impl, serial = impl->putSerial] {
-      // A completion that waited while a newer document was put is stale.
-      if (serial == impl->putSerial) impl->completeLoad();
+      // A completion that waited while a newer document was put is stale,
+      // and so is one that arrives after the put for the page before it.
+      if (serial == impl->putSerial && impl->showsPut(serial)) impl->completeLoad();
     });
+  }
+
+  bool showsPut(unsigned serial) {
+    try {
+      return toText(evaluate(putNumberScript()).get()) == std::to_string(serial);
+    } catch (const std::exception&) {
+      return false;  // between two documents: the put's own finish follows
+    }
   }
 
   static gboolean loadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error,

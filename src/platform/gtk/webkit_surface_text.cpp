@@ -50,13 +50,18 @@ std::optional<std::string> serverOrigin(std::string_view baseUrl) {
   return origin;
 }
 
-std::string contentPolicyElement(std::string_view baseUrl) {
+std::string contentPolicyElement(std::string_view baseUrl, unsigned put) {
   std::string server;
   if (const auto origin = serverOrigin(baseUrl)) server = " " + *origin;
-  return "<meta id=\"" + std::string(kPolicyId) +
+  return "<meta id=\"" + std::string(kPolicyId) + "\" data-put=\"" + std::to_string(put) +
          "\" http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src" +
          server + " file: data:; style-src 'unsafe-inline'" + server + "; font-src" + server +
          " data:; media-src" + server + "\">";
+}
+
+std::string putNumberScript() {
+  return "String((document.getElementById('" + std::string(kPolicyId) +
+         "') || {dataset: {}}).dataset.put)";
 }
 
 std::string removeSurfaceAdditions(std::string_view text) {
