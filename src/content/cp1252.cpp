@@ -115,6 +115,12 @@ std::string utf8ToCp1252(std::string_view utf8) {
   return result;
 }
 
+std::size_t appendUtf8CharAsCp1252(std::string& out, std::string_view utf8, std::size_t& pos) {
+  const std::size_t before = out.size();
+  appendCodePoint(out, decodeUtf8(utf8, pos));
+  return out.size() - before;
+}
+
 std::string cp1252ToUtf8(std::string_view cp1252) {
   std::string result;
   result.reserve(cp1252.size());

@@ -17,6 +17,9 @@
 namespace pellora::content {
 
 std::string utf8ToCp1252(std::string_view utf8);
+// Converts the one UTF-8 character at `pos`, advancing `pos` past it, and
+// appends it as utf8ToCp1252 would; returns how many bytes it appended.
+std::size_t appendUtf8CharAsCp1252(std::string& out, std::string_view utf8, std::size_t& pos);
 std::string cp1252ToUtf8(std::string_view cp1252);
 
 std::string utf16ToCp1252(std::u16string_view utf16);

@@ -10,5 +10,10 @@
 namespace pellora::content {
 
 std::string UrlEncode(std::string_view value);
+// The size of UrlEncode(value), so a caller can size its buffer once.
+std::size_t UrlEncodedSize(std::string_view value);
+// Writes UrlEncode(value) at `out`, which has room for UrlEncodedSize(value)
+// bytes; returns the end of what it wrote.
+char* UrlEncodeInto(std::string_view value, char* out);
 
 }  // namespace pellora::content

@@ -15,14 +15,14 @@ namespace pellora {
 
 namespace {
 
-std::string withLfLineEnds(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
+// In place: a large body is not copied.
+void reduceToLfLineEnds(std::string& text) {
+  std::size_t out = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    out += text[i];
+    text[out++] = text[i];
   }
-  return out;
+  text.resize(out);
 }
 
 // Counts a load or save as running for its lifetime.
@@ -96,12 +96,12 @@ void TMainForm::SaveContent() {
   if (!TransferImages()) return;
 
   exchange::ShownStatus shown(StatusDisplay, "Saving Content \"" + context.ContentName + "\" ...");
-  context.ContentBody = withLfLineEnds(context.ContentBody);
-  const std::vector<std::string> fields = {
-      "content=" + content::UrlEncode(context.ContentName),
-      "htmlsource=" + content::UrlEncode(context.ContentBody),
-      "auth=" + context.AuthToken,
-      "edtype=ax",
+  reduceToLfLineEnds(context.ContentBody);
+  const exchange::FormLine fields[] = {
+      {"content=", context.ContentName, true},
+      {"htmlsource=", context.ContentBody, true},
+      {"auth=", context.AuthToken, false},
+      {"edtype=ax", {}, false},
   };
   try {
     std::string response;

@@ -1,5 +1,6 @@
 #include "editor/main_form.h"
 
+#include "exchange/editing_context.h"
 #include "ui/services.h"
 
 namespace pellora {
@@ -165,6 +166,10 @@ TMainForm::TMainForm()
   FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  // ContentBody may still follow the HTML view's text: take it while the
+  // view's model lives.
+  editingContext();
+}
 
 }  // namespace pellora

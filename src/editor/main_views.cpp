@@ -48,7 +48,8 @@ void TMainForm::PageControlChanging() {
 
 void TMainForm::mmoHTMLChange() {
   SourceModified = true;
-  editingContext().ContentBody = mmoHTML.text();
+  // Taken whole only when the context is next read, not on every keystroke.
+  followContentBody([this] { return mmoHTML.text(); });
 }
 
 void TMainForm::UndoSnapshot() {

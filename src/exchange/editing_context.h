@@ -5,6 +5,7 @@
 // All text is Windows-1252.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace pellora {
@@ -24,6 +25,13 @@ struct EditingContext {
 
 // The one context of this process.
 EditingContext& editingContext();
+
+// While the HTML view is edited, ContentBody follows its text keystroke by
+// keystroke. Copying the whole text on every keystroke would cost each one
+// the size of the document, so the edit only names where the text is, and
+// the next editingContext() call takes it into ContentBody. Whoever names a
+// source must settle it (call editingContext()) before the source goes away.
+void followContentBody(std::function<std::string()> source);
 
 // Restores the initial values; for tests, which each start from a fresh
 // process state.

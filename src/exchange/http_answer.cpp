@@ -56,7 +56,8 @@ void readExactly(HttpInput& input, std::int64_t size, BodyBuffer& sink) {
   std::int64_t left = size;
   while (left > 0) {
     const std::size_t n =
-        input.readInto(sink, static_cast<std::size_t>(std::min<std::int64_t>(left, kReceivePiece)));
+        input.readInto(sink, static_cast<std::size_t>(std::min<std::int64_t>(
+                                 left, std::numeric_limits<std::int32_t>::max())));
     if (n == 0) throw EIdConnClosedGracefully();
     left -= static_cast<std::int64_t>(n);
   }
@@ -198,7 +199,7 @@ void readAnswerBody(HttpInput& input, const HttpAnswerHead& head, BodyBuffer& si
           return;
         }
         const std::size_t piece = static_cast<std::size_t>(
-            std::min<std::int64_t>(room, static_cast<std::int64_t>(kReceivePiece)));
+            std::min<std::int64_t>(room, std::numeric_limits<std::int32_t>::max()));
         if (input.readInto(sink, piece) == 0) return;
       }
     }

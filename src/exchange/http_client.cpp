@@ -129,6 +129,12 @@ void TIdHTTP::Post(const std::string& url, const std::vector<std::string>& field
   Post(url, formPostBody(fields), response);
 }
 
+void TIdHTTP::Post(const std::string& url, std::span<const FormLine> lines, std::string& response) {
+  if (busy_) throw EIdException("Another request is in progress.");
+  Request.ContentType = formPostContentType(Request.ContentType);
+  Post(url, formPostBody(lines), response);
+}
+
 void TIdHTTP::Post(const std::string& url, const std::string& body, std::string& response) {
   BodyBuffer sink;
   perform(Method::Post, url, &body, sink);

@@ -10,11 +10,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "exchange/cookie_jar.h"
+#include "exchange/http_form.h"
 #include "exchange/http_input.h"
 #include "exchange/http_work.h"
 #include "exchange/request_watch.h"
@@ -69,6 +71,9 @@ class TIdHTTP {
   // Posts `fields` (encoded "name=value" lines) as a form; the answer body
   // is appended to `response`.
   void Post(const std::string& url, const std::vector<std::string>& fields, std::string& response);
+  // The same with the lines given in parts, so a large value is encoded
+  // straight into the body.
+  void Post(const std::string& url, std::span<const FormLine> lines, std::string& response);
   // Posts `body` as it is, with the content type the caller set.
   void Post(const std::string& url, const std::string& body, std::string& response);
 

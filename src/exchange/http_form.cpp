@@ -1,29 +1,78 @@
 #include "exchange/http_form.h"
 
-#include "content/extract_body.h"
+#include <cstring>
+
+#include "content/url_encode.h"
 #include "exchange/http_text.h"
 
 // Covered by tests/exchange/http_form_test.cpp.
 
 namespace pellora::exchange {
 
-std::string formPostBody(const std::vector<std::string>& fields) {
-  std::string text;
-  for (const std::string& field : fields) text += field + "\r\n";
-  if (fields.size() >= 2) {
-    std::string joined;
-    joined.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-        joined += '&';
-        ++i;
+namespace {
+
+// Writes bytes, turning every CR LF into "&" when lines are joined. The CR
+// of a pair is always the last byte written (a joined pair leaves "&"), so
+// the pair is found as the LF arrives, paired as a scan of the whole text
+// would pair it.
+class JoinedWriter {
+ public:
+  JoinedWriter(char* out, bool join) : begin_(out), out_(out), join_(join) {}
+  void put(std::string_view bytes) {
+    for (char c : bytes) {
+      if (join_ && c == '\n' && out_ != begin_ && out_[-1] == '\r') {
+        out_[-1] = '&';
       } else {
-        joined += text[i];
+        *out_++ = c;
       }
     }
-    text = std::move(joined);
   }
-  return content::TrimControl(text);
+  // Encoded text holds neither CR nor LF, and cannot end a pair.
+  void putEncoded(std::string_view value) { out_ = content::UrlEncodeInto(value, out_); }
+  std::size_t size() const { return static_cast<std::size_t>(out_ - begin_); }
+
+ private:
+  char* begin_;
+  char* out_;
+  bool join_;
+};
+
+bool isControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+}  // namespace
+
+std::string formPostBody(std::span<const FormLine> lines) {
+  std::size_t size = 0;
+  for (const FormLine& line : lines) {
+    size += line.head.size() + 2 +
+            (line.encode ? content::UrlEncodedSize(line.value) : line.value.size());
+  }
+  std::string body(size, '\0');
+  JoinedWriter writer(body.data(), lines.size() >= 2);
+  for (const FormLine& line : lines) {
+    writer.put(line.head);
+    if (line.encode) {
+      writer.putEncoded(line.value);
+    } else {
+      writer.put(line.value);
+    }
+    writer.put("\r\n");
+  }
+  // Trimmed in place: the body is not copied again.
+  std::size_t end = writer.size();
+  std::size_t begin = 0;
+  while (begin < end && isControl(body[begin])) ++begin;
+  while (end > begin && isControl(body[end - 1])) --end;
+  body.resize(end);
+  body.erase(0, begin);
+  return body;
+}
+
+std::string formPostBody(const std::vector<std::string>& fields) {
+  std::vector<FormLine> lines;
+  lines.reserve(fields.size());
+  for (const std::string& field : fields) lines.push_back({field, {}, false});
+  return formPostBody(lines);
 }
 
 std::string formPostContentType(const std::string& current) {

@@ -37,6 +37,27 @@ void BodyBuffer::append(const char* data, std::size_t size) {
   }
 }
 
+std::size_t BodyBuffer::receive(ByteSource& source, std::size_t capacity) {
+  if (blocks_.empty() || blocks_.back().size() == blocks_.back().capacity()) {
+    blocks_.emplace_back();
+    blocks_.back().reserve(std::clamp(size_, kReceivePiece, kLargestBlock));
+  }
+  std::string& block = blocks_.back();
+  const std::size_t old = block.size();
+  const std::size_t room = std::min(capacity, block.capacity() - old);
+  block.resize(old + room);
+  std::size_t n = 0;
+  try {
+    n = source.receive(block.data() + old, room);
+  } catch (...) {
+    block.resize(old);
+    throw;
+  }
+  block.resize(old + n);
+  size_ += n;
+  return n;
+}
+
 std::string BodyBuffer::take() {
   std::string result;
   if (blocks_.size() == 1) {
@@ -103,6 +124,11 @@ std::optional<std::string> HttpInput::readLine() {
 
 std::size_t HttpInput::readInto(BodyBuffer& sink, std::size_t limit) {
   if (limit == 0) return 0;
+  if (!hasBuffered() && limit > kReceivePiece) {
+    const std::size_t n = sink.receive(source_, std::min(limit - kReceivePiece, kBodyPiece));
+    if (n > 0 && onReceived_) onReceived_(n);
+    return n;
+  }
   if (!hasBuffered() && !fill()) return 0;
   const std::size_t n = std::min(limit, buffer_.size() - pos_);
   sink.append(buffer_.data() + pos_, n);

@@ -22,6 +22,8 @@ class ByteSource {
 
 // Largest piece read from the source at a time.
 inline constexpr std::size_t kReceivePiece = 4096;
+// Largest piece of a body received at a time, straight into the body.
+inline constexpr std::size_t kBodyPiece = 256 * 1024;
 // Longest status or header line accepted.
 inline constexpr std::size_t kMaxLineLength = 64 * 1024;
 
@@ -35,6 +37,9 @@ class BodyBuffer {
   // rest grows in blocks as it arrives.
   void reserve(std::size_t expected);
   void append(const char* data, std::size_t size);
+  // Receives at most `capacity` bytes from `source` straight into the
+  // buffer; returns how many arrived (0: the source closed).
+  std::size_t receive(ByteSource& source, std::size_t capacity);
   std::size_t size() const { return size_; }
   std::string take();
 
@@ -53,7 +58,10 @@ class HttpInput {
   // Throws when the line grows beyond kMaxLineLength.
   std::optional<std::string> readLine();
   // Moves at most `limit` bytes into `sink`: buffered bytes first, else one
-  // piece from the source. Returns 0 when the source has closed.
+  // piece from the source. Returns 0 when the source has closed. A large
+  // `limit` is received straight into `sink`, up to kBodyPiece at a time;
+  // the last kReceivePiece bytes of it come through the buffer as a whole
+  // piece, so bytes a server sends beyond an answer show as buffered.
   std::size_t readInto(BodyBuffer& sink, std::size_t limit);
 
   bool hasBuffered() const { return pos_ < buffer_.size(); }

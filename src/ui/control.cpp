@@ -42,7 +42,31 @@ void Control::notify(Property property) { changed.emit(*this, property); }
 
 void Control::setCaption(std::string value) { PELLORA_SET(caption_, value, Property::Caption); }
 void Control::setHint(std::string value) { PELLORA_SET(hint_, value, Property::Hint); }
-void Control::setText(std::string value) { PELLORA_SET(text_, value, Property::Text); }
+const std::string& Control::text() const {
+  if (textLent_) {
+    textLent_ = false;
+    text_ = textLender_();
+  }
+  return text_;
+}
+
+void Control::setText(std::string value) {
+  if (text() == value) return;
+  textLent_ = false;
+  text_ = std::move(value);
+  notify(Property::Text);
+}
+
+void Control::lendText(std::function<std::string()> lender) {
+  if (!lender) text();
+  textLent_ = false;
+  textLender_ = std::move(lender);
+}
+
+void Control::lentTextChanged() {
+  textLent_ = static_cast<bool>(textLender_);
+  notify(Property::Text);
+}
 void Control::setEnabled(bool value) { PELLORA_SET(enabled_, value, Property::Enabled); }
 void Control::setVisible(bool value) { PELLORA_SET(visible_, value, Property::Visible); }
 void Control::setDown(bool value) { PELLORA_SET(down_, value, Property::Down); }
@@ -56,6 +80,7 @@ void Control::setBounds(Bounds value) { PELLORA_SET(bounds_, value, Property::Bo
 
 void Control::resetText(std::string value) {
   ++textResets_;
+  textLent_ = false;
   text_ = std::move(value);
   notify(Property::Text);
 }

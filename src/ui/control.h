@@ -129,8 +129,15 @@ class Control {
   void setCaption(std::string value);
   const std::string& hint() const { return hint_; }
   void setHint(std::string value);
-  const std::string& text() const { return text_; }
+  const std::string& text() const;
   void setText(std::string value);
+  // Source editors whose view keeps the text in step with its own edits
+  // (the HTML view): the view lends the text, and it is taken from `lender`
+  // only when read, so an edit costs no copy of the whole. An empty lender
+  // ends the loan (the text read last stays).
+  void lendText(std::function<std::string()> lender);
+  // The lent text changed by an edit in the view: raises Property::Text.
+  void lentTextChanged();
   // Source editors: the text as a new start, not an edit (a view drops its
   // undo history). Raises Property::Text even when the text is the same.
   void resetText(std::string value);
@@ -221,7 +228,11 @@ class Control {
   Control* parent_ = nullptr;
   std::vector<std::unique_ptr<Control>> children_;
 
-  std::string caption_, hint_, text_, icon_;
+  std::string caption_, hint_, icon_;
+  // Brought up to date from the lender when read after a lent edit.
+  mutable std::string text_;
+  mutable bool textLent_ = false;
+  std::function<std::string()> textLender_;
   bool enabled_ = true, visible_ = true, down_ = false, checked_ = false;
   bool sorted_ = false, tabStop_ = true, default_ = false, cancel_ = false;
   std::vector<std::string> items_;

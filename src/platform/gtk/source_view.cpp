@@ -3,6 +3,8 @@
 
 #include <glib/gstdio.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -158,6 +160,10 @@ SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(cons
   gtk_container_add(GTK_CONTAINER(scroller_), GTK_WIDGET(view_));
   gtk_widget_show(GTK_WIDGET(view_));
 
+  // Before the buffer's own handlers, while the offsets still describe the
+  // text the edit applies to.
+  g_signal_connect(buffer_, "insert-text", G_CALLBACK((guardedCallback<&onInsertText>)), this);
+  g_signal_connect(buffer_, "delete-range", G_CALLBACK((guardedCallback<&onDeleteRange>)), this);
   g_signal_connect(buffer_, "changed", G_CALLBACK((guardedCallback<&onBufferChanged>)), this);
   g_signal_connect(buffer_, "mark-set", G_CALLBACK((guardedCallback<&onMarkSet>)), this);
   g_signal_connect(view_, "key-press-event", G_CALLBACK((guardedCallback<&onKeyPress, TRUE>)),
@@ -167,9 +173,11 @@ SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(cons
   g_signal_connect(view_, "popup-menu", G_CALLBACK((guardedCallback<&onPopupMenu, TRUE>)), this);
   seenResets_ = model_.textResets();
   pullText(true);
+  model_.lendText([this] { return mirror_.text(); });
 }
 
 SourceViewBinding::~SourceViewBinding() {
+  model_.lendText({});
   g_signal_handlers_disconnect_by_data(buffer_, this);
   g_signal_handlers_disconnect_by_data(view_, this);
 }
@@ -198,6 +206,8 @@ void SourceViewBinding::apply(ui::Property property) {
 void SourceViewBinding::pullText(bool fresh) {
   const std::string wanted = toWidgetText(model_.text());
   const std::string have = bufferText();
+  // Afterwards the buffer shows the model's text, each byte one character.
+  mirror_.assign(model_.text());
   if (wanted == have) {
     if (fresh) {
       gtk_source_buffer_begin_not_undoable_action(buffer_);
@@ -245,36 +255,15 @@ void SourceViewBinding::pullText(bool fresh) {
   following_ = false;
 }
 
-namespace {
-
-// The model counts Windows-1252 bytes, where a character outside the code
-// page stands as a reference ("&#322;"); the buffer counts characters. Each
-// side's offset is found through the text before it.
-gint charsBefore(const std::string& cp1252, int byteOffset) {
-  const std::size_t bytes =
-      std::clamp<std::size_t>(static_cast<std::size_t>(std::max(byteOffset, 0)), 0, cp1252.size());
-  const std::string utf8 = toWidgetText(std::string_view(cp1252).substr(0, bytes));
-  return static_cast<gint>(g_utf8_strlen(utf8.c_str(), static_cast<gssize>(utf8.size())));
-}
-
-int bytesBefore(GtkTextBuffer* buffer, const GtkTextIter& at) {
-  GtkTextIter start;
-  gtk_text_buffer_get_start_iter(buffer, &start);
-  gchar* before = gtk_text_buffer_get_text(buffer, &start, &at, TRUE);
-  const int bytes = static_cast<int>(fromWidgetText(before).size());
-  g_free(before);
-  return bytes;
-}
-
-}  // namespace
-
 void SourceViewBinding::pullSelection() {
   GtkTextBuffer* buffer = GTK_TEXT_BUFFER(buffer_);
   const gint chars = gtk_text_buffer_get_char_count(buffer);
-  const std::string& text = model_.text();
-  const gint start = std::clamp(charsBefore(text, model_.selStart()), 0, chars);
-  const gint end =
-      std::clamp(charsBefore(text, model_.selStart() + model_.selLength()), start, chars);
+  const auto charAt = [this, chars](int byte) {
+    return std::min(
+        static_cast<gint>(mirror_.charOffset(static_cast<std::size_t>(std::max(byte, 0)))), chars);
+  };
+  const gint start = charAt(model_.selStart());
+  const gint end = std::max(charAt(model_.selStart() + model_.selLength()), start);
   GtkTextIter a, b;
   gtk_text_buffer_get_iter_at_offset(buffer, &a, start);
   gtk_text_buffer_get_iter_at_offset(buffer, &b, end);
@@ -283,9 +272,9 @@ void SourceViewBinding::pullSelection() {
   following_ = false;
 }
 
-void SourceViewBinding::pushText() {
+void SourceViewBinding::pushChange() {
   following_ = true;
-  model_.setText(fromWidgetText(bufferText()));
+  model_.lentTextChanged();
   following_ = false;
   pushSelection();
   if (model_.onChange) model_.onChange();
@@ -293,18 +282,40 @@ void SourceViewBinding::pushText() {
 
 void SourceViewBinding::pushSelection() {
   GtkTextIter a, b;
-  GtkTextBuffer* buffer = GTK_TEXT_BUFFER(buffer_);
-  gtk_text_buffer_get_selection_bounds(buffer, &a, &b);
-  const int start = bytesBefore(buffer, a);
+  gtk_text_buffer_get_selection_bounds(GTK_TEXT_BUFFER(buffer_), &a, &b);
+  const auto byteAt = [this](const GtkTextIter& at) {
+    return static_cast<int>(
+        mirror_.byteOffset(static_cast<std::size_t>(gtk_text_iter_get_offset(&at))));
+  };
+  const int start = byteAt(a);
   following_ = true;
-  model_.setSelection(start, bytesBefore(buffer, b) - start);
+  model_.setSelection(start, byteAt(b) - start);
   following_ = false;
+}
+
+void SourceViewBinding::onInsertText(GtkTextBuffer*, GtkTextIter* at, gchar* text, gint length,
+                                     gpointer data) {
+  auto* self = static_cast<SourceViewBinding*>(data);
+  if (self->following_) return;
+  const auto offset = static_cast<std::size_t>(gtk_text_iter_get_offset(at));
+  self->mirror_.replace(
+      offset, offset,
+      std::string_view(text, length < 0 ? std::strlen(text) : static_cast<std::size_t>(length)));
+}
+
+void SourceViewBinding::onDeleteRange(GtkTextBuffer*, GtkTextIter* from, GtkTextIter* to,
+                                      gpointer data) {
+  auto* self = static_cast<SourceViewBinding*>(data);
+  if (self->following_) return;
+  const auto a = static_cast<std::size_t>(gtk_text_iter_get_offset(from));
+  const auto b = static_cast<std::size_t>(gtk_text_iter_get_offset(to));
+  self->mirror_.replace(std::min(a, b), std::max(a, b), {});
 }
 
 void SourceViewBinding::onBufferChanged(GtkTextBuffer*, gpointer data) {
   auto* self = static_cast<SourceViewBinding*>(data);
   if (self->following_) return;
-  self->pushText();
+  self->pushChange();
 }
 
 void SourceViewBinding::onMarkSet(GtkTextBuffer* buffer, GtkTextIter*, GtkTextMark* mark,

@@ -8,7 +8,13 @@
 // working; text the model resets (and the first text) starts a fresh undo
 // history, so undo never brings back what was there before. The selection
 // follows both ways (the model counts bytes of its Windows-1252 text, the
-// buffer characters: one byte is one character).
+// buffer characters: one byte is one character, except a character the code
+// page lacks, which the model holds as a reference).
+//
+// The model's text is kept in step edit by edit (a typed character costs
+// the size of the change, not of the text): the buffer's insert and delete
+// signals update a Windows-1252 mirror, which the model takes as its text
+// only when that is read whole.
 //
 // Keys beyond the text view's own: Ctrl+Y delete line, Ctrl+Shift+Y delete
 // to the end of the line, Ctrl+T delete word, Ctrl+N insert line,
@@ -20,6 +26,7 @@
 
 #include <functional>
 
+#include "content/cp1252_mirror.h"
 #include "ui/control.h"
 
 namespace pellora::gtk {
@@ -50,13 +57,16 @@ class SourceViewBinding {
 
  private:
   static void onBufferChanged(GtkTextBuffer*, gpointer data);
+  static void onInsertText(GtkTextBuffer*, GtkTextIter* at, gchar* text, gint length,
+                           gpointer data);
+  static void onDeleteRange(GtkTextBuffer*, GtkTextIter* from, GtkTextIter* to, gpointer data);
   static void onMarkSet(GtkTextBuffer*, GtkTextIter*, GtkTextMark*, gpointer data);
   static gboolean onKeyPress(GtkWidget*, GdkEventKey*, gpointer data);
   static gboolean onButtonPress(GtkWidget*, GdkEventButton*, gpointer data);
   static gboolean onPopupMenu(GtkWidget*, gpointer data);
 
   std::string bufferText() const;
-  void pushText();
+  void pushChange();
   void pushSelection();
   // `fresh`: the text is a new start, not an edit.
   void pullText(bool fresh);
@@ -71,6 +81,8 @@ class SourceViewBinding {
   bool following_ = false;
   // The model's resetText count the buffer has followed.
   unsigned seenResets_ = 0;
+  // The buffer's text in the model's code page, lent to the model.
+  content::Cp1252Mirror mirror_;
 };
 
 }  // namespace pellora::gtk

@@ -147,7 +147,6 @@ struct WebKitEditingSurface::Impl {
   // Set while the editor handles onDisplayChanged.
   bool inDisplayChange = false;
   bool ownLoadPending = false;
-  bool skipFinished = false;
   bool showDetails = false;
   bool caching = true;
   bool waiting = false;
@@ -166,6 +165,7 @@ struct WebKitEditingSurface::Impl {
   // awaited; they run from an idle callback, never inside the wait.
   std::deque<std::function<void()>> deferred;
   guint idleSource = 0;
+  guint completionCheck = 0;
 
   // --- script evaluation ---------------------------------------------------
 
@@ -469,15 +469,22 @@ struct WebKitEditingSurface::Impl {
     auto* impl = static_cast<Impl*>(data);
     if (event == WEBKIT_LOAD_COMMITTED) impl->ownLoadPending = false;
     if (event != WEBKIT_LOAD_FINISHED) return;
-    if (impl->skipFinished) {
-      impl->skipFinished = false;
-      return;
+    // The page is asked which put it shows once WebKit has finished
+    // emitting, not from inside its signal.
+    if (impl->completionCheck == 0) {
+      impl->completionCheck = g_idle_add(guardedCallback<&Impl::checkCompletion>, impl);
     }
+  }
+
+  static gboolean checkCompletion(gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    impl->completionCheck = 0;
     impl->deliver([impl, serial = impl->putSerial] {
-      // A completion that waited while a newer document was put is stale,
-      // and so is one that arrives after the put for the page before it.
-      if (serial == impl->putSerial && impl->showsPut(serial)) impl->completeLoad();
+      // Loads that a newer put replaced finish too (cancelled, or reported
+      // late): only the page of the latest put completes it, once.
+      if (impl->busy && serial == impl->putSerial && impl->showsPut(serial)) impl->completeLoad();
     });
+    return G_SOURCE_REMOVE;
   }
 
   bool showsPut(unsigned serial) {
@@ -486,16 +493,6 @@ struct WebKitEditingSurface::Impl {
     } catch (const std::exception&) {
       return false;  // between two documents: the put's own finish follows
     }
-  }
-
-  static gboolean loadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error,
-                             gpointer data) {
-    auto* impl = static_cast<Impl*>(data);
-    // A load that a newer one replaced finishes too; only the newer counts.
-    if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED)) {
-      impl->skipFinished = true;
-    }
-    return FALSE;
   }
 
   // Hosts that drive the view from outside (scripted demos, end-to-end
@@ -670,8 +667,6 @@ WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*thi
 
   g_signal_connect(view, "load-changed", G_CALLBACK((guardedCallback<&Impl::loadChanged>)),
                    impl_.get());
-  g_signal_connect(view, "load-failed", G_CALLBACK((guardedCallback<&Impl::loadFailed>)),
-                   impl_.get());
   g_signal_connect(view, "decide-policy", G_CALLBACK((guardedCallback<&Impl::decidePolicy>)),
                    impl_.get());
   g_signal_connect(view, "context-menu", G_CALLBACK((guardedCallback<&Impl::contextMenu, TRUE>)),
@@ -685,6 +680,7 @@ WebKitEditingSurface::~WebKitEditingSurface() {
   g_signal_handlers_disconnect_by_data(impl_->content.get(), impl_.get());
   impl_->releaseMenuActions();
   if (impl_->idleSource != 0) g_source_remove(impl_->idleSource);
+  if (impl_->completionCheck != 0) g_source_remove(impl_->completionCheck);
   webkit_web_view_stop_loading(impl_->view.get());
 }
 

@@ -1,0 +1,71 @@
+// A save of a large body as the editor sends it: the line ends reduced, the
+// form built and posted to tessaron-server, the answer read. To set beside
+// curl posting the very same bytes (never pass/fail):
+//   tessaron-server --root DIR --token T0k --base /t &   (prints its port)
+//   save_bench body FILE SIZE          -> writes the form body the client sends
+//   save_bench post URL SIZE           -> one save, prints the answer
+//   curl -s -o /dev/null --data-binary @FILE URL
+// Time both as whole processes, side by side (wall time and peak memory).
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "content/url_encode.h"
+#include "exchange/http_client.h"
+#include "exchange/http_form.h"
+
+namespace {
+
+// HTML with Windows line ends, as a large item typed in the HTML view.
+std::string bodyOfSize(std::size_t bytes) {
+  std::string body;
+  body.reserve(bytes + 128);
+  for (int i = 0; body.size() < bytes; ++i) {
+    body += "<p>Paragraph " + std::to_string(i) +
+            " with <b>some</b> text, <i>formatting</i> and a <a href=\"x.html\">link</a>.</p>\r\n";
+  }
+  body.resize(bytes);
+  return body;
+}
+
+void reduceToLf(std::string& text) {
+  std::size_t out = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    text[out++] = text[i];
+  }
+  text.resize(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using pellora::exchange::FormLine;
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: save_bench body FILE SIZE | save_bench post URL SIZE\n");
+    return 2;
+  }
+  const std::string mode = argv[1];
+  std::string body = bodyOfSize(std::stoull(argv[3]));
+  reduceToLf(body);
+  const FormLine lines[] = {
+      {"content=", "Big", true},
+      {"htmlsource=", body, true},
+      {"auth=", "T0k", false},
+      {"edtype=ax", {}, false},
+  };
+  if (mode == "body") {
+    std::ofstream(argv[2], std::ios::binary) << pellora::exchange::formPostBody(lines);
+    return 0;
+  }
+  if (mode == "post") {
+    pellora::exchange::TIdHTTP http;
+    http.Request.ContentType = "application/x-www-form-urlencoded";
+    std::string response;
+    http.Post(argv[2], lines, response);
+    std::printf("%s\n", response.c_str());
+    return response.find("OK") == std::string::npos;
+  }
+  return 2;
+}
