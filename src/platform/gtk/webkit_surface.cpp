@@ -4,6 +4,8 @@
 
 #include <deque>
 #include <functional>
+#include <map>
+#include <set>
 #include <stdexcept>
 #include <type_traits>
 
@@ -11,6 +13,8 @@
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_text.h"
+#include "platform/gtk/local_addresses.h"
+#include "platform/gtk/local_file_scheme.h"
 #include "platform/gtk/surface_scripts.h"
 #include "platform/gtk/webkit_surface_text.h"
 
@@ -151,6 +155,9 @@ struct WebKitEditingSurface::Impl {
   bool showDetails = false;
   bool caching = true;
   bool waiting = false;
+  // The file:/// addresses the document refers to: the only local files
+  // the page may load (see local_addresses.h).
+  std::set<std::string> localFiles;
   // The document last put and the number of its put: until its load has
   // completed, the page on screen is an older one (or none), so the put
   // text is the document.
@@ -310,12 +317,13 @@ struct WebKitEditingSurface::Impl {
 
   std::string bodyInnerHTML() {
     if (!caching) {
-      return fromWidgetText(toText(evaluate("document.body ? document.body.innerHTML : ''").get()));
+      return fromWidgetText(localAddressesOut(
+          toText(evaluate("document.body ? document.body.innerHTML : ''").get())));
     }
     ensureState();
     if (!state.bodyKnown) refresh(true);
     if (!state.cp1252Current) {
-      state.bodyCp1252 = fromWidgetText(state.bodyUtf8);
+      state.bodyCp1252 = fromWidgetText(localAddressesOut(state.bodyUtf8));
       state.cp1252Current = true;
     }
     return state.bodyCp1252;
@@ -402,37 +410,72 @@ struct WebKitEditingSurface::Impl {
     run("pellora.exec('formatBlock', " + jsString("<" + *element + ">") + ")");
   }
 
+  // An address for the page: local files through our own scheme.
+  std::string addressIn(const std::string& address) {
+    return localAddressesIn(address, localFiles);
+  }
+
+  // A dialog takes the focus and with it the page's selection; the page
+  // keeps the range while the dialog is open and gets it back afterwards,
+  // whatever the answer.
+  void keepSelection() { evaluate("pellora.keep()"); }
+
+  void restoreSelection() {
+    gtk_widget_grab_focus(GTK_WIDGET(view.get()));
+    run("pellora.restore()");
+  }
+
   void hyperlink(const ui::CommandArg& arg, bool mayPrompt) {
     std::string address;
     if (const std::string* given = stringArg(arg)) {
       address = toWidgetText(*given);
     } else if (mayPrompt) {
-      const std::string current = toText(evaluate("pellora.link()").get());
+      keepSelection();
+      const std::string current = localAddressesOut(toText(evaluate("pellora.link()").get()));
       const auto chosen = dialogs->askHyperlink(dialogParent(), current);
+      restoreSelection();
       if (!chosen) return;
       address = *chosen;
     }
     if (address.empty()) return;
-    run("pellora.exec('createLink', " + jsString(address) + ")");
+    run("pellora.setLink(" + jsString(addressIn(address)) + ")");
   }
 
   void image(const ui::CommandArg& arg, bool mayPrompt) {
-    std::string address;
+    ImageChoice choice;
     if (const std::string* given = stringArg(arg)) {
-      address = toWidgetText(*given);
+      choice.address = toWidgetText(*given);
     } else if (mayPrompt) {
-      const auto chosen = dialogs->askImage(dialogParent());
+      keepSelection();
+      ImageChoice current;
+      const JSCValuePtr shown = evaluate("pellora.image()");
+      if (shown && jsc_value_is_object(shown.get())) {
+        current.address = localAddressesOut(toText(property(shown.get(), "src").get()));
+        current.alt = toText(property(shown.get(), "alt").get());
+      }
+      const auto chosen = dialogs->askImage(dialogParent(), current);
+      restoreSelection();
       if (!chosen) return;
-      address = *chosen;
+      choice = *chosen;
     }
-    if (address.empty()) return;
-    run("pellora.exec('insertImage', " + jsString(address) + ")");
+    if (choice.address.empty()) return;
+    run("pellora.setImage(" + jsString(addressIn(choice.address)) + ", " + jsString(choice.alt) +
+        ")");
   }
 
   void font(bool mayPrompt) {
     if (!mayPrompt) return;
-    const auto choice = dialogs->askFont(dialogParent());
-    if (!choice) return;
+    keepSelection();
+    FontChoice current;
+    const JSCValuePtr shown = evaluate("pellora.fontState()");
+    if (shown && jsc_value_is_object(shown.get())) {
+      current.family = toText(property(shown.get(), "face").get());
+      current.size = jsc_value_to_int32(property(shown.get(), "size").get());
+      current.color = toText(property(shown.get(), "color").get());
+    }
+    const auto choice = dialogs->askFont(dialogParent(), current);
+    restoreSelection();
+    if (!choice || (choice->family.empty() && choice->size == 0 && choice->color.empty())) return;
     run("pellora.font(" + jsString(choice->family) + ", " + std::to_string(choice->size) + ", " +
         jsString(choice->color) + ")");
   }
@@ -453,7 +496,9 @@ struct WebKitEditingSurface::Impl {
   void load(const std::string& html) {
     const std::string& baseUrl = editingContext().BaseUrl;
     const std::string base = toWidgetText(baseUrl + "/contents/");
-    const std::string document = contentPolicyElement(toWidgetText(baseUrl)) + toWidgetText(html);
+    localFiles.clear();
+    const std::string document = contentPolicyElement(toWidgetText(baseUrl)) +
+                                 localAddressesIn(toWidgetText(html), localFiles);
     setBusy(true);
     putDocument = html;
     ++putSerial;
@@ -655,6 +700,7 @@ WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*thi
   g_object_unref(settings);
   impl_->view = adopt(WEBKIT_WEB_VIEW(g_object_ref_sink(view)));
   webkit_web_view_set_editable(impl_->view.get(), TRUE);
+  serveLocalFiles(impl_->view.get(), impl_->localFiles);
 
   g_signal_connect(view, "load-changed", G_CALLBACK((guardedCallback<&Impl::loadChanged>)),
                    impl_.get());
@@ -669,6 +715,7 @@ WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*thi
 
 WebKitEditingSurface::~WebKitEditingSurface() {
   // The view may outlive us in its container: nothing of it may call back.
+  forgetLocalFiles(impl_->view.get());
   g_signal_handlers_disconnect_by_data(impl_->view.get(), impl_.get());
   g_signal_handlers_disconnect_by_data(impl_->content.get(), impl_.get());
   impl_->releaseMenuActions();
@@ -693,7 +740,7 @@ int WebKitEditingSurface::QueryStatus(int cmdID) { return impl_->queryStatus(cmd
 std::string WebKitEditingSurface::DocumentHTML() {
   if (impl_->busy) return impl_->putDocument;
   if (!impl_->loadedOnce) return {};
-  return fromWidgetText(toText(impl_->evaluate("pellora.html()").get()));
+  return fromWidgetText(localAddressesOut(toText(impl_->evaluate("pellora.html()").get())));
 }
 
 void WebKitEditingSurface::setDocumentHTML(const std::string& html) { impl_->load(html); }

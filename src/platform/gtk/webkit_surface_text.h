@@ -18,7 +18,8 @@ std::optional<std::string> serverOrigin(std::string_view baseUrl);
 
 // The meta element, first in the document, that lets the page load images,
 // style sheets, fonts and media only from the content's own server (plus
-// local files and data addresses for images not yet uploaded) and run no
+// local files, through our own scheme, and data addresses for images not
+// yet uploaded) and run no
 // script of its own.
 std::string contentPolicyElement(std::string_view baseUrl);
 
