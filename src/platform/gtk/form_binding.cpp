@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/gtk/callback_boundary.h"
+#include "platform/gtk/dialog_style.h"
 #include "platform/gtk/gtk_text.h"
 #include "platform/gtk/source_view.h"
 
@@ -202,7 +203,8 @@ GtkWidget* FormBinding::buildContainer(Control& control) {
       gtk_box_pack_start(GTK_BOX(stack), widget, FALSE, FALSE, 0);
     } else {
       // Floating panels (the status display) stand where the model
-      // places them.
+      // places them, at their design size and in their design font.
+      styleDialog(widget, child->font());
       gtk_overlay_add_overlay(GTK_OVERLAY(overlay), widget);
     }
   }
@@ -219,8 +221,8 @@ gboolean FormBinding::onFloatingPosition(GtkOverlay* overlay, GtkWidget* widget,
   const ui::Bounds& b = bound->control->bounds();
   GtkRequisition natural;
   gtk_widget_get_preferred_size(widget, nullptr, &natural);
-  where->width = std::max(b.width, natural.width);
-  where->height = std::max(b.height, natural.height);
+  where->width = b.width > 0 ? b.width : natural.width;
+  where->height = b.height > 0 ? b.height : natural.height;
   // Inside the form, however small it is.
   const int room = gtk_widget_get_allocated_width(GTK_WIDGET(overlay)) - where->width;
   const int depth = gtk_widget_get_allocated_height(GTK_WIDGET(overlay)) - where->height;
@@ -235,7 +237,14 @@ gboolean FormBinding::onFloatingPosition(GtkOverlay* overlay, GtkWidget* widget,
 void FormBinding::onAllocated(GtkWidget* widget, GdkRectangle* allocation, gpointer data) {
   auto& bound = *static_cast<Bound*>(data);
   int left = 0, top = 0;
-  if (!gtk_widget_translate_coordinates(widget, bound.owner->top_, 0, 0, &left, &top)) return;
+  if (!gtk_widget_translate_coordinates(widget, bound.owner->top_, 0, 0, &left, &top)) {
+    // Not realized yet (the first allocation): the form's widgets share
+    // one window, so allocations compare directly.
+    GtkAllocation form;
+    gtk_widget_get_allocation(bound.owner->top_, &form);
+    left = allocation->x - form.x;
+    top = allocation->y - form.y;
+  }
   const ui::Bounds now{left, top, allocation->width, allocation->height};
   if (bound.control->bounds() != now) bound.control->setBounds(now);
 }
