@@ -1,8 +1,5 @@
 #include "platform/gtk/local_file_scheme.h"
 
-#include <map>
-#include <stdexcept>
-
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/local_addresses.h"
@@ -11,10 +8,9 @@ namespace pellora::gtk {
 
 namespace {
 
-std::map<WebKitWebView*, const std::set<std::string>*>& servedViews() {
-  static std::map<WebKitWebView*, const std::set<std::string>*> views;
-  return views;
-}
+// The view's list of files rides on the view itself: no process-wide table
+// that static destruction could take away before the last view goes.
+constexpr const char* kFilesKey = "pellora-local-files";
 
 // The local path of a file:/// address, percent-decoded; empty when it is
 // not one.
@@ -25,12 +21,15 @@ std::string localPath(const std::string& address) {
 
 // The path the request may read; empty when it is not allowed.
 std::string allowedPath(WebKitURISchemeRequest* request) {
-  const auto view = servedViews().find(webkit_uri_scheme_request_get_web_view(request));
-  if (view == servedViews().end()) return {};
+  WebKitWebView* view = webkit_uri_scheme_request_get_web_view(request);
+  const auto* files =
+      view ? static_cast<const std::set<std::string>*>(g_object_get_data(G_OBJECT(view), kFilesKey))
+           : nullptr;
+  if (!files) return {};
   const char* uri = webkit_uri_scheme_request_get_uri(request);
   const std::string wanted = localPath(localAddressesOut(uri ? uri : ""));
   if (wanted.empty()) return {};
-  for (const std::string& address : *view->second) {
+  for (const std::string& address : *files) {
     if (localPath(address) == wanted) return wanted;
   }
   return {};
@@ -82,9 +81,11 @@ void serveLocalFiles(WebKitWebView* view, const std::set<std::string>& files) {
     return true;
   }();
   (void)registered;
-  servedViews()[view] = &files;
+  g_object_set_data(G_OBJECT(view), kFilesKey, const_cast<std::set<std::string>*>(&files));
 }
 
-void forgetLocalFiles(WebKitWebView* view) { servedViews().erase(view); }
+void forgetLocalFiles(WebKitWebView* view) {
+  g_object_set_data(G_OBJECT(view), kFilesKey, nullptr);
+}
 
 }  // namespace pellora::gtk

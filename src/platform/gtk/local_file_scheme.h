@@ -1,6 +1,6 @@
 // The address scheme of local_addresses.h, served to our web views. A view
 // is answered only files its document refers to; every other request, and
-// any from a view not listed here, is refused. Registered on the default
+// any from a view not listed, is refused. Registered on the default
 // web context the first time a view is listed.
 #pragma once
 
