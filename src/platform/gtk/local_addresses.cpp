@@ -26,6 +26,25 @@ bool endsAddress(char c) {
   }
 }
 
+// An address starts the text, an attribute value or a style's url(): a
+// "file:///" inside another address (a server path) is no local file.
+bool startsAddress(std::string_view text, std::size_t at) {
+  if (at == 0) return true;
+  switch (text[at - 1]) {
+    case '"':
+    case '\'':
+    case '=':
+    case '(':
+    case ' ':
+    case '\t':
+    case '\r':
+    case '\n':
+      return true;
+    default:
+      return false;
+  }
+}
+
 std::string decodeAmpersands(std::string_view address) {
   std::string out;
   for (std::size_t i = 0; i < address.size(); ++i) {
@@ -42,6 +61,7 @@ std::string replacePrefix(std::string_view text, std::string_view from, std::str
   std::size_t done = 0;
   for (std::size_t at = text.find(from); at != std::string_view::npos;
        at = text.find(from, at + from.size())) {
+    if (!startsAddress(text, at)) continue;
     out.append(text, done, at - done).append(to);
     done = at + from.size();
     if (referenced) {

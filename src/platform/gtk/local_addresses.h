@@ -15,13 +15,16 @@ namespace pellora::gtk {
 // The scheme's name; its addresses are "pellora-local:///path".
 inline constexpr std::string_view kLocalScheme = "pellora-local";
 
-// `html` with every "file:///" address turned into our scheme. Each address
+// `html` with every "file:///" address (one that starts the text, an
+// attribute value or a style's url(), not one inside another address)
+// turned into our scheme. Each address
 // so turned is added to `referenced` in its file:/// form (entity-decoded
 // as far as "&amp;"), up to the first quote, blank, angle bracket or
 // parenthesis.
 std::string localAddressesIn(std::string_view html, std::set<std::string>& referenced);
 
-// `text` with every address of our scheme turned back into "file:///".
+// `text` with every address of our scheme, where an address starts, turned
+// back into "file:///".
 std::string localAddressesOut(std::string_view text);
 
 }  // namespace pellora::gtk

@@ -28,9 +28,8 @@ TEST(LocalAddresses, FileAddressesGoInThroughOurSchemeAndComeBackUnchanged) {
        "<img src=\"pellora-local:///x?a=1&amp;b=2\">",
        {"file:///x?a=1&b=2"}},
       // Server and relative addresses, and other spellings, stay as they are.
-      {"<img src=\"http://h/file:///a.png\">",
-       "<img src=\"http://h/pellora-local:///a.png\">",
-       {"file:///a.png"}},
+      {"<img src=\"http://h/file:///a.png\">", "<img src=\"http://h/file:///a.png\">", {}},
+      {"file:///start.png and text", "pellora-local:///start.png and text", {"file:///start.png"}},
       {"<img src=\"bild.png\"><img src=\"FILE:///a.png\"><a href=\"file://host/x\">",
        "<img src=\"bild.png\"><img src=\"FILE:///a.png\"><a href=\"file://host/x\">",
        {}},
