@@ -242,15 +242,24 @@ struct WebKitEditingSurface::Impl {
   }
 
   void raiseDisplayChanged() {
-    deliver([this] {
-      if (busy || !loadedOnce || !owner.events.onDisplayChanged) return;
-      struct Scope {
-        bool& flag;
-        explicit Scope(bool& f) : flag(f) { flag = true; }
-        ~Scope() { flag = false; }
-      } handling(inDisplayChange);
-      owner.events.onDisplayChanged();
-    });
+    deliver([this] { notifyDisplayChanged(); });
+  }
+
+  // After the command that runs now: the editor hears of the change once
+  // the command has returned, not from inside it.
+  void raiseDisplayChangedAfterCommand() {
+    deferred.push_back([this] { notifyDisplayChanged(); });
+    scheduleDeferred();
+  }
+
+  void notifyDisplayChanged() {
+    if (busy || !loadedOnce || !owner.events.onDisplayChanged) return;
+    struct Scope {
+      bool& flag;
+      explicit Scope(bool& f) : flag(f) { flag = true; }
+      ~Scope() { flag = false; }
+    } handling(inDisplayChange);
+    owner.events.onDisplayChanged();
   }
 
   // --- the page's state --------------------------------------------------------
@@ -420,9 +429,12 @@ struct WebKitEditingSurface::Impl {
   // whatever the answer.
   void keepSelection() { evaluate("pellora.keep()"); }
 
+  // The page's own notice of the restored selection may come late; the
+  // tool bar must not go on showing the selection the dialog took away.
   void restoreSelection() {
     gtk_widget_grab_focus(GTK_WIDGET(view.get()));
     run("pellora.restore()");
+    raiseDisplayChangedAfterCommand();
   }
 
   void hyperlink(const ui::CommandArg& arg, bool mayPrompt) {
