@@ -2,7 +2,6 @@
 #include "platform/gtk/form_binding.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/dialog_style.h"
