@@ -26,6 +26,7 @@ TAboutForm::TAboutForm()
   link.color = ui::clBlue;
   link.underline = true;
   Label1.setFont(link);
+  Label3.setTextAlign(ui::TextAlign::Center);
 
   Button1.setDefault(true);
   Button1.onClick = [this] { Button1Click(); };

@@ -47,6 +47,8 @@ enum class ControlKind {
 
 enum class ToolButtonStyle { Button, Check, Group, Separator };
 enum class Align { None, Top, Bottom, Left, Right, Client };
+// How a label sets its lines within its bounds.
+enum class TextAlign { Left, Center, Right };
 
 // Which property a `changed` notification is about.
 enum class Property {
@@ -182,6 +184,8 @@ class Control {
   void setBounds(Bounds value);
   Align align() const { return align_; }
   void setAlign(Align value) { align_ = value; }
+  TextAlign textAlign() const { return textAlign_; }
+  void setTextAlign(TextAlign value) { textAlign_ = value; }
 
   // Source editors: the selection as 0-based byte offset and length.
   int selStart() const { return selStart_; }
@@ -243,6 +247,7 @@ class Control {
   Font font_;
   Bounds bounds_;
   Align align_ = Align::None;
+  TextAlign textAlign_ = TextAlign::Left;
   int selStart_ = 0, selLength_ = 0;
   unsigned textResets_ = 0;
   ToolButtonStyle toolStyle_ = ToolButtonStyle::Button;

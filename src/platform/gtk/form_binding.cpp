@@ -2,9 +2,9 @@
 #include "platform/gtk/form_binding.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "platform/gtk/callback_boundary.h"
+#include "platform/gtk/dialog_style.h"
 #include "platform/gtk/gtk_text.h"
 #include "platform/gtk/source_view.h"
 
@@ -33,7 +33,8 @@ struct FormBinding::Bound {
 
 namespace {
 
-int scaled(int design) { return static_cast<int>(std::lround(design * kDesignScale)); }
+// GObject data key on a bound widget: its Bound.
+constexpr const char* kBoundKey = "pellora-bound";
 
 // Design captions use CR LF; widgets want LF alone.
 std::string caption(const std::string& cp1252) {
@@ -86,8 +87,7 @@ void applyFont(GtkWidget* label, const ui::Font& font) {
   // Only sizes above the design default stand out (titles); the rest keep
   // the desktop's size.
   if (font.height < -11) {
-    pango_attr_list_insert(attrs,
-                           pango_attr_size_new_absolute(-font.height * kDesignScale * PANGO_SCALE));
+    pango_attr_list_insert(attrs, pango_attr_size_new_absolute(-font.height * PANGO_SCALE));
   }
   PangoColor colour;
   if (pangoColour(font.color, colour)) {
@@ -95,6 +95,37 @@ void applyFont(GtkWidget* label, const ui::Font& font) {
   }
   gtk_label_set_attributes(GTK_LABEL(label), attrs);
   pango_attr_list_unref(attrs);
+}
+
+// The background of an edit field: the desktop's own colours stand for the
+// system colours of a window (clWindow) and of a button face (clBtnFace).
+void applyBackground(GtkWidget* entry, ui::Color colour) {
+  std::string value;
+  if (colour == ui::clWindow) {
+    value = "@theme_base_color";
+  } else if (colour == ui::clBtnFace) {
+    value = "@theme_bg_color";
+  } else if (PangoColor rgb; pangoColour(colour, rgb)) {
+    char hex[8];
+    g_snprintf(hex, sizeof hex, "#%02x%02x%02x", rgb.red >> 8, rgb.green >> 8, rgb.blue >> 8);
+    value = hex;
+  } else {
+    return;
+  }
+  // One provider per field, reloaded on each change; the widget keeps it
+  // for as long as it lives.
+  constexpr const char* kProviderKey = "pellora-background";
+  auto* provider = static_cast<GtkCssProvider*>(g_object_get_data(G_OBJECT(entry), kProviderKey));
+  if (!provider) {
+    provider = gtk_css_provider_new();
+    gtk_style_context_add_provider(gtk_widget_get_style_context(entry),
+                                   GTK_STYLE_PROVIDER(provider),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_set_data_full(G_OBJECT(entry), kProviderKey, provider, g_object_unref);
+  }
+  const std::string css =
+      "entry, entry:disabled { background-color: " + value + "; background-image: none; }";
+  gtk_css_provider_load_from_data(provider, css.c_str(), -1, nullptr);
 }
 
 }  // namespace
@@ -137,7 +168,10 @@ FormBinding::Bound& FormBinding::bind(Control& control, GtkWidget* widget) {
   Bound& ref = *bound;
   bound_.push_back(std::move(bound));
   byName_[control.name()] = &ref;
-  if (widget) gtk_widget_set_name(widget, control.name().c_str());
+  if (widget) {
+    gtk_widget_set_name(widget, control.name().c_str());
+    g_object_set_data(G_OBJECT(widget), kBoundKey, &ref);
+  }
   ref.connection =
       control.changed.connect([this, &ref](Control&, Property property) { apply(ref, property); });
   return ref;
@@ -152,7 +186,7 @@ GtkWidget* FormBinding::buildContainer(Control& control) {
     }
     const ui::Bounds& b = control.bounds();
     if (b.width > 0 && b.height > 0 && control.kind() != ControlKind::Form) {
-      gtk_widget_set_size_request(fixed, scaled(b.width), scaled(b.height));
+      gtk_widget_set_size_request(fixed, b.width, b.height);
     }
     return fixed;
   }
@@ -167,22 +201,59 @@ GtkWidget* FormBinding::buildContainer(Control& control) {
     } else if (child->align() == ui::Align::Top) {
       gtk_box_pack_start(GTK_BOX(stack), widget, FALSE, FALSE, 0);
     } else {
-      // Floating panels (the status display) stand centred over the rest.
-      gtk_widget_set_halign(widget, GTK_ALIGN_CENTER);
-      gtk_widget_set_valign(widget, GTK_ALIGN_CENTER);
+      // Floating panels (the status display) stand where the model
+      // places them, at their design size and in their design font.
+      styleDialog(widget, child->font());
       gtk_overlay_add_overlay(GTK_OVERLAY(overlay), widget);
     }
   }
+  g_signal_connect(overlay, "get-child-position",
+                   G_CALLBACK((guardedCallback<&onFloatingPosition>)), nullptr);
   gtk_widget_show(stack);
   return overlay;
 }
 
+gboolean FormBinding::onFloatingPosition(GtkOverlay* overlay, GtkWidget* widget,
+                                         GdkRectangle* where, gpointer) {
+  auto* bound = static_cast<Bound*>(g_object_get_data(G_OBJECT(widget), kBoundKey));
+  if (!bound) return FALSE;
+  const ui::Bounds& b = bound->control->bounds();
+  GtkRequisition natural;
+  gtk_widget_get_preferred_size(widget, nullptr, &natural);
+  where->width = b.width > 0 ? b.width : natural.width;
+  where->height = b.height > 0 ? b.height : natural.height;
+  // Inside the form, however small it is.
+  const int room = gtk_widget_get_allocated_width(GTK_WIDGET(overlay)) - where->width;
+  const int depth = gtk_widget_get_allocated_height(GTK_WIDGET(overlay)) - where->height;
+  where->x = std::max(0, std::min(b.left, room));
+  where->y = std::max(0, std::min(b.top, depth));
+  return TRUE;
+}
+
+// The model learns where its stacked parts really are: the status panel is
+// placed from the visual editor's page and the tool-bar band (see
+// TMainForm::placeStatusPanel).
+void FormBinding::onAllocated(GtkWidget* widget, GdkRectangle* allocation, gpointer data) {
+  auto& bound = *static_cast<Bound*>(data);
+  int left = 0, top = 0;
+  if (!gtk_widget_translate_coordinates(widget, bound.owner->top_, 0, 0, &left, &top)) {
+    // Not realized yet (the first allocation): the form's widgets share
+    // one window, so allocations compare directly.
+    GtkAllocation form;
+    gtk_widget_get_allocation(bound.owner->top_, &form);
+    left = allocation->x - form.x;
+    top = allocation->y - form.y;
+  }
+  const ui::Bounds now{left, top, allocation->width, allocation->height};
+  if (bound.control->bounds() != now) bound.control->setBounds(now);
+}
+
+// Dialogs keep their design bounds in pixels at 96 dpi; GTK's own scale
+// factor (the desktop's) is the only scaling.
 void FormBinding::place(GtkWidget* fixed, Control& child, GtkWidget* widget) {
   const ui::Bounds& b = child.bounds();
-  gtk_fixed_put(GTK_FIXED(fixed), widget, scaled(b.left), scaled(b.top));
-  if (b.width > 0 && b.height > 0 && child.kind() != ControlKind::Label) {
-    gtk_widget_set_size_request(widget, scaled(b.width), scaled(b.height));
-  }
+  gtk_fixed_put(GTK_FIXED(fixed), widget, b.left, b.top);
+  if (b.width > 0 && b.height > 0) gtk_widget_set_size_request(widget, b.width, b.height);
 }
 
 GtkWidget* FormBinding::build(Control& control) {
@@ -202,11 +273,21 @@ GtkWidget* FormBinding::build(Control& control) {
       break;
     }
     case ControlKind::GroupBox: {
-      widget = gtk_frame_new(nullptr);
-      GtkWidget* inner = buildContainer(control);
-      gtk_widget_show(inner);
-      gtk_container_add(GTK_CONTAINER(widget), inner);
-      break;
+      // Children sit relative to the group's corner, caption included: the
+      // frame is drawn first, behind them, in a container of the group's size.
+      GtkWidget* inner = gtk_fixed_new();
+      GtkWidget* frame = gtk_frame_new(nullptr);
+      const ui::Bounds& b = control.bounds();
+      gtk_widget_set_size_request(frame, b.width, b.height);
+      gtk_fixed_put(GTK_FIXED(inner), frame, 0, 0);
+      gtk_widget_show(frame);
+      for (const auto& child : control.children()) {
+        if (GtkWidget* built = build(*child)) place(inner, *child, built);
+      }
+      Bound& bound = bind(control, frame);
+      bound.outer = inner;
+      applyAll(bound);
+      return inner;
     }
     case ControlKind::CoolBar:
       widget = buildCoolBar(control);
@@ -219,7 +300,20 @@ GtkWidget* FormBinding::build(Control& control) {
       break;
     case ControlKind::Label: {
       GtkWidget* label = gtk_label_new(nullptr);
-      gtk_label_set_xalign(GTK_LABEL(label), 0);
+      switch (control.textAlign()) {
+        case ui::TextAlign::Left:
+          gtk_label_set_xalign(GTK_LABEL(label), 0);
+          break;
+        case ui::TextAlign::Center:
+          gtk_label_set_xalign(GTK_LABEL(label), 0.5);
+          gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_CENTER);
+          break;
+        case ui::TextAlign::Right:
+          gtk_label_set_xalign(GTK_LABEL(label), 1);
+          gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_RIGHT);
+          break;
+      }
+      gtk_label_set_yalign(GTK_LABEL(label), 0);
       if (control.onClick) {
         // A clickable label (a link): an event box gives it clicks and the
         // hand cursor.
@@ -255,6 +349,8 @@ GtkWidget* FormBinding::build(Control& control) {
     case ControlKind::Edit:
       widget = gtk_entry_new();
       gtk_entry_set_activates_default(GTK_ENTRY(widget), TRUE);
+      // No width of its own: the design width counts.
+      gtk_entry_set_width_chars(GTK_ENTRY(widget), 0);
       break;
     case ControlKind::CheckBox:
       widget = gtk_check_button_new_with_mnemonic("");
@@ -324,6 +420,10 @@ GtkWidget* FormBinding::build(Control& control) {
       break;
     case ControlKind::ComboBox:
       g_signal_connect(widget, "changed", G_CALLBACK((guardedCallback<&onComboChanged>)), &bound);
+      break;
+    case ControlKind::CoolBar:
+      g_signal_connect(widget, "size-allocate", G_CALLBACK((guardedCallback<&onAllocated>)),
+                       &bound);
       break;
     default:
       break;
@@ -420,6 +520,7 @@ GtkWidget* FormBinding::buildPageControl(Control& pages) {
     if (Bound* bound = byName_[sheet->name()]) {
       bound->tabLabel = label;
       applyAll(*bound);
+      g_signal_connect(page, "size-allocate", G_CALLBACK((guardedCallback<&onAllocated>)), bound);
     }
   }
   Bound& bound = bind(pages, notebook);
@@ -469,7 +570,7 @@ void FormBinding::applyAll(Bound& bound) {
   for (Property p : {Property::Caption, Property::Hint, Property::Text, Property::Enabled,
                      Property::Visible, Property::Down, Property::Checked, Property::Items,
                      Property::ItemIndex, Property::ItemChecked, Property::Position, Property::Font,
-                     Property::ActivePage, Property::Selection}) {
+                     Property::Color, Property::ActivePage, Property::Selection}) {
     apply(bound, p);
   }
 }
@@ -591,6 +692,13 @@ void FormBinding::apply(Bound& bound, Property property) {
       break;
     case Property::Font:
       applyFont(widget, control.font());
+      break;
+    case Property::Color:
+      if (GTK_IS_ENTRY(widget)) applyBackground(widget, control.color());
+      break;
+    case Property::Bounds:
+      // A floating panel follows its place in the model.
+      if (GTK_IS_OVERLAY(gtk_widget_get_parent(outer))) gtk_widget_queue_resize(outer);
       break;
     case Property::ActivePage:
       if (GTK_IS_NOTEBOOK(widget)) {

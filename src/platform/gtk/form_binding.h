@@ -5,9 +5,9 @@
 // enabling and every handler live in the model.
 //
 // Layout: children aligned to the top or the client area stack vertically
-// (tool bars, the page control); others keep their design bounds (dialogs),
-// scaled by `kDesignScale` because desktop fonts are larger than the design
-// font. Panels over a client area (the status panel) float centred above it.
+// (tool bars, the page control), and the model learns their real bounds;
+// others keep their design bounds in pixels (dialogs). Panels over a client
+// area (the status panel) float above it where the model places them.
 //
 // Each widget is named after its model control, so a driver or a test can
 // find "btnBold" in the widget tree.
@@ -31,8 +31,6 @@
 namespace pellora::gtk {
 
 class SourceViewBinding;
-
-inline constexpr double kDesignScale = 1.3;
 
 class FormBinding {
  public:
@@ -85,6 +83,8 @@ class FormBinding {
   static void onSwitchPage(GtkNotebook*, GtkWidget*, guint page, gpointer data);
   static void onItemToggled(GtkWidget*, gpointer data);
   static gboolean onLinkPressed(GtkWidget*, GdkEventButton*, gpointer data);
+  static gboolean onFloatingPosition(GtkOverlay*, GtkWidget*, GdkRectangle*, gpointer);
+  static void onAllocated(GtkWidget*, GdkRectangle*, gpointer data);
 
   ui::Form& form_;
   Hooks hooks_;

@@ -5,6 +5,7 @@
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/control_events.h"
 #include "platform/gtk/control_view.h"
+#include "platform/gtk/dialog_style.h"
 #include "platform/gtk/form_binding.h"
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_text.h"
@@ -113,7 +114,12 @@ int GtkPlatform::showModal(ui::Form& form) {
   gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
   gtk_window_set_position(GTK_WINDOW(window), GTK_WIN_POS_CENTER);
   if (GtkWindow* owner = ownerWindow()) gtk_window_set_transient_for(GTK_WINDOW(window), owner);
-  gtk_container_set_border_width(GTK_CONTAINER(window), 4);
+  // The client area is the form's own size.
+  const ui::Bounds& size = form.bounds();
+  if (size.width > 0 && size.height > 0) {
+    gtk_widget_set_size_request(binding->widget(), size.width, size.height);
+  }
+  styleDialog(binding->widget(), form.font());
   gtk_container_add(GTK_CONTAINER(window), binding->widget());
   gtk_widget_show(binding->widget());
   if (ui::Control* byDefault = binding->defaultButton()) {

@@ -67,55 +67,86 @@ std::optional<std::string> GtkSurfaceDialogs::askHyperlink(GtkWidget* parent,
   return std::string(gtk_entry_get_text(GTK_ENTRY(address)));
 }
 
-std::optional<std::string> GtkSurfaceDialogs::askImage(GtkWidget* parent) {
+std::optional<ImageChoice> GtkSurfaceDialogs::askImage(GtkWidget* parent,
+                                                       const ImageChoice& current) {
   ModalDialog dialog(parent, "Image");
   GtkWidget* file = gtk_file_chooser_button_new("Image", GTK_FILE_CHOOSER_ACTION_OPEN);
   GtkFileFilter* images = gtk_file_filter_new();
   gtk_file_filter_set_name(images, "Images");
   gtk_file_filter_add_pixbuf_formats(images);
   gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(file), images);
-  GtkWidget* address = entryWith("");
+  GtkWidget* address = entryWith(current.address);
+  GtkWidget* alt = entryWith(current.alt);
   dialog.addRow("File:", file);
   dialog.addRow("or URL:", address);
+  dialog.addRow("Alternative text:", alt);
   if (!dialog.run()) return std::nullopt;
+  ImageChoice choice;
+  choice.alt = gtk_entry_get_text(GTK_ENTRY(alt));
   // A chosen file wins over a typed address.
   if (GCharPtr uri{gtk_file_chooser_get_uri(GTK_FILE_CHOOSER(file))}) {
-    return std::string(uri.get());
+    choice.address = uri.get();
+  } else {
+    choice.address = gtk_entry_get_text(GTK_ENTRY(address));
   }
-  return std::string(gtk_entry_get_text(GTK_ENTRY(address)));
+  return choice;
 }
 
-std::optional<FontChoice> GtkSurfaceDialogs::askFont(GtkWidget* parent) {
+namespace {
+
+std::string hexOf(const GdkRGBA& rgba) {
+  char hex[8];
+  g_snprintf(hex, sizeof hex, "#%02x%02x%02x", static_cast<int>(rgba.red * 255 + 0.5),
+             static_cast<int>(rgba.green * 255 + 0.5), static_cast<int>(rgba.blue * 255 + 0.5));
+  return hex;
+}
+
+std::string chosenFamily(GtkFontChooser* chooser) {
+  std::string family;
+  if (GCharPtr name{gtk_font_chooser_get_font(chooser)}) {
+    PangoFontDescription* description = pango_font_description_from_string(name.get());
+    if (const char* chosen = pango_font_description_get_family(description)) family = chosen;
+    pango_font_description_free(description);
+  }
+  return family;
+}
+
+}  // namespace
+
+std::optional<FontChoice> GtkSurfaceDialogs::askFont(GtkWidget* parent, const FontChoice& current) {
   ModalDialog dialog(parent, "Font");
   GtkWidget* family = gtk_font_chooser_widget_new();
   gtk_font_chooser_set_level(GTK_FONT_CHOOSER(family), GTK_FONT_CHOOSER_LEVEL_FAMILY);
   gtk_widget_set_size_request(family, 360, 240);
+  if (!current.family.empty()) {
+    const std::string description = current.family + " 12";
+    gtk_font_chooser_set_font(GTK_FONT_CHOOSER(family), description.c_str());
+  }
+  // The chooser always has a family; only a different one is the user's.
+  const std::string shownFamily = chosenFamily(GTK_FONT_CHOOSER(family));
   GtkWidget* size = gtk_spin_button_new_with_range(0, 7, 1);
-  gtk_widget_set_tooltip_text(size, "1 (smallest) to 7; 0 keeps the size");
+  gtk_spin_button_set_value(GTK_SPIN_BUTTON(size), current.size);
+  gtk_widget_set_tooltip_text(size, "1 (smallest) to 7");
   GtkWidget* color = gtk_color_button_new();
-  GtkWidget* keepColor = gtk_check_button_new_with_label("Keep the colour");
-  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(keepColor), TRUE);
+  GdkRGBA rgba{0, 0, 0, 1};
+  if (!current.color.empty()) gdk_rgba_parse(&rgba, current.color.c_str());
+  gtk_color_chooser_set_rgba(GTK_COLOR_CHOOSER(color), &rgba);
+  const std::string shownColor = hexOf(rgba);
   dialog.addRow("Family:", family);
   dialog.addRow("Size:", size);
   dialog.addRow("Colour:", color);
-  dialog.addRow("", keepColor);
   if (!dialog.run()) return std::nullopt;
 
   FontChoice choice;
-  if (GCharPtr name{gtk_font_chooser_get_font(GTK_FONT_CHOOSER(family))}) {
-    PangoFontDescription* description = pango_font_description_from_string(name.get());
-    if (const char* chosen = pango_font_description_get_family(description)) choice.family = chosen;
-    pango_font_description_free(description);
+  if (std::string chosen = chosenFamily(GTK_FONT_CHOOSER(family)); chosen != shownFamily) {
+    choice.family = std::move(chosen);
   }
-  choice.size = gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(size));
-  if (!gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(keepColor))) {
-    GdkRGBA rgba;
-    gtk_color_chooser_get_rgba(GTK_COLOR_CHOOSER(color), &rgba);
-    char hex[8];
-    g_snprintf(hex, sizeof hex, "#%02x%02x%02x", static_cast<int>(rgba.red * 255 + 0.5),
-               static_cast<int>(rgba.green * 255 + 0.5), static_cast<int>(rgba.blue * 255 + 0.5));
-    choice.color = hex;
+  if (const int chosen = gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(size));
+      chosen != current.size) {
+    choice.size = chosen;
   }
+  gtk_color_chooser_get_rgba(GTK_COLOR_CHOOSER(color), &rgba);
+  if (std::string chosen = hexOf(rgba); chosen != shownColor) choice.color = std::move(chosen);
   return choice;
 }
 

@@ -1,8 +1,8 @@
 // The dialogs the visual editing surface shows when a command asks it to
 // prompt the user (option 1): a hyperlink address, an image (a local file or
-// a typed address) and a font (family, size, colour). Each answers nothing
-// when the user cancels. Text is UTF-8 here; the surface hands it straight
-// to the page.
+// a typed address) and a font (family, size, colour). Each opens on what the
+// selection already has and answers nothing when the user cancels. Text is
+// UTF-8 here; the surface hands it straight to the page.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -11,6 +11,11 @@
 #include <string>
 
 namespace pellora::gtk {
+
+struct ImageChoice {
+  std::string address;
+  std::string alt;  // alternative text; empty: none
+};
 
 struct FontChoice {
   std::string family;  // empty: keep
@@ -24,17 +29,20 @@ class SurfaceDialogs {
   // `current` is the address the selection already links to, if any.
   virtual std::optional<std::string> askHyperlink(GtkWidget* parent,
                                                   const std::string& current) = 0;
-  // A local file comes back as a file:// address.
-  virtual std::optional<std::string> askImage(GtkWidget* parent) = 0;
-  virtual std::optional<FontChoice> askFont(GtkWidget* parent) = 0;
+  // `current` is the selected image, if any (empty address: none). A local
+  // file comes back as a file:// address.
+  virtual std::optional<ImageChoice> askImage(GtkWidget* parent, const ImageChoice& current) = 0;
+  // `current` is the selection's face, size and colour (empty or 0 where
+  // unknown); the answer holds only what the user changed.
+  virtual std::optional<FontChoice> askFont(GtkWidget* parent, const FontChoice& current) = 0;
 };
 
 // Modal GTK dialogs over the window that holds `parent`.
 class GtkSurfaceDialogs final : public SurfaceDialogs {
  public:
   std::optional<std::string> askHyperlink(GtkWidget* parent, const std::string& current) override;
-  std::optional<std::string> askImage(GtkWidget* parent) override;
-  std::optional<FontChoice> askFont(GtkWidget* parent) override;
+  std::optional<ImageChoice> askImage(GtkWidget* parent, const ImageChoice& current) override;
+  std::optional<FontChoice> askFont(GtkWidget* parent, const FontChoice& current) override;
 };
 
 }  // namespace pellora::gtk

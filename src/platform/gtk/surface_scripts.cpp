@@ -103,7 +103,8 @@ function status(id) {
   const s = selection();
   switch (id) {
     case 5002: case 5003: return s && !s.isCollapsed ? 3 : 1;
-    case 5004: case 5032: return s ? 3 : 1;
+    case 5004: return s && !s.isCollapsed ? 3 : 1;
+    case 5032: return s ? 3 : 1;
     case 5049: {
       const top = ownUndo[ownUndo.length - 1];
       if (top && top.after === body()) return 3;
@@ -187,9 +188,10 @@ P.exec = function (name, value) {
   return P.state(false);
 };
 
+// Delete acts on a selection only; a bare caret deletes nothing.
 P.remove = function () {
   const s = selection();
-  return P.exec(s && !s.isCollapsed ? 'delete' : 'forwardDelete');
+  return s && !s.isCollapsed ? P.exec('delete') : P.state(false);
 };
 
 P.undo = function () {
@@ -204,11 +206,106 @@ P.undo = function () {
   return P.exec('undo');
 };
 
-P.link = function () {
+// The selection a dialog acts on: the dialog takes the focus, so the range
+// is kept before it opens and put back before its answer is applied, or
+// when it is cancelled.
+let kept = null;
+P.keep = function () {
   const s = selection();
-  const element = s && (s.anchorNode.nodeType === 1 ? s.anchorNode : s.anchorNode.parentElement);
+  kept = s ? s.getRangeAt(0).cloneRange() : null;
+  return !!kept;
+};
+
+P.restore = function () {
+  const range = kept;
+  kept = null;
+  if (range && document.body && document.body.contains(range.startContainer) &&
+      document.body.contains(range.endContainer)) {
+    const s = window.getSelection();
+    s.removeAllRanges();
+    s.addRange(range);
+  }
+  return P.state(false);
+};
+
+function currentRange() {
+  const s = selection();
+  return s ? s.getRangeAt(0) : null;
+}
+
+// The one element a range spans exactly (an image the user clicked).
+function spannedElement(range) {
+  if (!range || range.startContainer !== range.endContainer) return null;
+  const container = range.startContainer;
+  if (container.nodeType !== 1 || range.endOffset - range.startOffset !== 1) return null;
+  const node = container.childNodes[range.startOffset];
+  return node && node.nodeType === 1 ? node : null;
+}
+
+function linkOf(range) {
+  if (!range) return null;
+  const spanned = spannedElement(range);
+  if (spanned && spanned.matches('a[href]')) return spanned;
+  const node = range.commonAncestorContainer;
+  const element = node.nodeType === 1 ? node : node.parentElement;
   const a = element && element.closest('a[href]');
+  return a && document.body.contains(a) ? a : null;
+}
+
+P.link = function () {
+  const a = linkOf(currentRange());
   return a ? a.getAttribute('href') : '';
+};
+
+// Inside a link its address changes; otherwise the selection becomes a link.
+P.setLink = function (address) {
+  const a = linkOf(currentRange());
+  if (a) {
+    a.setAttribute('href', address);
+    return P.state(false);
+  }
+  return P.exec('createLink', address);
+};
+
+function selectedImage() {
+  const element = spannedElement(currentRange());
+  return element && element.tagName === 'IMG' ? element : null;
+}
+
+P.image = function () {
+  const img = selectedImage();
+  return img ? {src: img.getAttribute('src') || '', alt: img.getAttribute('alt') || ''} : null;
+};
+
+// A selected image keeps all its other attributes; otherwise a new one.
+P.setImage = function (src, alt) {
+  const img = selectedImage();
+  if (img) {
+    img.setAttribute('src', src);
+    if (alt) img.setAttribute('alt', alt); else img.removeAttribute('alt');
+    return P.state(false);
+  }
+  if (!alt) return P.exec('insertImage', src);
+  const fresh = document.createElement('img');
+  fresh.setAttribute('src', src);
+  fresh.setAttribute('alt', alt);
+  return P.exec('insertHTML', fresh.outerHTML);
+};
+
+function hexColor(value) {
+  const m = /^rgba?\((\d+),\s*(\d+),\s*(\d+)/.exec(value);
+  if (!m) return /^#[0-9a-f]{6}$/i.test(value) ? value.toLowerCase() : '';
+  return '#' + [m[1], m[2], m[3]].map(n => ('0' + Number(n).toString(16)).slice(-2)).join('');
+}
+
+// The face, size (1..7, 0 unknown) and colour at the selection.
+P.fontState = function () {
+  let face = '', size = 0, color = '';
+  try { face = String(document.queryCommandValue('fontName') || ''); } catch (e) {}
+  try { size = parseInt(document.queryCommandValue('fontSize'), 10) || 0; } catch (e) {}
+  try { color = hexColor(String(document.queryCommandValue('foreColor') || '')); } catch (e) {}
+  face = face.split(',')[0].trim().replace(/^["']|["']$/g, '');
+  return {face: face, size: size, color: color};
 };
 
 P.font = function (family, size, color) {

@@ -4,6 +4,8 @@
 
 #include <deque>
 #include <functional>
+#include <map>
+#include <set>
 #include <stdexcept>
 #include <type_traits>
 
@@ -11,6 +13,8 @@
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_text.h"
+#include "platform/gtk/local_addresses.h"
+#include "platform/gtk/local_file_scheme.h"
 #include "platform/gtk/surface_scripts.h"
 #include "platform/gtk/webkit_surface_text.h"
 
@@ -146,10 +150,15 @@ struct WebKitEditingSurface::Impl {
   bool busy = false;
   // Set while the editor handles onDisplayChanged.
   bool inDisplayChange = false;
-  bool ownLoadPending = false;
+  // Navigations our own puts still have to make: each put asks once. A put
+  // over a loading one must not lose its turn when the older page commits.
+  unsigned ownLoadsPending = 0;
   bool showDetails = false;
   bool caching = true;
   bool waiting = false;
+  // The file:/// addresses the document refers to: the only local files
+  // the page may load (see local_addresses.h).
+  std::set<std::string> localFiles;
   // The document last put and the number of its put: until its load has
   // completed, the page on screen is an older one (or none), so the put
   // text is the document.
@@ -235,15 +244,24 @@ struct WebKitEditingSurface::Impl {
   }
 
   void raiseDisplayChanged() {
-    deliver([this] {
-      if (busy || !loadedOnce || !owner.events.onDisplayChanged) return;
-      struct Scope {
-        bool& flag;
-        explicit Scope(bool& f) : flag(f) { flag = true; }
-        ~Scope() { flag = false; }
-      } handling(inDisplayChange);
-      owner.events.onDisplayChanged();
-    });
+    deliver([this] { notifyDisplayChanged(); });
+  }
+
+  // After the command that runs now: the editor hears of the change once
+  // the command has returned, not from inside it.
+  void raiseDisplayChangedAfterCommand() {
+    deferred.push_back([this] { notifyDisplayChanged(); });
+    scheduleDeferred();
+  }
+
+  void notifyDisplayChanged() {
+    if (busy || !loadedOnce || !owner.events.onDisplayChanged) return;
+    struct Scope {
+      bool& flag;
+      explicit Scope(bool& f) : flag(f) { flag = true; }
+      ~Scope() { flag = false; }
+    } handling(inDisplayChange);
+    owner.events.onDisplayChanged();
   }
 
   // --- the page's state --------------------------------------------------------
@@ -310,12 +328,13 @@ struct WebKitEditingSurface::Impl {
 
   std::string bodyInnerHTML() {
     if (!caching) {
-      return fromWidgetText(toText(evaluate("document.body ? document.body.innerHTML : ''").get()));
+      return fromWidgetText(localAddressesOut(
+          toText(evaluate("document.body ? document.body.innerHTML : ''").get())));
     }
     ensureState();
     if (!state.bodyKnown) refresh(true);
     if (!state.cp1252Current) {
-      state.bodyCp1252 = fromWidgetText(state.bodyUtf8);
+      state.bodyCp1252 = fromWidgetText(localAddressesOut(state.bodyUtf8));
       state.cp1252Current = true;
     }
     return state.bodyCp1252;
@@ -402,37 +421,75 @@ struct WebKitEditingSurface::Impl {
     run("pellora.exec('formatBlock', " + jsString("<" + *element + ">") + ")");
   }
 
+  // An address for the page: local files through our own scheme.
+  std::string addressIn(const std::string& address) {
+    return localAddressesIn(address, localFiles);
+  }
+
+  // A dialog takes the focus and with it the page's selection; the page
+  // keeps the range while the dialog is open and gets it back afterwards,
+  // whatever the answer.
+  void keepSelection() { evaluate("pellora.keep()"); }
+
+  // The page's own notice of the restored selection may come late; the
+  // tool bar must not go on showing the selection the dialog took away.
+  void restoreSelection() {
+    gtk_widget_grab_focus(GTK_WIDGET(view.get()));
+    run("pellora.restore()");
+    raiseDisplayChangedAfterCommand();
+  }
+
   void hyperlink(const ui::CommandArg& arg, bool mayPrompt) {
     std::string address;
     if (const std::string* given = stringArg(arg)) {
       address = toWidgetText(*given);
     } else if (mayPrompt) {
-      const std::string current = toText(evaluate("pellora.link()").get());
+      keepSelection();
+      const std::string current = localAddressesOut(toText(evaluate("pellora.link()").get()));
       const auto chosen = dialogs->askHyperlink(dialogParent(), current);
+      restoreSelection();
       if (!chosen) return;
       address = *chosen;
     }
     if (address.empty()) return;
-    run("pellora.exec('createLink', " + jsString(address) + ")");
+    run("pellora.setLink(" + jsString(addressIn(address)) + ")");
   }
 
   void image(const ui::CommandArg& arg, bool mayPrompt) {
-    std::string address;
+    ImageChoice choice;
     if (const std::string* given = stringArg(arg)) {
-      address = toWidgetText(*given);
+      choice.address = toWidgetText(*given);
     } else if (mayPrompt) {
-      const auto chosen = dialogs->askImage(dialogParent());
+      keepSelection();
+      ImageChoice current;
+      const JSCValuePtr shown = evaluate("pellora.image()");
+      if (shown && jsc_value_is_object(shown.get())) {
+        current.address = localAddressesOut(toText(property(shown.get(), "src").get()));
+        current.alt = toText(property(shown.get(), "alt").get());
+      }
+      const auto chosen = dialogs->askImage(dialogParent(), current);
+      restoreSelection();
       if (!chosen) return;
-      address = *chosen;
+      choice = *chosen;
     }
-    if (address.empty()) return;
-    run("pellora.exec('insertImage', " + jsString(address) + ")");
+    if (choice.address.empty()) return;
+    run("pellora.setImage(" + jsString(addressIn(choice.address)) + ", " + jsString(choice.alt) +
+        ")");
   }
 
   void font(bool mayPrompt) {
     if (!mayPrompt) return;
-    const auto choice = dialogs->askFont(dialogParent());
-    if (!choice) return;
+    keepSelection();
+    FontChoice current;
+    const JSCValuePtr shown = evaluate("pellora.fontState()");
+    if (shown && jsc_value_is_object(shown.get())) {
+      current.family = toText(property(shown.get(), "face").get());
+      current.size = jsc_value_to_int32(property(shown.get(), "size").get());
+      current.color = toText(property(shown.get(), "color").get());
+    }
+    const auto choice = dialogs->askFont(dialogParent(), current);
+    restoreSelection();
+    if (!choice || (choice->family.empty() && choice->size == 0 && choice->color.empty())) return;
     run("pellora.font(" + jsString(choice->family) + ", " + std::to_string(choice->size) + ", " +
         jsString(choice->color) + ")");
   }
@@ -456,18 +513,18 @@ struct WebKitEditingSurface::Impl {
     putDocument = html;
     ++putSerial;
     const std::string base = toWidgetText(baseUrl + "/contents/");
+    localFiles.clear();
     // The page carries this put's number, so a finish that WebKit reports
     // late for the page before can be told from this one's.
-    const std::string document =
-        contentPolicyElement(toWidgetText(baseUrl), putSerial) + toWidgetText(html);
-    ownLoadPending = true;
+    const std::string document = contentPolicyElement(toWidgetText(baseUrl), putSerial) +
+                                 localAddressesIn(toWidgetText(html), localFiles);
+    ++ownLoadsPending;
     state = PageState{};
     webkit_web_view_load_html(view.get(), document.c_str(), base.c_str());
   }
 
   static void loadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
     auto* impl = static_cast<Impl*>(data);
-    if (event == WEBKIT_LOAD_COMMITTED) impl->ownLoadPending = false;
     if (event != WEBKIT_LOAD_FINISHED) return;
     // The page is asked which put it shows once WebKit has finished
     // emitting, not from inside its signal.
@@ -504,6 +561,8 @@ struct WebKitEditingSurface::Impl {
 
   void completeLoad() {
     setBusy(false);
+    // The latest put is on screen: an older one's unused turn lapses.
+    ownLoadsPending = 0;
     std::string().swap(putDocument);
     loadedOnce = true;
     state = PageState{};
@@ -522,9 +581,10 @@ struct WebKitEditingSurface::Impl {
         auto* navigation = WEBKIT_NAVIGATION_POLICY_DECISION(decision);
         WebKitNavigationAction* action =
             webkit_navigation_policy_decision_get_navigation_action(navigation);
-        if (impl->ownLoadPending &&
+        if (impl->ownLoadsPending > 0 &&
             webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_OTHER &&
             !webkit_navigation_action_is_user_gesture(action)) {
+          --impl->ownLoadsPending;
           webkit_policy_decision_use(decision);
         } else {
           webkit_policy_decision_ignore(decision);
@@ -664,6 +724,7 @@ WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*thi
   g_object_unref(settings);
   impl_->view = adopt(WEBKIT_WEB_VIEW(g_object_ref_sink(view)));
   webkit_web_view_set_editable(impl_->view.get(), TRUE);
+  serveLocalFiles(impl_->view.get(), impl_->localFiles);
 
   g_signal_connect(view, "load-changed", G_CALLBACK((guardedCallback<&Impl::loadChanged>)),
                    impl_.get());
@@ -676,6 +737,7 @@ WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*thi
 
 WebKitEditingSurface::~WebKitEditingSurface() {
   // The view may outlive us in its container: nothing of it may call back.
+  forgetLocalFiles(impl_->view.get());
   g_signal_handlers_disconnect_by_data(impl_->view.get(), impl_.get());
   g_signal_handlers_disconnect_by_data(impl_->content.get(), impl_.get());
   impl_->releaseMenuActions();
@@ -701,7 +763,7 @@ int WebKitEditingSurface::QueryStatus(int cmdID) { return impl_->queryStatus(cmd
 std::string WebKitEditingSurface::DocumentHTML() {
   if (impl_->busy) return impl_->putDocument;
   if (!impl_->loadedOnce) return {};
-  return fromWidgetText(toText(impl_->evaluate("pellora.html()").get()));
+  return fromWidgetText(localAddressesOut(toText(impl_->evaluate("pellora.html()").get())));
 }
 
 void WebKitEditingSurface::setDocumentHTML(const std::string& html) { impl_->load(html); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/gtk/local_addresses.h"
 #include "platform/gtk/surface_scripts.h"
 
 namespace pellora::gtk {
@@ -55,8 +56,8 @@ std::string contentPolicyElement(std::string_view baseUrl, unsigned put) {
   if (const auto origin = serverOrigin(baseUrl)) server = " " + *origin;
   return "<meta id=\"" + std::string(kPolicyId) + "\" data-put=\"" + std::to_string(put) +
          "\" http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src" +
-         server + " file: data:; style-src 'unsafe-inline'" + server + "; font-src" + server +
-         " data:; media-src" + server + "\">";
+         server + " " + std::string(kLocalScheme) + ": data:; style-src 'unsafe-inline'" + server +
+         "; font-src" + server + " data:; media-src" + server + "\">";
 }
 
 std::string putNumberScript() {

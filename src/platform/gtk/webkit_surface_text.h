@@ -18,9 +18,10 @@ std::optional<std::string> serverOrigin(std::string_view baseUrl);
 
 // The meta element, first in the document, that lets the page load images,
 // style sheets, fonts and media only from the content's own server (plus
-// local files and data addresses for images not yet uploaded) and run no
-// script of its own. It carries `put`, the number of the put that made the
-// page, so the surface can tell which document is on screen.
+// local files, through our own scheme, and data addresses for images not
+// yet uploaded) and run no script of its own. It carries `put`, the number
+// of the put that made the page, so the surface can tell which document is
+// on screen.
 std::string contentPolicyElement(std::string_view baseUrl, unsigned put = 0);
 
 // A script that gives the put number of the page on screen as text.

@@ -36,11 +36,11 @@ TEST(WebKitSurfaceText, ServerOriginOnlyForPlainHttpAuthorities) {
 TEST(WebKitSurfaceText, PolicyAllowsImagesFromTheServerAndNoScript) {
   const std::string policy = contentPolicyElement("http://host:81/base");
   EXPECT_NE(std::string::npos, policy.find("default-src 'none'"));
-  EXPECT_NE(std::string::npos, policy.find("img-src http://host:81 file: data:"));
+  EXPECT_NE(std::string::npos, policy.find("img-src http://host:81 pellora-local: data:"));
   EXPECT_EQ(std::string::npos, policy.find("script-src"));
   // Without a usable server, no remote source at all.
   const std::string local = contentPolicyElement("not an address");
-  EXPECT_NE(std::string::npos, local.find("img-src file: data:"));
+  EXPECT_NE(std::string::npos, local.find("img-src pellora-local: data:"));
   EXPECT_EQ(std::string::npos, local.find("http:"));
 }
 

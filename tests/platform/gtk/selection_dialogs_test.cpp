@@ -1,0 +1,246 @@
+// The link, image and font dialogs and Delete act on the selection, with
+// the real engine. The dialogs are scripted: each records what it was shown,
+// takes the focus away from the page as a real dialog does, and answers
+// what the case asks for.
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "exchange/document_template.h"
+#include "exchange/editing_context.h"
+#include "platform/gtk/surface_scripts.h"
+#include "platform/gtk/webkit_surface.h"
+
+namespace pellora::gtk {
+namespace {
+
+void runUntil(const std::function<bool()>& done) {
+  while (!done()) g_main_context_iteration(nullptr, TRUE);
+}
+
+void drainEvents() {
+  while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
+}
+
+class ScriptedDialogs final : public SurfaceDialogs {
+ public:
+  explicit ScriptedDialogs(GtkWidget* elsewhere) : elsewhere_(elsewhere) {}
+
+  std::optional<std::string> askHyperlink(GtkWidget*, const std::string& current) override {
+    shownLink = current;
+    takeFocus();
+    return link;
+  }
+  std::optional<ImageChoice> askImage(GtkWidget*, const ImageChoice& current) override {
+    shownImage = current;
+    takeFocus();
+    return image;
+  }
+  std::optional<FontChoice> askFont(GtkWidget*, const FontChoice& current) override {
+    shownFont = current;
+    takeFocus();
+    return font;
+  }
+
+  std::optional<std::string> link;
+  std::optional<ImageChoice> image;
+  std::optional<FontChoice> font;
+  std::string shownLink = "<not asked>";
+  ImageChoice shownImage{"<not asked>", ""};
+  FontChoice shownFont{"<not asked>", -1, ""};
+
+ private:
+  void takeFocus() {
+    gtk_widget_grab_focus(elsewhere_);
+    drainEvents();
+  }
+  GtkWidget* elsewhere_;
+};
+
+class SelectionDialogsTest : public ::testing::Test {
+ public:
+  void SetUp() override {
+    g_setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", FALSE);
+    g_setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", FALSE);
+    if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
+    resetEditingContextForTesting();
+    surface_ = std::make_unique<WebKitEditingSurface>();
+    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_default_size(GTK_WINDOW(window_), 640, 400);
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    GtkWidget* entry = gtk_entry_new();
+    gtk_box_pack_start(GTK_BOX(box), entry, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(box), surface_->widget(), TRUE, TRUE, 0);
+    gtk_container_add(GTK_CONTAINER(window_), box);
+    gtk_widget_show_all(window_);
+    auto dialogs = std::make_unique<ScriptedDialogs>(entry);
+    dialogs_ = dialogs.get();
+    surface_->setDialogs(std::move(dialogs));
+    surface_->events.onDocumentComplete = [this] { ++completed_; };
+  }
+
+  void TearDown() override {
+    if (window_) gtk_widget_destroy(window_);
+    surface_.reset();
+    drainEvents();
+  }
+
+  void load(const std::string& body) {
+    const int before = completed_;
+    surface_->setDocumentHTML(wrapInDocumentTemplate(body));
+    runUntil([&] { return completed_ > before; });
+    gtk_widget_grab_focus(surface_->widget());
+  }
+
+  std::string body() { return surface_->DOM()->bodyInnerHTML(); }
+  std::string eval(const std::string& script) { return surface_->evaluateForTesting(script); }
+  std::string selectedText() { return eval("getSelection().toString()"); }
+
+  void selectText(const std::string& word) {
+    ASSERT_EQ("true", eval("(function(word){const w=document.createTreeWalker(document.body,"
+                           "NodeFilter.SHOW_TEXT);let n;while((n=w.nextNode())){const i="
+                           "n.data.indexOf(word);if(i>=0){const r=document.createRange();"
+                           "r.setStart(n,i);r.setEnd(n,i+word.length);const s=getSelection();"
+                           "s.removeAllRanges();s.addRange(r);return true;}}return false;})(" +
+                           jsString(word) + ")"));
+  }
+
+  // The caret `offset` characters into the first text of `selector`.
+  void caretAt(const std::string& selector, int offset) {
+    ASSERT_EQ("true", eval("(function(){const e=document.querySelector(" + jsString(selector) +
+                           ");if(!e||!e.firstChild)return false;getSelection().collapse("
+                           "e.firstChild," +
+                           std::to_string(offset) + ");return true;})()"));
+  }
+
+  // Selects the element itself, as a click on an image does.
+  void selectElement(const std::string& selector) {
+    ASSERT_EQ("true", eval("(function(){const e=document.querySelector(" + jsString(selector) +
+                           ");if(!e)return false;const r=document.createRange();r.selectNode(e);"
+                           "const s=getSelection();s.removeAllRanges();s.addRange(r);"
+                           "return true;})()"));
+  }
+
+  void exec(int cmdID, int option) { surface_->ExecCommand(cmdID, option, {}); }
+
+  std::unique_ptr<WebKitEditingSurface> surface_;
+  GtkWidget* window_ = nullptr;
+  ScriptedDialogs* dialogs_ = nullptr;
+  int completed_ = 0;
+};
+
+TEST_F(SelectionDialogsTest, LinkDialogLinksTheSelectionAndCancelKeepsIt) {
+  load("<p>Hallo Welt</p>");
+  selectText("Welt");
+  dialogs_->link.reset();
+  exec(ui::DECMD_HYPERLINK, ui::OLECMDEXECOPT_PROMPTUSER);
+  EXPECT_EQ("", dialogs_->shownLink);
+  EXPECT_EQ("<p>Hallo Welt</p>", body()) << "Cancel changes nothing";
+  EXPECT_EQ("Welt", selectedText()) << "Cancel keeps the selection";
+  EXPECT_EQ(ui::DECMDF_ENABLED, surface_->QueryStatus(ui::DECMD_COPY));
+
+  dialogs_->link = "http://example.org/";
+  exec(ui::DECMD_HYPERLINK, ui::OLECMDEXECOPT_PROMPTUSER);
+  EXPECT_EQ("<p>Hallo <a href=\"http://example.org/\">Welt</a></p>", body());
+  EXPECT_EQ("Welt", selectedText());
+}
+
+TEST_F(SelectionDialogsTest, LinkDialogShowsAndChangesTheLinkAtTheCaretOrSelection) {
+  struct Case {
+    const char* name;
+    std::function<void(SelectionDialogsTest&)> place;
+  };
+  const Case cases[] = {
+      {"caret inside", [](SelectionDialogsTest& t) { t.caretAt("a", 2); }},
+      {"part selected", [](SelectionDialogsTest& t) { t.selectText("we"); }},
+      {"whole link", [](SelectionDialogsTest& t) { t.selectElement("a"); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    load("<p>eins <a href=\"http://old.example/\" class=\"k\">zwei</a> drei</p>");
+    c.place(*this);
+    dialogs_->link = "http://new.example/";
+    exec(ui::DECMD_HYPERLINK, ui::OLECMDEXECOPT_PROMPTUSER);
+    EXPECT_EQ("http://old.example/", dialogs_->shownLink);
+    EXPECT_EQ("<p>eins <a href=\"http://new.example/\" class=\"k\">zwei</a> drei</p>", body());
+  }
+}
+
+TEST_F(SelectionDialogsTest, FontDialogOpensOnTheSelectionAndAppliesOnlyChanges) {
+  load("<p>eins <font face=\"Courier\" size=\"5\" color=\"#ff0000\">zwei</font> drei</p>");
+  selectText("zwei");
+  dialogs_->font = FontChoice{};  // OK without a change
+  exec(ui::DECMD_FONT, ui::OLECMDEXECOPT_DODEFAULT);
+  EXPECT_EQ("Courier", dialogs_->shownFont.family);
+  EXPECT_EQ(5, dialogs_->shownFont.size);
+  EXPECT_EQ("#ff0000", dialogs_->shownFont.color);
+  EXPECT_EQ("<p>eins <font face=\"Courier\" size=\"5\" color=\"#ff0000\">zwei</font> drei</p>",
+            body());
+  EXPECT_EQ("zwei", selectedText());
+
+  // Only the size changed: face and colour stay as they are.
+  dialogs_->font = FontChoice{"", 2, ""};
+  exec(ui::DECMD_FONT, ui::OLECMDEXECOPT_DODEFAULT);
+  EXPECT_EQ("2", eval("document.querySelector('font').getAttribute('size')"));
+  EXPECT_EQ("Courier|#ff0000", eval("(f=>f.getAttribute('face')+'|'+f.getAttribute('color'))"
+                                    "(document.querySelector('font'))"));
+  EXPECT_EQ("zwei", eval("document.querySelector('font').textContent"));
+
+  // Cancel leaves it all alone.
+  const std::string before = body();
+  dialogs_->font.reset();
+  exec(ui::DECMD_FONT, ui::OLECMDEXECOPT_DODEFAULT);
+  EXPECT_EQ(before, body());
+  EXPECT_EQ("zwei", selectedText());
+}
+
+TEST_F(SelectionDialogsTest, ImageDialogChangesOnlyAddressAndAlternativeText) {
+  load(
+      "<p>vor <img src=\"http://server.example/a.png\" alt=\"Alt\" width=\"20\" "
+      "class=\"pic\" style=\"border: 1px solid\"> nach</p>");
+  selectElement("img");
+  dialogs_->image = ImageChoice{"http://server.example/b.png", "Neu"};
+  exec(ui::DECMD_IMAGE, ui::OLECMDEXECOPT_PROMPTUSER);
+  EXPECT_EQ("http://server.example/a.png", dialogs_->shownImage.address);
+  EXPECT_EQ("Alt", dialogs_->shownImage.alt);
+  EXPECT_EQ(
+      "<p>vor <img src=\"http://server.example/b.png\" alt=\"Neu\" width=\"20\" "
+      "class=\"pic\" style=\"border: 1px solid\"> nach</p>",
+      body());
+  EXPECT_EQ("1", eval("document.images.length"));
+
+  // Cancel: nothing changes.
+  const std::string before = body();
+  selectElement("img");
+  dialogs_->image.reset();
+  exec(ui::DECMD_IMAGE, ui::OLECMDEXECOPT_PROMPTUSER);
+  EXPECT_EQ(before, body());
+
+  // Without a selected image the dialog shows nothing and OK inserts one.
+  caretAt("p", 3);
+  dialogs_->image = ImageChoice{"http://server.example/c.png", ""};
+  exec(ui::DECMD_IMAGE, ui::OLECMDEXECOPT_PROMPTUSER);
+  EXPECT_EQ("", dialogs_->shownImage.address);
+  EXPECT_EQ("2", eval("document.images.length"));
+  EXPECT_EQ("http://server.example/c.png", eval("document.images[0].getAttribute('src')"));
+}
+
+TEST_F(SelectionDialogsTest, DeleteActsOnASelectionOnly) {
+  load("<p>abc def</p>");
+  caretAt("p", 3);
+  EXPECT_EQ(ui::DECMDF_DISABLED, surface_->QueryStatus(ui::DECMD_DELETE));
+  exec(ui::DECMD_DELETE, ui::OLECMDEXECOPT_DONTPROMPTUSER);
+  EXPECT_EQ("<p>abc def</p>", body()) << "a bare caret deletes nothing";
+
+  selectText("def");
+  EXPECT_EQ(ui::DECMDF_ENABLED, surface_->QueryStatus(ui::DECMD_DELETE));
+  exec(ui::DECMD_DELETE, ui::OLECMDEXECOPT_DONTPROMPTUSER);
+  EXPECT_EQ("<p>abc&nbsp;</p>", body());
+}
+
+}  // namespace
+}  // namespace pellora::gtk
