@@ -3,6 +3,7 @@
 
 #include "content/apply_options.h"
 #include "content/extract_body.h"
+#include "content/line_ends.h"
 #include "content/server_response.h"
 #include "content/url_encode.h"
 #include "editor/main_form.h"
@@ -14,16 +15,6 @@
 namespace pellora {
 
 namespace {
-
-std::string withLfLineEnds(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    out += text[i];
-  }
-  return out;
-}
 
 // Counts a load or save as running for its lifetime.
 class RequestScope {
@@ -60,8 +51,10 @@ void TMainForm::LoadContent(const std::string& url) {
       IdHTTP.ProxyParams.ProxyServer = dialogs.OptionsForm->GetProxyHost();
       IdHTTP.ProxyParams.ProxyPort = dialogs.OptionsForm->GetProxyPort();
     }
+    journal_->beforeLoad();
     try {
       context.ContentBody = IdHTTP.Get(url);
+      journal_->itemLoaded({context.BaseUrl, context.ContentName});
       DHTMLEdit().setDocumentHTML(wrapInDocumentTemplate(context.ContentBody));
       if (PageControl.activePageIndex() == 1) {
         // The HTML view shows the new body, so a later switch back cannot
@@ -96,7 +89,8 @@ void TMainForm::SaveContent() {
   if (!TransferImages()) return;
 
   exchange::ShownStatus shown(StatusDisplay, "Saving Content \"" + context.ContentName + "\" ...");
-  context.ContentBody = withLfLineEnds(context.ContentBody);
+  context.ContentBody = content::ReduceCrLf(context.ContentBody);
+  journal_->saving(context.ContentBody);
   const std::vector<std::string> fields = {
       "content=" + content::UrlEncode(context.ContentName),
       "htmlsource=" + content::UrlEncode(context.ContentBody),
@@ -109,6 +103,7 @@ void TMainForm::SaveContent() {
     IdHTTP.Post(context.BaseUrl + "/" + "edit.php", fields, response);
     if (content::ServerAcknowledged(response)) {
       context.SaveSucceeded = true;
+      journal_->saved(context.ContentBody);
       DeleteUnusedImages();
     } else {
       ui::platform().messageBoxes().warning(content::ServerResponseMessage(response));

@@ -162,6 +162,7 @@ TMainForm::TMainForm()
   btnSave.onClick = [this] { btnSaveClick(); };
   bindViewHandlers();
   bindCommandHandlers();
+  startJournal();
   FormCreate();
 }
 

@@ -23,6 +23,7 @@ void TMainForm::DHTMLEditDocumentComplete() {
   UndoSnapshotPending = true;
   HtmlDocument = DHTMLEdit().DOM();
   FillStylesList();
+  journalDocumentCompleted();
 }
 
 // Runs while the old page is still active.
@@ -49,6 +50,7 @@ void TMainForm::PageControlChanging() {
 void TMainForm::mmoHTMLChange() {
   SourceModified = true;
   editingContext().ContentBody = mmoHTML.text();
+  journalChanged();
 }
 
 void TMainForm::UndoSnapshot() {
