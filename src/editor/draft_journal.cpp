@@ -4,6 +4,7 @@
 
 #include "content/extract_body.h"
 #include "content/line_ends.h"
+#include "exchange/document_template.h"
 
 namespace pellora {
 
@@ -18,8 +19,9 @@ std::int64_t secondsOf(DraftJournal::Clock::time_point t) {
 }  // namespace
 
 std::string finishedBody(const BodySnapshot& snapshot) {
-  return content::ReduceCrLf(snapshot.wholeDocument ? content::ExtractBody(snapshot.text)
-                                                    : snapshot.text);
+  if (snapshot.kind == BodySnapshot::Kind::Body) return content::ReduceCrLf(snapshot.text);
+  // In the document template, as the save's extraction sees the document.
+  return content::ReduceCrLf(content::ExtractBody(wrapInDocumentTemplate(snapshot.text)));
 }
 
 DraftJournal::Setup DraftJournal::defaultSetup() {
@@ -150,7 +152,7 @@ void DraftJournal::postBody(BodySnapshot snapshot, Unmodified whenUnmodified,
 void DraftJournal::saving(const std::string& body) {
   if (!key_ || referencePending_) return;
   timer_.reset();
-  postBody({body, false}, Unmodified::RemoveOwnDraft, kWriteKey);
+  postBody({body, BodySnapshot::Kind::Body}, Unmodified::RemoveOwnDraft, kWriteKey);
 }
 
 void DraftJournal::saved(const std::string& body) {

@@ -38,10 +38,15 @@ namespace pellora {
 
 // The body as the user-interface thread can take it cheaply.
 struct BodySnapshot {
+  enum class Kind {
+    // The visual view's body element, filtered of the surface's additions;
+    // a save would extract the same from the whole document.
+    VisualBody,
+    // The body already (the HTML view's text, or what a save sends).
+    Body,
+  };
   std::string text;
-  // `text` is a whole document whose body a save would extract; otherwise
-  // it is the body already (the HTML view's text).
-  bool wholeDocument = false;
+  Kind kind = Kind::Body;
 };
 
 // The body a save would send for `snapshot`.

@@ -52,15 +52,17 @@ void TMainForm::startJournal() {
 
 std::optional<BodySnapshot> TMainForm::journalSnapshot() {
   // The HTML view's text is `ContentBody` keystroke by keystroke.
-  if (PageControl.activePageIndex() == kHtmlPage) return BodySnapshot{editingContext().ContentBody};
+  if (PageControl.activePageIndex() == kHtmlPage) {
+    return BodySnapshot{editingContext().ContentBody, BodySnapshot::Kind::Body};
+  }
   ui::EditingSurface& surface = DHTMLEdit();
   ui::HtmlDocument* document = surface.DOM();
   if (surface.Busy() || !document) return std::nullopt;
-  // The body is kept by the surface between changes, while the whole
-  // document would be serialised afresh; in the template it is what a save
-  // would extract, and the surface's own additions are filtered the same.
-  return BodySnapshot{surface.FilterSourceCode(wrapInDocumentTemplate(document->bodyInnerHTML())),
-                      true};
+  // The surface keeps the body between changes, while the whole document
+  // would be serialised afresh; its own additions are filtered as a save
+  // filters them, and the writer puts it in the template to extract it.
+  return BodySnapshot{surface.FilterSourceCode(document->bodyInnerHTML()),
+                      BodySnapshot::Kind::VisualBody};
 }
 
 void TMainForm::journalChanged() {
