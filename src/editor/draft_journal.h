@@ -101,9 +101,10 @@ class DraftJournal {
 
   // The document may have changed.
   void changed();
-  // A save is about to send `body`: kept as the draft if the save fails.
+  // A save is about to send what the view holds, `body` (LF line ends):
+  // kept as the draft if the save fails.
   void saving(const std::string& body);
-  // The server acknowledged a save of `body`.
+  // The server acknowledged a save of what the view held, `body`.
   void saved(const std::string& body);
   // The editor is being closed.
   void closing();

@@ -86,11 +86,14 @@ void TMainForm::SaveContent() {
   } else {
     context.ContentBody = mmoHTML.text();
   }
+  // The journal compares with the view, whose image addresses the
+  // transfer does not rewrite.
+  const std::string viewBody = content::ReduceCrLf(context.ContentBody);
   if (!TransferImages()) return;
 
   exchange::ShownStatus shown(StatusDisplay, "Saving Content \"" + context.ContentName + "\" ...");
   context.ContentBody = content::ReduceCrLf(context.ContentBody);
-  journal_->saving(context.ContentBody);
+  journal_->saving(viewBody);
   const std::vector<std::string> fields = {
       "content=" + content::UrlEncode(context.ContentName),
       "htmlsource=" + content::UrlEncode(context.ContentBody),
@@ -103,7 +106,7 @@ void TMainForm::SaveContent() {
     IdHTTP.Post(context.BaseUrl + "/" + "edit.php", fields, response);
     if (content::ServerAcknowledged(response)) {
       context.SaveSucceeded = true;
-      journal_->saved(context.ContentBody);
+      journal_->saved(viewBody);
       DeleteUnusedImages();
     } else {
       ui::platform().messageBoxes().warning(content::ServerResponseMessage(response));
