@@ -152,6 +152,7 @@ HRESULT TaxEdit::Close() {
     return S_OK;
   }
   forms.closePending = false;
+  if (forms.MainForm) forms.MainForm->FormClosing();
   // Freeing swallows failures; a form that cannot be freed is simply gone.
   auto release = [](auto& form) {
     try {

@@ -3,6 +3,7 @@
 
 #include "content/apply_options.h"
 #include "content/extract_body.h"
+#include "content/line_ends.h"
 #include "content/server_response.h"
 #include "content/url_encode.h"
 #include "editor/main_form.h"
@@ -14,16 +15,6 @@
 namespace pellora {
 
 namespace {
-
-// In place: a large body is not copied.
-void reduceToLfLineEnds(std::string& text) {
-  std::size_t out = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    text[out++] = text[i];
-  }
-  text.resize(out);
-}
 
 // Counts a load or save as running for its lifetime.
 class RequestScope {
@@ -60,8 +51,10 @@ void TMainForm::LoadContent(const std::string& url) {
       IdHTTP.ProxyParams.ProxyServer = dialogs.OptionsForm->GetProxyHost();
       IdHTTP.ProxyParams.ProxyPort = dialogs.OptionsForm->GetProxyPort();
     }
+    journal_->beforeLoad();
     try {
       context.ContentBody = IdHTTP.Get(url);
+      journal_->itemLoaded({context.BaseUrl, context.ContentName});
       DHTMLEdit().setDocumentHTML(wrapInDocumentTemplate(context.ContentBody));
       if (PageControl.activePageIndex() == 1) {
         // The HTML view shows the new body, so a later switch back cannot
@@ -93,10 +86,14 @@ void TMainForm::SaveContent() {
   } else {
     context.ContentBody = mmoHTML.text();
   }
+  // The journal compares with the view, whose image addresses the
+  // transfer does not rewrite.
+  const std::string viewBody = content::ReduceCrLf(context.ContentBody);
   if (!TransferImages()) return;
 
   exchange::ShownStatus shown(StatusDisplay, "Saving Content \"" + context.ContentName + "\" ...");
-  reduceToLfLineEnds(context.ContentBody);
+  content::ReduceCrLfInPlace(context.ContentBody);
+  journal_->saving(viewBody);
   const exchange::FormLine fields[] = {
       {"content=", context.ContentName, true},
       {"htmlsource=", context.ContentBody, true},
@@ -109,6 +106,7 @@ void TMainForm::SaveContent() {
     IdHTTP.Post(context.BaseUrl + "/" + "edit.php", fields, response);
     if (content::ServerAcknowledged(response)) {
       context.SaveSucceeded = true;
+      journal_->saved(viewBody);
       DeleteUnusedImages();
     } else {
       ui::platform().messageBoxes().warning(content::ServerResponseMessage(response));

@@ -163,6 +163,7 @@ TMainForm::TMainForm()
   btnSave.onClick = [this] { btnSaveClick(); };
   bindViewHandlers();
   bindCommandHandlers();
+  startJournal();
   FormCreate();
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/draft_journal.h"
 #include "exchange/http_client.h"
 #include "exchange/http_status_display.h"
 #include "exchange/id_antifreeze.h"
@@ -77,6 +78,13 @@ class TMainForm : public ui::Form {
   // The undo snapshot that every display change runs first.
   void UndoSnapshot();
   void btnUndoClick();
+
+  // ---- the journal of unsaved edits (main_journal.cpp) ----
+  // The control is closing the editor: the draft is kept when the document
+  // differs from what was loaded or saved, and removed otherwise. Never
+  // throws (closing goes on whatever happens here).
+  void FormClosing() noexcept;
+  DraftJournal& journal() { return *journal_; }
 
   // ---- commands, state tracking, tables, context menus ----
   // (main_commands.cpp, main_state.cpp, main_tables.cpp, main_menus.cpp)
@@ -203,8 +211,18 @@ class TMainForm : public ui::Form {
   void bindCommandHandlers();
   // Centres the status panel over the visual editor, below the tool bars.
   void placeStatusPanel();
+  // The journal's side of the editor (main_journal.cpp).
+  void startJournal();
+  std::optional<BodySnapshot> journalSnapshot();
+  void journalChanged();
+  void journalDocumentCompleted();
+  void offerDraft(const journal::Draft& draft);
+  void restoreDraft(const std::string& body);
+  void reportJournalFailure();
 
   std::unique_ptr<ui::EditingSurface> surface_;
+  std::unique_ptr<DraftJournal> journal_;
+  bool journalFailureShown_ = false;
 };
 
 }  // namespace pellora

@@ -52,6 +52,7 @@ std::string blockFormatText(const ui::CommandArg& result) {
 
 void TMainForm::DHTMLEditDisplayChanged() {
   if (!DocumentReady) return;
+  journalChanged();
   // Outside the guarded block: a failing snapshot is reported.
   UndoSnapshot();
 

@@ -23,6 +23,7 @@ void TMainForm::DHTMLEditDocumentComplete() {
   UndoSnapshotPending = true;
   HtmlDocument = DHTMLEdit().DOM();
   FillStylesList();
+  journalDocumentCompleted();
 }
 
 // Runs while the old page is still active.
@@ -50,6 +51,7 @@ void TMainForm::mmoHTMLChange() {
   SourceModified = true;
   // Taken whole only when the context is next read, not on every keystroke.
   followContentBody([this] { return mmoHTML.text(); });
+  journalChanged();
 }
 
 void TMainForm::UndoSnapshot() {

@@ -100,6 +100,19 @@ struct RuntimeText {
 
 constexpr RuntimeText kRuntimeTexts[] = {
     {LanguageText::CameWithTheItem, "(came with the item)", "(kam mit dem Inhalt)"},
+    {LanguageText::DraftRestoreQuestion,
+     "There is a draft of \"%1\" with changes that were never saved, written on %2.\r\n\r\n"
+     "Restore it? Yes puts the draft into the editor, No discards it, Cancel keeps it until "
+     "the item is changed.",
+     "Es gibt einen Entwurf von \"%1\" mit nie gespeicherten \xC4nderungen, geschrieben am "
+     "%2.\r\n\r\nWiederherstellen? Ja \xFC"
+     "bernimmt den Entwurf in den Editor, Nein verwirft ihn, Abbrechen bewahrt ihn auf, bis der "
+     "Inhalt ge\xE4ndert wird."},
+    {LanguageText::DraftTimeFormat, "%Y-%m-%d at %H:%M", "%d.%m.%Y um %H:%M"},
+    {LanguageText::DraftUnreadable, "The draft of \"%1\" cannot be read (%2). It was kept as %3.",
+     "Der Entwurf von \"%1\" ist nicht lesbar (%2). Er wurde als %3 aufbewahrt."},
+    {LanguageText::DraftNotWritten, "The draft of \"%1\" could not be written: %2",
+     "Der Entwurf von \"%1\" konnte nicht geschrieben werden: %2"},
 };
 
 ui::Form& formOf(const GermanTextTargets& forms, Target target) {

@@ -39,6 +39,12 @@ void ApplyGermanTexts(const GermanTextTargets& forms);
 enum class LanguageText {
   // Marks an image dialog entry whose local file the loaded item named.
   CameWithTheItem,
+  // The journal of unsaved edits. "%1", "%2", "%3" stand for the values
+  // the message names; the time format is strftime's.
+  DraftRestoreQuestion,  // %1 content name, %2 when the draft was written
+  DraftTimeFormat,
+  DraftUnreadable,  // %1 content name, %2 why, %3 where the file was put
+  DraftNotWritten,  // %1 content name, %2 why
 };
 std::string_view languageText(LanguageText text);
 

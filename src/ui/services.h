@@ -3,6 +3,8 @@
 // scriptable doubles.
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,6 +54,21 @@ class MessagePump {
   virtual void processMessages() = 0;
 };
 
+// A one-shot timer on the user-interface thread; destroying it before it
+// fires cancels it.
+class Timer {
+ public:
+  virtual ~Timer() = default;
+};
+
+class Timers {
+ public:
+  virtual ~Timers() = default;
+  // Runs `action` once, on the user-interface thread, after `delay`.
+  virtual std::unique_ptr<Timer> startTimer(std::chrono::milliseconds delay,
+                                            std::function<void()> action) = 0;
+};
+
 // Everything a platform supplies.
 class Platform {
  public:
@@ -64,6 +81,9 @@ class Platform {
   virtual MessagePump& pump() = 0;
   // A new visual editing surface for an editor form.
   virtual std::unique_ptr<EditingSurface> createEditingSurface() = 0;
+  // Timers of the main loop; nullptr on a platform without one (nothing is
+  // then done later on its own).
+  virtual Timers* timers() { return nullptr; }
 };
 
 // The platform of this process. The control is created through its module

@@ -1,5 +1,6 @@
 #include "support/fake_platform.h"
 
+#include <cctype>
 #include <stdexcept>
 
 namespace pellora::test {
@@ -29,11 +30,14 @@ int FakeModalPresenter::showModal(ui::Form& form) {
 std::string FakeHtmlDocument::bodyInnerHTML() {
   if (innerHTML) return *innerHTML;
   if (!documentText) return {};
-  // Good enough for a double: what stands between the body tags.
+  // Good enough for a double: what stands between the body tags, in either
+  // letter case (the document template writes them upper-case).
   const std::string& text = *documentText;
-  const auto open = text.find("<body");
+  std::string lower = text;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const auto open = lower.find("<body");
   const auto openEnd = open == std::string::npos ? open : text.find('>', open);
-  const auto close = text.rfind("</body>");
+  const auto close = lower.rfind("</body>");
   if (openEnd == std::string::npos || close == std::string::npos || close < openEnd) return text;
   return text.substr(openEnd + 1, close - openEnd - 1);
 }
@@ -87,6 +91,45 @@ void FakeEditingSurface::SetContextMenu(const ui::ContextMenuStrings& strings,
   menuStrings = strings;
   menuStates = states;
   ++contextMenuSets;
+}
+
+namespace {
+
+class FakeTimer final : public ui::Timer {
+ public:
+  explicit FakeTimer(std::shared_ptr<FakeTimers::Pending> pending) : pending_(std::move(pending)) {}
+  ~FakeTimer() override { pending_->live = false; }
+
+ private:
+  std::shared_ptr<FakeTimers::Pending> pending_;
+};
+
+}  // namespace
+
+std::unique_ptr<ui::Timer> FakeTimers::startTimer(std::chrono::milliseconds delay,
+                                                  std::function<void()> action) {
+  auto pending = std::make_shared<Pending>(Pending{delay, std::move(action)});
+  timers.push_back(pending);
+  return std::make_unique<FakeTimer>(pending);
+}
+
+std::size_t FakeTimers::pending() const {
+  std::size_t live = 0;
+  for (const auto& timer : timers) live += timer->live ? 1 : 0;
+  return live;
+}
+
+std::size_t FakeTimers::fireAll() {
+  std::vector<std::shared_ptr<Pending>> due;
+  due.swap(timers);
+  std::size_t fired = 0;
+  for (const auto& timer : due) {
+    if (!timer->live) continue;
+    timer->live = false;
+    ++fired;
+    timer->action();
+  }
+  return fired;
 }
 
 std::unique_ptr<ui::EditingSurface> FakePlatform::createEditingSurface() {

@@ -3,6 +3,7 @@
 // the answers it needs and inspects what the system did.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -77,6 +78,25 @@ class FakePump : public ui::MessagePump {
   }
   int calls = 0;
   std::function<void()> onPump;
+};
+
+// Timers that fire only when a test says so. A fired or cancelled timer is
+// gone from `pending`.
+class FakeTimers : public ui::Timers {
+ public:
+  struct Pending {
+    std::chrono::milliseconds delay;
+    std::function<void()> action;
+    bool live = true;
+  };
+  std::unique_ptr<ui::Timer> startTimer(std::chrono::milliseconds delay,
+                                        std::function<void()> action) override;
+  // Timers started and neither fired nor cancelled.
+  std::size_t pending() const;
+  // Fires every pending timer (those started meanwhile wait for the next
+  // call); returns how many fired.
+  std::size_t fireAll();
+  std::vector<std::shared_ptr<Pending>> timers;
 };
 
 struct ExecutedCommand {
@@ -154,6 +174,7 @@ class FakePlatform : public ui::Platform {
   ui::Shell& shell() override { return shellDouble; }
   ui::MessagePump& pump() override { return pumpDouble; }
   std::unique_ptr<ui::EditingSurface> createEditingSurface() override;
+  ui::Timers* timers() override { return &timerDouble; }
 
   FakeMessageBoxes boxes;
   FakeModalPresenter modalPresenter;
@@ -161,6 +182,7 @@ class FakePlatform : public ui::Platform {
   FakeClipboard clipboardDouble;
   FakeShell shellDouble;
   FakePump pumpDouble;
+  FakeTimers timerDouble;
   // The surfaces created so far (owned by their editor forms).
   std::vector<FakeEditingSurface*> surfaces;
   FakeEditingSurface* lastSurface() const { return surfaces.empty() ? nullptr : surfaces.back(); }
@@ -178,13 +200,27 @@ class ScopedRegistryDir {
   ScopedEnv variable_;
 };
 
-// Installs a FakePlatform (and a private settings folder) for its own
-// lifetime.
+// Points XDG_STATE_HOME (where drafts of unsaved edits go) at a fresh,
+// empty folder for its lifetime.
+class ScopedStateDir {
+ public:
+  ScopedStateDir() : variable_("XDG_STATE_HOME", folder_.path().string()) {}
+  const std::filesystem::path& path() const { return folder_.path(); }
+  std::filesystem::path journal() const { return folder_.path() / "pellora" / "journal"; }
+
+ private:
+  TempDir folder_;
+  ScopedEnv variable_;
+};
+
+// Installs a FakePlatform (and private settings and state folders) for its
+// own lifetime.
 class ScopedFakePlatform {
  public:
   ScopedFakePlatform() { ui::setPlatform(&platform); }
   ~ScopedFakePlatform() { ui::setPlatform(nullptr); }
   ScopedRegistryDir registry;
+  ScopedStateDir state;
   FakePlatform platform;
 };
 

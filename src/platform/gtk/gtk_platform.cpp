@@ -9,6 +9,7 @@
 #include "platform/gtk/form_binding.h"
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_text.h"
+#include "platform/gtk/main_loop_timer.h"
 #include "platform/gtk/tracked_surface.h"
 
 namespace pellora::gtk {
@@ -184,6 +185,11 @@ bool GtkPlatform::open(const std::string& url) {
 
 void GtkPlatform::processMessages() {
   while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+}
+
+std::unique_ptr<ui::Timer> GtkPlatform::startTimer(std::chrono::milliseconds delay,
+                                                   std::function<void()> action) {
+  return startMainLoopTimer(delay, std::move(action));
 }
 
 }  // namespace pellora::gtk

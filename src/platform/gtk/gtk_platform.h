@@ -36,7 +36,8 @@ class GtkPlatform final : public ui::Platform,
                           ui::ScreenCursor,
                           ui::Clipboard,
                           ui::Shell,
-                          ui::MessagePump {
+                          ui::MessagePump,
+                          ui::Timers {
  public:
   // GTK must be initialised. `surfaces` makes the visual surfaces (tests
   // give a light one).
@@ -53,6 +54,7 @@ class GtkPlatform final : public ui::Platform,
   ui::Shell& shell() override { return *this; }
   ui::MessagePump& pump() override { return *this; }
   std::unique_ptr<ui::EditingSurface> createEditingSurface() override;
+  ui::Timers* timers() override { return this; }
 
   int showModal(ui::Form& form) override;
   ui::CursorShape cursor() const override { return cursor_; }
@@ -61,6 +63,8 @@ class GtkPlatform final : public ui::Platform,
   std::optional<std::string> text() override;
   bool open(const std::string& url) override;
   void processMessages() override;
+  std::unique_ptr<ui::Timer> startTimer(std::chrono::milliseconds delay,
+                                        std::function<void()> action) override;
 
   // The window dialogs and boxes stand over: the innermost modal dialog,
   // else the window that has the focus, else any visible window.

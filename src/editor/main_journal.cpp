@@ -1,0 +1,149 @@
+// The editor's side of the journal of unsaved edits: the body snapshot it
+// takes, the offer of a draft after a load, and restoring it.
+#include <ctime>
+#include <exception>
+
+#include "editor/main_form.h"
+#include "exchange/document_template.h"
+#include "exchange/editing_context.h"
+#include "settings/lang.h"
+#include "ui/services.h"
+
+namespace pellora {
+
+namespace {
+
+constexpr int kHtmlPage = 1;
+
+// `pattern` with "%1", "%2", ... replaced by `values` in order.
+std::string fillIn(std::string_view pattern, const std::vector<std::string>& values) {
+  std::string out;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' &&
+        pattern[i + 1] <= '9') {
+      const auto index = static_cast<std::size_t>(pattern[i + 1] - '1');
+      if (index < values.size()) {
+        out += values[index];
+        ++i;
+        continue;
+      }
+    }
+    out += pattern[i];
+  }
+  return out;
+}
+
+std::string localTime(std::int64_t secondsSinceEpoch) {
+  const auto seconds = static_cast<std::time_t>(secondsSinceEpoch);
+  std::tm local{};
+  if (!::localtime_r(&seconds, &local)) return std::to_string(secondsSinceEpoch);
+  char text[64];
+  const std::string format(languageText(LanguageText::DraftTimeFormat));
+  const std::size_t length = std::strftime(text, sizeof text, format.c_str(), &local);
+  return std::string(text, length);
+}
+
+}  // namespace
+
+void TMainForm::startJournal() {
+  journal_ = std::make_unique<DraftJournal>(DraftJournal::defaultSetup(),
+                                            [this] { return journalSnapshot(); });
+}
+
+std::optional<BodySnapshot> TMainForm::journalSnapshot() {
+  // The HTML view's text is `ContentBody` keystroke by keystroke.
+  if (PageControl.activePageIndex() == kHtmlPage) {
+    return BodySnapshot{editingContext().ContentBody, BodySnapshot::Kind::Body};
+  }
+  ui::EditingSurface& surface = DHTMLEdit();
+  ui::HtmlDocument* document = surface.DOM();
+  if (surface.Busy() || !document) return std::nullopt;
+  // The surface keeps the body between changes, while the whole document
+  // would be serialised afresh; its own additions are filtered as a save
+  // filters them, and the writer puts it in the template to extract it.
+  return BodySnapshot{surface.FilterSourceCode(document->bodyInnerHTML()),
+                      BodySnapshot::Kind::VisualBody};
+}
+
+void TMainForm::journalChanged() {
+  reportJournalFailure();
+  journal_->changed();
+}
+
+void TMainForm::journalDocumentCompleted() {
+  reportJournalFailure();
+  DraftJournal::Found found;
+  try {
+    found = journal_->documentCompleted();
+  } catch (const std::exception& failure) {
+    // Not even put aside: the file stays where it is.
+    const std::string name = journal_->key() ? journal_->key()->contentName : std::string();
+    ui::platform().messageBoxes().warning(
+        fillIn(languageText(LanguageText::DraftNotWritten), {name, failure.what()}));
+    return;
+  }
+  switch (found.kind) {
+    case DraftJournal::Found::Kind::Nothing:
+      return;
+    case DraftJournal::Found::Kind::Unreadable:
+      ui::platform().messageBoxes().warning(
+          fillIn(languageText(LanguageText::DraftUnreadable),
+                 {journal_->key()->contentName, found.problem, found.aside.string()}));
+      return;
+    case DraftJournal::Found::Kind::Draft:
+      offerDraft(found.draft);
+      return;
+  }
+}
+
+void TMainForm::offerDraft(const journal::Draft& draft) {
+  const std::string question = fillIn(languageText(LanguageText::DraftRestoreQuestion),
+                                      {draft.key.contentName, localTime(draft.writtenAt)});
+  switch (ui::platform().messageBoxes().show(
+      ui::MessageKind::Confirmation, question,
+      {ui::MessageButton::Yes, ui::MessageButton::No, ui::MessageButton::Cancel})) {
+    case ui::MessageButton::Yes:
+      restoreDraft(draft.body);
+      break;
+    case ui::MessageButton::No:
+      journal_->discarded();
+      break;
+    default:
+      journal_->deferred();
+      break;
+  }
+}
+
+void TMainForm::restoreDraft(const std::string& body) {
+  journal_->restored(body);
+  EditingContext& context = editingContext();
+  context.ContentBody = body;
+  if (PageControl.activePageIndex() == kHtmlPage) {
+    mmoHTML.setText(body);
+    // An edit of the source like any other: switching back rebuilds the
+    // visual view from it.
+    SourceModified = true;
+    context.ContentBody = body;
+  } else {
+    DHTMLEdit().setDocumentHTML(wrapInDocumentTemplate(body));
+  }
+}
+
+void TMainForm::reportJournalFailure() {
+  std::optional<std::string> failure = journal_->takeFailure();
+  if (!failure || journalFailureShown_) return;
+  journalFailureShown_ = true;
+  const std::string name = journal_->key() ? journal_->key()->contentName : std::string();
+  ui::platform().messageBoxes().warning(
+      fillIn(languageText(LanguageText::DraftNotWritten), {name, *failure}));
+}
+
+void TMainForm::FormClosing() noexcept {
+  try {
+    journal_->closing();
+  } catch (...) {
+    // Whatever was written last stays; closing goes on.
+  }
+}
+
+}  // namespace pellora

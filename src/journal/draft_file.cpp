@@ -1,0 +1,147 @@
+#include "journal/draft_file.h"
+
+#include <charconv>
+
+namespace pellora::journal {
+
+namespace {
+
+constexpr std::string_view kMagic = "Pellora draft 1\n";
+constexpr std::size_t kReadableLength = 40;
+constexpr char kHexDigits[] = "0123456789abcdef";
+constexpr char kUpperHexDigits[] = "0123456789ABCDEF";
+
+std::string hex64(std::uint64_t value) {
+  std::string text(16, '0');
+  for (int i = 15; i >= 0; --i, value >>= 4)
+    text[static_cast<std::size_t>(i)] = kHexDigits[value & 15];
+  return text;
+}
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool needsEscape(unsigned char c) { return c < 0x20 || c == 0x7F || c == '%'; }
+
+std::string escape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (needsEscape(byte)) {
+      out += '%';
+      out += kUpperHexDigits[byte >> 4];
+      out += kUpperHexDigits[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string unescape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      if (needsEscape(static_cast<unsigned char>(text[i])))
+        throw DraftFormatError("an unescaped control character in a header");
+      out += text[i];
+      continue;
+    }
+    if (i + 2 >= text.size()) throw DraftFormatError("a cut-off escape in a header");
+    const int high = hexValue(text[i + 1]);
+    const int low = hexValue(text[i + 2]);
+    if (high < 0 || low < 0) throw DraftFormatError("a bad escape in a header");
+    out += static_cast<char>(high * 16 + low);
+    i += 2;
+  }
+  return out;
+}
+
+// Reads "<name>: <value>\n" at `at`, moving past it.
+std::string_view headerLine(std::string_view bytes, std::size_t& at, std::string_view name) {
+  const std::size_t end = bytes.find('\n', at);
+  if (end == std::string_view::npos) throw DraftFormatError("the header is cut off");
+  const std::string_view line = bytes.substr(at, end - at);
+  at = end + 1;
+  if (line.size() < name.size() + 2 || line.substr(0, name.size()) != name ||
+      line.substr(name.size(), 2) != ": ") {
+    throw DraftFormatError("the header line \"" + std::string(name) + "\" is missing");
+  }
+  return line.substr(name.size() + 2);
+}
+
+template <typename Number>
+Number number(std::string_view text, int base = 10) {
+  Number value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty() ||
+      text.front() == '+' || (base == 16 && text.size() != 16)) {
+    throw DraftFormatError("a malformed number in the header");
+  }
+  return value;
+}
+
+}  // namespace
+
+std::uint64_t fnv1a64(std::string_view bytes, std::uint64_t hash) {
+  for (char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+std::string draftFileName(const DraftKey& key) {
+  std::string readable;
+  for (char c : key.contentName) {
+    if (readable.size() == kReadableLength) break;
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '_';
+    readable += plain ? c : '_';
+  }
+  if (readable.empty()) readable = "item";
+  // The address's length goes first, so no split of one text into address
+  // and name hashes like another.
+  std::uint64_t hash = fnv1a64(std::to_string(key.baseUrl.size()) + ":");
+  hash = fnv1a64(key.baseUrl, hash);
+  hash = fnv1a64(key.contentName, hash);
+  return readable + "-" + hex64(hash) + std::string(kDraftSuffix);
+}
+
+std::string encodeDraft(const Draft& draft) {
+  std::string out;
+  out.reserve(draft.body.size() + 256);
+  out.append(kMagic);
+  out.append("url: ").append(escape(draft.key.baseUrl)).append("\n");
+  out.append("item: ").append(escape(draft.key.contentName)).append("\n");
+  out.append("written: ").append(std::to_string(draft.writtenAt)).append("\n");
+  out.append("length: ").append(std::to_string(draft.body.size())).append("\n");
+  out.append("checksum: ").append(hex64(fnv1a64(draft.body))).append("\n\n");
+  out.append(draft.body);
+  return out;
+}
+
+Draft decodeDraft(std::string_view bytes) {
+  if (bytes.substr(0, kMagic.size()) != kMagic) throw DraftFormatError("not a draft file");
+  std::size_t at = kMagic.size();
+  Draft draft;
+  draft.key.baseUrl = unescape(headerLine(bytes, at, "url"));
+  draft.key.contentName = unescape(headerLine(bytes, at, "item"));
+  draft.writtenAt = number<std::int64_t>(headerLine(bytes, at, "written"));
+  const auto length = number<std::uint64_t>(headerLine(bytes, at, "length"));
+  const auto checksum = number<std::uint64_t>(headerLine(bytes, at, "checksum"), 16);
+  if (at >= bytes.size() || bytes[at] != '\n') throw DraftFormatError("the header does not end");
+  ++at;
+  if (bytes.size() - at != length) throw DraftFormatError("the body is cut off or too long");
+  draft.body.assign(bytes.substr(at));
+  if (fnv1a64(draft.body) != checksum) throw DraftFormatError("the body is damaged");
+  return draft;
+}
+
+}  // namespace pellora::journal
