@@ -1,10 +1,10 @@
 // Reading the version fields from an ELF module file. On Windows the fields
 // are a version resource that the system reads itself.
-#include "control/version_info.h"
-
 #include <elf.h>
 
 #include <cstring>
+
+#include "control/version_info.h"
 
 namespace pellora {
 

@@ -2,9 +2,8 @@
 // at once with the socket error Winsock gives for an unsupported address
 // family, so Load and Save show a warning and change nothing; the Winsock
 // transport is the next step of the Windows port.
-#include "exchange/socket.h"
-
 #include "exchange/id_exceptions.h"
+#include "exchange/socket.h"
 
 namespace pellora::exchange {
 
@@ -14,9 +13,7 @@ constexpr int kWsaAddressFamilyNotSupported = 10047;  // WSAEAFNOSUPPORT
 
 }  // namespace
 
-bool waitForEvents(int, short, int, int, const std::function<void()>&) {
-  throw EIdNotConnected();
-}
+bool waitForEvents(int, short, int, int, const std::function<void()>&) { throw EIdNotConnected(); }
 
 Socket::Socket(Socket&& other) noexcept
     : fd_(other.fd_), guard_(other.guard_), readTimeoutMs_(other.readTimeoutMs_) {

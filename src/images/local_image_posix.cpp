@@ -1,11 +1,11 @@
 // Reading a local image file with POSIX calls.
-#include "images/local_image.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "images/local_image.h"
 
 namespace pellora::images {
 

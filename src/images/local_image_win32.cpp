@@ -1,10 +1,10 @@
 // Reading a local image file with Windows calls: the UTF-8 path becomes a
 // wide path, so names outside the ANSI code page open too.
-#include "images/local_image.h"
-
 #include <windows.h>
 
 #include <filesystem>
+
+#include "images/local_image.h"
 
 namespace pellora::images {
 

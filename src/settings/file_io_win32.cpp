@@ -1,8 +1,6 @@
 // The settings store's file operations with Windows calls. rename() does not
 // replace an existing file on Windows, so the atomic replacement moves the
 // temporary file over the old one with MoveFileExW. Paths are wide paths.
-#include "settings/file_io.h"
-
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -14,13 +12,15 @@
 #include <cstring>
 #include <system_error>
 
+#include "settings/file_io.h"
+
 namespace pellora::settings {
 
 namespace {
 
-std::string describe(const std::string& what, const std::filesystem::path& path,
-                     DWORD error) {
-  return what + " " + path.string() + ": " + std::system_category().message(static_cast<int>(error));
+std::string describe(const std::string& what, const std::filesystem::path& path, DWORD error) {
+  return what + " " + path.string() + ": " +
+         std::system_category().message(static_cast<int>(error));
 }
 
 std::string describeErrno(const std::string& what, const std::filesystem::path& path, int error) {

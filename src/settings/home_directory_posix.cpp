@@ -1,10 +1,10 @@
-#include "settings/home_directory.h"
-
 #include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <string>
+
+#include "settings/home_directory.h"
 
 namespace pellora::settings {
 

@@ -1,6 +1,6 @@
-#include "settings/home_directory.h"
-
 #include <cstdlib>
+
+#include "settings/home_directory.h"
 
 namespace pellora::settings {
 

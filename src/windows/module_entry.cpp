@@ -74,9 +74,7 @@ HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
   return factory.QueryInterface(riid, ppv);
 }
 
-HRESULT WINAPI DllCanUnloadNow() {
-  return pellora::canUnloadNow() == 0 ? S_OK : S_FALSE;
-}
+HRESULT WINAPI DllCanUnloadNow() { return pellora::canUnloadNow() == 0 ? S_OK : S_FALSE; }
 
 HRESULT WINAPI DllRegisterServer() { return pellora_win::registerModule(); }
 

@@ -66,8 +66,8 @@ class PlRef {
 class PlBstr {
  public:
   explicit PlBstr(BSTR text)
-      : text_(plc::allocBstr(std::u16string_view(reinterpret_cast<const char16_t*>(text),
-                                                 ::SysStringLen(text)))) {}
+      : text_(plc::allocBstr(
+            std::u16string_view(reinterpret_cast<const char16_t*>(text), ::SysStringLen(text)))) {}
   PlBstr() = default;
   ~PlBstr() { plc::SysFreeString(text_); }
   PlBstr(const PlBstr&) = delete;
@@ -105,7 +105,8 @@ HRESULT handOver(plc::HRESULT result) {
   created->SetSource(const_cast<LPOLESTR>(L"Pellora.axEdit"));
   created->SetDescription(const_cast<LPOLESTR>(wide.c_str()));
   Ref<IErrorInfo> errorInfo;
-  if (SUCCEEDED(created->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(errorInfo.out())))) {
+  if (SUCCEEDED(
+          created->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(errorInfo.out())))) {
     ::SetErrorInfo(0, errorInfo.get());
   }
   return hr;
@@ -188,7 +189,8 @@ class EventRelay final : public plc::IDispatch {
 
   plc::HRESULT QueryInterface(const plc::IID& riid, void** ppv) override {
     if (!ppv) return static_cast<plc::HRESULT>(E_POINTER);
-    if (riid == plc::IID_IUnknown || riid == plc::IID_IDispatch || riid == pl::DIID_IPelloraEvents) {
+    if (riid == plc::IID_IUnknown || riid == plc::IID_IDispatch ||
+        riid == pl::DIID_IPelloraEvents) {
       *ppv = static_cast<plc::IDispatch*>(this);
       return 0;
     }
@@ -219,8 +221,8 @@ class EventRelay final : public plc::IDispatch {
     SHORT key = 0;
     DISPPARAMS systemParams{nullptr, nullptr, 0, 0};
     std::int16_t* keySlot = nullptr;
-    if (params && params->cArgs == 1 &&
-        params->rgvarg[0].vt == (plc::VT_I2 | plc::VT_BYREF) && params->rgvarg[0].piVal) {
+    if (params && params->cArgs == 1 && params->rgvarg[0].vt == (plc::VT_I2 | plc::VT_BYREF) &&
+        params->rgvarg[0].piVal) {
       keySlot = params->rgvarg[0].piVal;
       key = *keySlot;
       argument.vt = VT_I2 | VT_BYREF;
@@ -238,17 +240,17 @@ class EventRelay final : public plc::IDispatch {
   const EventsPoint& point_;
 };
 
-#define PELLORA_FORWARD_GET(Name, SystemType, LayerType)                    \
-  HRESULT STDMETHODCALLTYPE get_##Name(SystemType* value) override {        \
-    if (!value) return E_POINTER;                                           \
-    LayerType got{};                                                        \
-    const HRESULT hr = handOver(control_->get_##Name(&got));               \
-    if (SUCCEEDED(hr)) *value = static_cast<SystemType>(got);              \
-    return hr;                                                              \
+#define PELLORA_FORWARD_GET(Name, SystemType, LayerType)             \
+  HRESULT STDMETHODCALLTYPE get_##Name(SystemType* value) override { \
+    if (!value) return E_POINTER;                                    \
+    LayerType got{};                                                 \
+    const HRESULT hr = handOver(control_->get_##Name(&got));         \
+    if (SUCCEEDED(hr)) *value = static_cast<SystemType>(got);        \
+    return hr;                                                       \
   }
-#define PELLORA_FORWARD_PUT(Name, SystemType, LayerType)                    \
-  HRESULT STDMETHODCALLTYPE put_##Name(SystemType value) override {         \
-    return handOver(control_->set_##Name(static_cast<LayerType>(value)));   \
+#define PELLORA_FORWARD_PUT(Name, SystemType, LayerType)                  \
+  HRESULT STDMETHODCALLTYPE put_##Name(SystemType value) override {       \
+    return handOver(control_->set_##Name(static_cast<LayerType>(value))); \
   }
 #define PELLORA_FORWARD_PROPERTY(Name, SystemType, LayerType) \
   PELLORA_FORWARD_GET(Name, SystemType, LayerType)            \
@@ -267,9 +269,8 @@ class AxEdit final : public IPellora,
     PlRef<plc::IConnectionPointContainer> container;
     PlRef<plc::IConnectionPoint> point;
     if (control_->QueryInterface(plc::IID_IConnectionPointContainer, container.out()) == 0 &&
-        container->FindConnectionPoint(pl::DIID_IPelloraEvents,
-                                       reinterpret_cast<plc::IConnectionPoint**>(point.out())) ==
-            0 &&
+        container->FindConnectionPoint(
+            pl::DIID_IPelloraEvents, reinterpret_cast<plc::IConnectionPoint**>(point.out())) == 0 &&
         point->Advise(&relay_, &relayCookie_) == 0) {
       relayPoint_ = point.get();
       relayPoint_->AddRef();
@@ -427,8 +428,8 @@ class AxEdit final : public IPellora,
     if (!value) return E_POINTER;
     *value = nullptr;
     PlBstr text;
-    const HRESULT hr = handOver(caption ? control_->get_Caption(text.out())
-                                        : control_->get_HelpFile(text.out()));
+    const HRESULT hr =
+        handOver(caption ? control_->get_Caption(text.out()) : control_->get_HelpFile(text.out()));
     if (FAILED(hr)) return hr;
     *value = text.toSystem();
     return S_OK;

@@ -49,10 +49,9 @@ bool writeRow(const pellora::RegistrationRow& row) {
   }
   const std::wstring name = widen(row.valueName);
   const std::wstring data = widen(row.data);
-  const LSTATUS status =
-      ::RegSetValueExW(key, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(data.c_str()),
-                       static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+  const LSTATUS status = ::RegSetValueExW(key, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
+                                          reinterpret_cast<const BYTE*>(data.c_str()),
+                                          static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
   ::RegCloseKey(key);
   return status == ERROR_SUCCESS;
 }
@@ -74,8 +73,8 @@ HRESULT registerModule() {
 
 HRESULT unregisterModule() {
   HRESULT result = S_OK;
-  const HRESULT unregistered = ::UnRegisterTypeLib(LIBID_Pellora, kMajor, kMinor, kLocale,
-                                                   systemKind());
+  const HRESULT unregistered =
+      ::UnRegisterTypeLib(LIBID_Pellora, kMajor, kMinor, kLocale, systemKind());
   // A library that was never registered is no failure.
   if (FAILED(unregistered) && unregistered != TYPE_E_REGISTRYACCESS &&
       unregistered != TYPE_E_CANTLOADLIBRARY) {

@@ -17,9 +17,7 @@ namespace pellora::test {
 
 class TempDir {
  public:
-  TempDir() {
-    path_ = makeTemporaryFolder();
-  }
+  TempDir() { path_ = makeTemporaryFolder(); }
   ~TempDir() {
     std::error_code ignored;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,

@@ -1,7 +1,7 @@
-#include "support/test_system.h"
-
 #include <cstdlib>
 #include <stdexcept>
+
+#include "support/test_system.h"
 
 namespace pellora::test {
 

@@ -1,8 +1,8 @@
-#include "support/test_system.h"
-
 #include <cstdlib>
 #include <random>
 #include <stdexcept>
+
+#include "support/test_system.h"
 
 namespace pellora::test {
 

@@ -56,6 +56,9 @@ class Bstr {
   BSTR text_;
 };
 
+// Names here are ASCII; gtest prints narrow text.
+std::string ascii(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
 using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
 using PlainFn = HRESULT(WINAPI*)();
 
@@ -192,7 +195,7 @@ TEST_F(ModuleTest, TypeLibraryAsDeclared) {
   };
   EXPECT_EQ(library->GetTypeInfoCount(), 6u);
   for (const Expected& type : expected) {
-    SCOPED_TRACE(std::wstring(type.name).size());
+    SCOPED_TRACE(ascii(type.name));
     bool found = false;
     for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
       Bstr typeName, doc;
@@ -313,9 +316,9 @@ TEST_F(ModuleTest, VersionResourceAndToolboxBitmap) {
   for (const auto& [name, value] : fields) {
     const std::wstring query = std::wstring(L"\\StringFileInfo\\040904E4\\") + name;
     wchar_t* text = nullptr;
-    ASSERT_TRUE(::VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&text),
-                                 &length))
-        << std::wstring(name).size();
+    ASSERT_TRUE(
+        ::VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&text), &length))
+        << ascii(name);
     EXPECT_EQ(std::wstring(text), value);
   }
 
