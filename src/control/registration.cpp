@@ -89,6 +89,20 @@ void registerServer(settings::RegistryStore& store, const std::string& modulePat
   for (const auto& row : classRows(modulePath)) write(store, row);
 }
 
+std::vector<std::string> classKeysInRemovalOrder() {
+  std::vector<std::string> keys;
+  for (const auto& row : classRows("")) {
+    if (std::find(keys.begin(), keys.end(), row.key) == keys.end()) keys.push_back(row.key);
+  }
+  std::stable_sort(keys.begin(), keys.end(), [](const std::string& a, const std::string& b) {
+    const bool verbA = a.find("\\Verb") != std::string::npos;
+    const bool verbB = b.find("\\Verb") != std::string::npos;
+    if (verbA != verbB) return verbA;
+    return std::count(a.begin(), a.end(), '\\') > std::count(b.begin(), b.end(), '\\');
+  });
+  return keys;
+}
+
 void unregisterServer(settings::RegistryStore& store) {
   using settings::Hive;
   auto remove = [&](const std::string& key) {
@@ -104,18 +118,7 @@ void unregisterServer(settings::RegistryStore& store) {
   for (const TypeDescription* type : registeredInterfaces()) {
     remove("Interface\\" + guidToString(*type->guid));
   }
-  // Class rows, verb keys first, each key after its subkeys.
-  std::vector<std::string> keys;
-  for (const auto& row : classRows("")) {
-    if (std::find(keys.begin(), keys.end(), row.key) == keys.end()) keys.push_back(row.key);
-  }
-  std::stable_sort(keys.begin(), keys.end(), [](const std::string& a, const std::string& b) {
-    const bool verbA = a.find("\\Verb") != std::string::npos;
-    const bool verbB = b.find("\\Verb") != std::string::npos;
-    if (verbA != verbB) return verbA;
-    return std::count(a.begin(), a.end(), '\\') > std::count(b.begin(), b.end(), '\\');
-  });
-  for (const auto& key : keys) remove(key);
+  for (const auto& key : classKeysInRemovalOrder()) remove(key);
 }
 
 }  // namespace pellora

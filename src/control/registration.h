@@ -18,6 +18,10 @@ struct RegistrationRow {
 std::vector<RegistrationRow> typeLibraryRows(const std::string& modulePath);
 std::vector<RegistrationRow> classRows(const std::string& modulePath);
 
+// The keys of the class rows in the order unregistering removes them: verb
+// keys first, each key after its subkeys.
+std::vector<std::string> classKeysInRemovalOrder();
+
 // Writes the type-library rows, then the class rows. Throws
 // settings::ESettingsError when a key or value cannot be written.
 void registerServer(settings::RegistryStore& store, const std::string& modulePath);

@@ -40,7 +40,7 @@ const VersionFields& moduleVersionFields();
 
 // Finds the version section in the bytes of an ELF file and parses it;
 // nullopt when the bytes are no ELF file or hold no such section. Reads only
-// inside `elf`, whatever its header claims.
+// inside `elf`, whatever its header claims. POSIX builds only.
 std::optional<VersionFields> versionFieldsFromElf(std::string_view elf);
 
 }  // namespace pellora

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <chrono>
 #include <limits>
 
 #include "content/extract_body.h"
@@ -100,14 +101,15 @@ std::optional<std::time_t> parseCookieDate(const std::string& text) {
       second.value_or(0) > 60) {
     return std::nullopt;
   }
-  std::tm tm{};
-  tm.tm_year = y - 1900;
-  tm.tm_mon = *month;
-  tm.tm_mday = *day;
-  tm.tm_hour = hour.value_or(0);
-  tm.tm_min = minute.value_or(0);
-  tm.tm_sec = second.value_or(0);
-  return timegm(&tm);
+  // Calendar arithmetic instead of timegm, which Windows lacks; a day past
+  // the month's end rolls over into the next month as it does there.
+  namespace chr = std::chrono;
+  const chr::sys_days date =
+      chr::sys_days{chr::year{y} / chr::month{static_cast<unsigned>(*month + 1)} / 1} +
+      chr::days{*day - 1};
+  const auto time = date + chr::hours{hour.value_or(0)} + chr::minutes{minute.value_or(0)} +
+                    chr::seconds{second.value_or(0)};
+  return static_cast<std::time_t>(time.time_since_epoch().count());
 }
 
 void CookieJar::store(const std::string& headerValue, const HttpUrl& url, std::time_t now) {

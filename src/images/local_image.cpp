@@ -1,12 +1,6 @@
 // Covered by tests/images/local_image_test.cpp.
 #include "images/local_image.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "content/cp1252.h"
 
 namespace pellora::images {
@@ -37,21 +31,6 @@ void forEachDecoded(std::string_view text, Literal literal, Escaped escaped) {
     literal(text[i]);
   }
 }
-
-// Closes a descriptor however reading ends.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 }  // namespace
 
@@ -88,27 +67,6 @@ std::optional<std::string> fileSystemPath(std::string_view listedPath) {
       },
       [&out](char c) { out += c; });
   return out;
-}
-
-std::optional<std::string> readRegularFile(const std::string& path) {
-  // A NUL would cut the path short and name another file.
-  if (path.find('\0') != std::string::npos) return std::nullopt;
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (file.get() < 0) return std::nullopt;
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  std::string content;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return std::nullopt;
-    }
-    content.append(buffer, static_cast<std::size_t>(n));
-  }
-  return content;
 }
 
 std::optional<std::string> readListedImage(std::string_view listedPath) {

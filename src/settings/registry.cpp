@@ -1,13 +1,11 @@
 #include "settings/registry.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <iostream>
 #include <system_error>
 
 #include "settings/file_io.h"
+#include "settings/home_directory.h"
 
 namespace pellora::settings {
 
@@ -18,12 +16,6 @@ constexpr const char* kLockFileName = ".pellora-registry.lock";
 std::string environment(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
-}
-
-std::filesystem::path homeDirectory() {
-  if (std::string home = environment("HOME"); !home.empty()) return home;
-  if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) return entry->pw_dir;
-  return ".";
 }
 
 }  // namespace

@@ -11,15 +11,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "support/test_system.h"
+
 namespace pellora::test {
 
 class TempDir {
  public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pellora-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
+  TempDir() { path_ = makeTemporaryFolder(); }
   ~TempDir() {
     std::error_code ignored;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
@@ -57,9 +55,9 @@ class ScopedEnv {
  private:
   void apply(const std::optional<std::string>& value) {
     if (value) {
-      ::setenv(name_.c_str(), value->c_str(), 1);
+      setEnvironment(name_, *value);
     } else {
-      ::unsetenv(name_.c_str());
+      unsetEnvironment(name_);
     }
   }
   std::string name_;
