@@ -1,7 +1,8 @@
 // What a save stores, through the host with the real module, WebKit,
 // GtkSourceView and tessaron-server: saving while the visual view is still
-// loading stores the item loaded last, never the page shown before it, and
-// an undo in the freshly opened HTML view cannot empty the item.
+// loading stores the item loaded last, never the page shown before it, an
+// undo in the freshly opened HTML view cannot empty the item, and images
+// changed through both views reach the server's folder.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -126,6 +127,45 @@ TEST_F(SavingEndToEndTest, CtrlZInTheFreshHtmlViewLeavesTheItemWhole) {
   EXPECT_NE(output.find("> source\n" + body + "\n"), std::string::npos) << "the view keeps it";
   EXPECT_NE(inodeOf(itemFile("Item A")), before) << "the server stored the item";
   EXPECT_EQ(readFile(itemFile("Item A")), body);
+}
+
+// A user's whole image task: the server image is renamed away in the HTML
+// view and a local picture inserted through the image dialog; the save
+// uploads the new one, deletes the one no longer used, and the stored item
+// names only server addresses.
+TEST_F(SavingEndToEndTest, ImagesChangedInBothViewsAreUploadedAndTheUnusedOneDeleted) {
+  const std::string png = "\x89PNG\r\n\x1A\nnew picture";
+  const fs::path picture = dir / "local" / "neu.png";
+  fs::create_directories(picture.parent_path());
+  writeFile(picture, png);
+  writeFile(contents() / "alt.png", "\x89PNG\r\n\x1A\nold picture");
+  writeFile(itemFile("Item A"),
+            "<p>Bild <img src=\"" + server->baseUrl() + "/contents/alt.png\"> Ende</p>");
+
+  const std::string output = run("Item A",
+                                 "tab 1\n"
+                                 "select alt in html\n"
+                                 "type weg\n"
+                                 "tab 0\n"
+                                 "wait\n"
+                                 "caret Ende start\n"
+                                 "fill \"or URL:\" \"file://" +
+                                     picture.string() +
+                                     "\"\n"
+                                     "answer OK\n"
+                                     "click btnImage\n"
+                                     "answer OK\n"
+                                     "Save\n");
+  SCOPED_TRACE(output);
+  EXPECT_EQ(exitStatus, 0);
+  EXPECT_EQ(output.find("failed"), std::string::npos);
+  const std::string stored = readFile(itemFile("Item A"));
+  EXPECT_NE(stored.find("/contents/weg.png\""), std::string::npos) << stored;
+  EXPECT_NE(stored.find("src=\"" + server->baseUrl() + "/contents/neu.png\""), std::string::npos)
+      << stored;
+  EXPECT_EQ(stored.find("file:"), std::string::npos) << stored;
+  EXPECT_EQ(readFile(contents() / "neu.png"), png) << "uploaded";
+  EXPECT_FALSE(fs::exists(contents() / "alt.png")) << "the unused server image is deleted";
 }
 
 }  // namespace
