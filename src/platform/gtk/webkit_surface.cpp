@@ -15,8 +15,10 @@
 #include "platform/gtk/gtk_text.h"
 #include "platform/gtk/local_addresses.h"
 #include "platform/gtk/local_file_scheme.h"
+#include "platform/gtk/spelling_menu.h"
 #include "platform/gtk/surface_scripts.h"
 #include "platform/gtk/webkit_surface_text.h"
+#include "settings/lang.h"
 
 namespace pellora::gtk {
 
@@ -169,6 +171,8 @@ struct WebKitEditingSurface::Impl {
   ui::ContextMenuStrings menuStrings{};
   ui::ContextMenuStates menuStates{};
   std::vector<GObjectPtr<GSimpleAction>> menuActions;
+  // The labels of menuActions (UTF-8), for tests.
+  std::vector<std::string> menuLabels;
 
   // Notifications for the editor that arrived while a script result was
   // awaited; they run from an idle callback, never inside the wait.
@@ -520,6 +524,7 @@ struct WebKitEditingSurface::Impl {
                                  localAddressesIn(toWidgetText(html), localFiles);
     ++ownLoadsPending;
     state = PageState{};
+    applySpellChecking();
     webkit_web_view_load_html(view.get(), document.c_str(), base.c_str());
   }
 
@@ -640,32 +645,70 @@ struct WebKitEditingSurface::Impl {
     if (impl->owner.events.onShowContextMenu) {
       impl->owner.events.onShowContextMenu(static_cast<int>(x), static_cast<int>(y));
     }
+    // The engine offers guesses only with the misspelt word selected, so
+    // choosing one replaces exactly that word.
+    const std::vector<std::string> suggestions = pickSuggestions(spellingGuesses(menu));
     webkit_context_menu_remove_all(menu);
     impl->releaseMenuActions();
-    bool any = false;
-    for (int i = 0; i < ui::kContextMenuSize; ++i) {
-      const std::string& text = impl->menuStrings[static_cast<std::size_t>(i)];
-      if (text.empty()) {
+    const std::vector<MenuEntry> entries =
+        buildContextMenu(suggestions, impl->menuStrings, impl->menuStates);
+    for (const MenuEntry& entry : entries) {
+      if (entry.kind == MenuEntry::Kind::Separator) {
         webkit_context_menu_append(menu, webkit_context_menu_item_new_separator());
         continue;
       }
-      const std::string name = "pellora-menu-" + std::to_string(i);
+      const bool suggestion = entry.kind == MenuEntry::Kind::Suggestion;
+      const std::string name =
+          (suggestion ? "pellora-spelling-" : "pellora-menu-") + std::to_string(entry.index);
       auto action = adopt(g_simple_action_new(name.c_str(), nullptr));
-      g_object_set_data(G_OBJECT(action.get()), "pellora-index", GINT_TO_POINTER(i));
-      // Gray (1) or disabled (2) entries cannot be chosen.
-      if (impl->menuStates[static_cast<std::size_t>(i)] & 3) {
-        g_simple_action_set_enabled(action.get(), FALSE);
+      g_object_set_data(G_OBJECT(action.get()), "pellora-index", GINT_TO_POINTER(entry.index));
+      g_simple_action_set_enabled(action.get(), entry.enabled ? TRUE : FALSE);
+      const std::string label = suggestion ? entry.label : toWidgetText(entry.label);
+      if (suggestion) {
+        g_object_set_data_full(G_OBJECT(action.get()), "pellora-word", g_strdup(label.c_str()),
+                               g_free);
+        g_signal_connect(action.get(), "activate",
+                         G_CALLBACK((guardedCallback<&Impl::suggestionChosen>)), impl);
+      } else {
+        g_signal_connect(action.get(), "activate", G_CALLBACK((guardedCallback<&Impl::menuChosen>)),
+                         impl);
       }
-      g_signal_connect(action.get(), "activate", G_CALLBACK((guardedCallback<&Impl::menuChosen>)),
-                       impl);
-      const std::string label = toWidgetText(text);
       webkit_context_menu_append(menu, webkit_context_menu_item_new_from_gaction(
                                            G_ACTION(action.get()), label.c_str(), nullptr));
       impl->menuActions.push_back(std::move(action));
-      any = true;
+      impl->menuLabels.push_back(label);
     }
     // Nothing to offer: no menu at all.
-    return any ? FALSE : TRUE;
+    return entries.empty() ? TRUE : FALSE;
+  }
+
+  // The labels of the engine's spelling guesses, in its order.
+  static std::vector<std::string> spellingGuesses(WebKitContextMenu* menu) {
+    std::vector<std::string> guesses;
+    for (GList* item = webkit_context_menu_get_items(menu); item; item = item->next) {
+      auto* entry = WEBKIT_CONTEXT_MENU_ITEM(item->data);
+      if (webkit_context_menu_item_get_stock_action(entry) !=
+          WEBKIT_CONTEXT_MENU_ACTION_SPELLING_GUESS) {
+        continue;
+      }
+      // The item's label is only reachable through its GtkAction.
+      G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+      GtkAction* action = webkit_context_menu_item_get_action(entry);
+      const gchar* label = action ? gtk_action_get_label(action) : nullptr;
+      G_GNUC_END_IGNORE_DEPRECATIONS
+      if (label) guesses.emplace_back(label);
+    }
+    return guesses;
+  }
+
+  static void suggestionChosen(GSimpleAction* action, GVariant*, gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    const auto* word =
+        static_cast<const char*>(g_object_get_data(G_OBJECT(action), "pellora-word"));
+    if (!word || impl->waiting || !impl->loadedOnce || impl->busy) return;
+    // One typing command over the selected word: one undo step.
+    impl->evaluate("document.execCommand('insertText', false, " + jsString(word) + ")");
+    impl->invalidate();
   }
 
   static void menuChosen(GSimpleAction* action, GVariant*, gpointer data) {
@@ -679,6 +722,17 @@ struct WebKitEditingSurface::Impl {
   void releaseMenuActions() {
     for (auto& action : menuActions) g_signal_handlers_disconnect_by_data(action.get(), this);
     menuActions.clear();
+    menuLabels.clear();
+  }
+
+  // WebKit's checker in the interface language's dictionary; read again at
+  // each put, as the language may be chosen after the surface was made.
+  void applySpellChecking() {
+    WebKitWebContext* context = webkit_web_view_get_context(view.get());
+    webkit_web_context_set_spell_checking_enabled(context, TRUE);
+    const std::string language = spellingLanguage(LanguageCode());
+    const gchar* const languages[] = {language.c_str(), nullptr};
+    webkit_web_context_set_spell_checking_languages(context, languages);
   }
 };
 
@@ -724,6 +778,7 @@ WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*thi
   g_object_unref(settings);
   impl_->view = adopt(WEBKIT_WEB_VIEW(g_object_ref_sink(view)));
   webkit_web_view_set_editable(impl_->view.get(), TRUE);
+  impl_->applySpellChecking();
   serveLocalFiles(impl_->view.get(), impl_->localFiles);
 
   g_signal_connect(view, "load-changed", G_CALLBACK((guardedCallback<&Impl::loadChanged>)),
@@ -791,6 +846,19 @@ void WebKitEditingSurface::SetContextMenu(const ui::ContextMenuStrings& menuStri
                                           const ui::ContextMenuStates& menuStates) {
   impl_->menuStrings = menuStrings;
   impl_->menuStates = menuStates;
+}
+
+std::vector<std::string> WebKitEditingSurface::contextMenuLabelsForTesting() const {
+  return impl_->menuLabels;
+}
+
+bool WebKitEditingSurface::chooseContextMenuEntryForTesting(const std::string& label) {
+  for (std::size_t i = 0; i < impl_->menuLabels.size(); ++i) {
+    if (impl_->menuLabels[i] != label) continue;
+    g_action_activate(G_ACTION(impl_->menuActions[i].get()), nullptr);
+    return true;
+  }
+  return false;
 }
 
 std::string WebKitEditingSurface::evaluateForTesting(const std::string& script) {

@@ -62,6 +62,12 @@ class WebKitEditingSurface final : public ui::EditingSurface {
   // error or when called while another evaluation is awaited.
   std::string evaluateForTesting(const std::string& script);
 
+  // The entries of the context menu last shown (UTF-8, separators left
+  // out), and choosing one by its label as the user would; false when no
+  // entry has that label. For tests.
+  std::vector<std::string> contextMenuLabelsForTesting() const;
+  bool chooseContextMenuEntryForTesting(const std::string& label);
+
   // Forgets the cached states so the next query makes the naive round trip
   // per query; for the benchmark's comparison.
   void setCachingForTesting(bool enabled);
