@@ -171,6 +171,7 @@ SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(cons
   g_signal_connect(view_, "button-press-event", G_CALLBACK((guardedCallback<&onButtonPress, TRUE>)),
                    this);
   g_signal_connect(view_, "popup-menu", G_CALLBACK((guardedCallback<&onPopupMenu, TRUE>)), this);
+  g_signal_connect(view_, "size-allocate", G_CALLBACK((guardedCallback<&onSizeAllocate>)), this);
   seenResets_ = model_.textResets();
   pullText(true);
   model_.lendText([this] { return mirror_.text(); });
@@ -239,6 +240,7 @@ void SourceViewBinding::pullText(bool fresh) {
   }
   following_ = true;
   GtkTextBuffer* buffer = GTK_TEXT_BUFFER(buffer_);
+  if (!gtk_widget_get_mapped(GTK_WIDGET(view_))) filledHidden_ = true;
   if (fresh)
     gtk_source_buffer_begin_not_undoable_action(buffer_);
   else
@@ -412,6 +414,28 @@ bool SourceViewBinding::handleKey(guint keyval, GdkModifierType state) {
 gboolean SourceViewBinding::onKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
   return static_cast<SourceViewBinding*>(data)->handleKey(
       event->keyval, static_cast<GdkModifierType>(event->state));
+}
+
+// Text put in while the view is hidden gets its first lines measured at the
+// height the view had then, before the switch that shows it allocates its
+// final size (the editor's page grows as the tool bar goes). The text view
+// measures only that stale height and then draws the rest of the page from
+// lines not measured yet, which makes it lay out every line of the text on
+// each draw until the background pass is done: a 1 MB text was laid out
+// twice over. Invalidating once more, while next to nothing is measured,
+// makes the draw measure the visible lines at the final height first.
+void SourceViewBinding::onSizeAllocate(GtkWidget* widget, GdkRectangle* allocation, gpointer data) {
+  auto* self = static_cast<SourceViewBinding*>(data);
+  const int height = allocation->height;
+  const bool grew = height > self->allocatedHeight_;
+  self->allocatedHeight_ = height;
+  if (!self->filledHidden_ || !gtk_widget_get_mapped(widget)) return;
+  self->filledHidden_ = false;
+  if (!grew) return;
+  GtkTextView* view = GTK_TEXT_VIEW(widget);
+  const gint above = gtk_text_view_get_pixels_above_lines(view);
+  gtk_text_view_set_pixels_above_lines(view, above + 1);
+  gtk_text_view_set_pixels_above_lines(view, above);
 }
 
 gboolean SourceViewBinding::onButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {

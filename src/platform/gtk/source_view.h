@@ -64,6 +64,7 @@ class SourceViewBinding {
   static gboolean onKeyPress(GtkWidget*, GdkEventKey*, gpointer data);
   static gboolean onButtonPress(GtkWidget*, GdkEventButton*, gpointer data);
   static gboolean onPopupMenu(GtkWidget*, gpointer data);
+  static void onSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer data);
 
   std::string bufferText() const;
   void pushChange();
@@ -81,6 +82,10 @@ class SourceViewBinding {
   bool following_ = false;
   // The model's resetText count the buffer has followed.
   unsigned seenResets_ = 0;
+  // Text was put in while the view was hidden; its first showing may need
+  // the layout measured again (see onSizeAllocate).
+  bool filledHidden_ = false;
+  int allocatedHeight_ = 0;
   // The buffer's text in the model's code page, lent to the model.
   content::Cp1252Mirror mirror_;
 };
