@@ -51,10 +51,10 @@ void TMainForm::LoadContent(const std::string& url) {
       IdHTTP.ProxyParams.ProxyServer = dialogs.OptionsForm->GetProxyHost();
       IdHTTP.ProxyParams.ProxyPort = dialogs.OptionsForm->GetProxyPort();
     }
-    journal_->beforeLoad();
+    if (journal_) journal_->beforeLoad();
     try {
       context.ContentBody = IdHTTP.Get(url);
-      journal_->itemLoaded({context.BaseUrl, context.ContentName});
+      if (journal_) journal_->itemLoaded({context.BaseUrl, context.ContentName});
       DHTMLEdit().setDocumentHTML(wrapInDocumentTemplate(context.ContentBody));
       if (PageControl.activePageIndex() == 1) {
         // The HTML view shows the new body, so a later switch back cannot
@@ -93,7 +93,7 @@ void TMainForm::SaveContent() {
 
   exchange::ShownStatus shown(StatusDisplay, "Saving Content \"" + context.ContentName + "\" ...");
   content::ReduceCrLfInPlace(context.ContentBody);
-  journal_->saving(viewBody);
+  if (journal_) journal_->saving(viewBody);
   const exchange::FormLine fields[] = {
       {"content=", context.ContentName, true},
       {"htmlsource=", context.ContentBody, true},
@@ -106,7 +106,7 @@ void TMainForm::SaveContent() {
     IdHTTP.Post(context.BaseUrl + "/" + "edit.php", fields, response);
     if (content::ServerAcknowledged(response)) {
       context.SaveSucceeded = true;
-      journal_->saved(viewBody);
+      if (journal_) journal_->saved(viewBody);
       DeleteUnusedImages();
     } else {
       ui::platform().messageBoxes().warning(content::ServerResponseMessage(response));

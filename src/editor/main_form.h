@@ -221,6 +221,7 @@ class TMainForm : public ui::Form {
   void reportJournalFailure();
 
   std::unique_ptr<ui::EditingSurface> surface_;
+  // None where the system keeps no drafts.
   std::unique_ptr<DraftJournal> journal_;
   bool journalFailureShown_ = false;
 };

@@ -35,17 +35,19 @@ std::string fillIn(std::string_view pattern, const std::vector<std::string>& val
 
 std::string localTime(std::int64_t secondsSinceEpoch) {
   const auto seconds = static_cast<std::time_t>(secondsSinceEpoch);
-  std::tm local{};
-  if (!::localtime_r(&seconds, &local)) return std::to_string(secondsSinceEpoch);
+  // std::localtime's shared result is safe here: only the UI thread asks.
+  const std::tm* local = std::localtime(&seconds);
+  if (!local) return std::to_string(secondsSinceEpoch);
   char text[64];
   const std::string format(languageText(LanguageText::DraftTimeFormat));
-  const std::size_t length = std::strftime(text, sizeof text, format.c_str(), &local);
+  const std::size_t length = std::strftime(text, sizeof text, format.c_str(), local);
   return std::string(text, length);
 }
 
 }  // namespace
 
 void TMainForm::startJournal() {
+  if (!journal::JournalStore::keepsDrafts()) return;
   journal_ = std::make_unique<DraftJournal>(DraftJournal::defaultSetup(),
                                             [this] { return journalSnapshot(); });
 }
@@ -66,11 +68,13 @@ std::optional<BodySnapshot> TMainForm::journalSnapshot() {
 }
 
 void TMainForm::journalChanged() {
+  if (!journal_) return;
   reportJournalFailure();
   journal_->changed();
 }
 
 void TMainForm::journalDocumentCompleted() {
+  if (!journal_) return;
   reportJournalFailure();
   DraftJournal::Found found;
   try {
@@ -139,6 +143,7 @@ void TMainForm::reportJournalFailure() {
 }
 
 void TMainForm::FormClosing() noexcept {
+  if (!journal_) return;
   try {
     journal_->closing();
   } catch (...) {

@@ -26,6 +26,8 @@ class JournalStore {
   // ${XDG_STATE_HOME}/pellora/journal when XDG_STATE_HOME is an absolute
   // path, else ~/.local/state/pellora/journal.
   static std::filesystem::path defaultFolder();
+  // Whether this system keeps drafts at all (not yet on Windows).
+  static bool keepsDrafts();
 
   const std::filesystem::path& folder() const { return folder_; }
 

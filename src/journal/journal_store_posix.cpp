@@ -1,5 +1,3 @@
-#include "journal/journal_store.h"
-
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -11,6 +9,7 @@
 #include <stdexcept>
 
 #include "journal/draft_file.h"
+#include "journal/journal_store.h"
 #include "settings/file_io.h"
 
 namespace pellora::journal {
@@ -63,6 +62,8 @@ std::string stamp(JournalStore::Clock::time_point now) {
 }  // namespace
 
 JournalStore::JournalStore(fs::path folder) : folder_(std::move(folder)) {}
+
+bool JournalStore::keepsDrafts() { return true; }
 
 fs::path JournalStore::defaultFolder() {
   fs::path state;
