@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 
+#include "bench_text.h"
 #include "content/extract_body.h"
 #include "editor/draft_journal.h"
 #include "exchange/document_template.h"
@@ -32,15 +33,6 @@ using pellora::BodySnapshot;
 using pellora::DraftJournal;
 using pellora::gtk::WebKitEditingSurface;
 namespace ui = pellora::ui;
-
-std::string bodyOfSize(std::size_t bytes) {
-  std::string body;
-  for (int i = 0; body.size() < bytes; ++i) {
-    body += "<p>Paragraph " + std::to_string(i) +
-            " with <b>some</b> text, <i>formatting</i> and a <a href=\"x.html\">link</a>.</p>";
-  }
-  return body;
-}
 
 // Timers the benchmark fires by hand, timing the handler.
 class HandTimers : public ui::Timers {
@@ -88,7 +80,7 @@ struct Fixture {
     gtk_widget_grab_focus(surface->widget());
     bool complete = false;
     surface->events.onDocumentComplete = [&] { complete = true; };
-    surface->setDocumentHTML(pellora::wrapInDocumentTemplate(bodyOfSize(bytes)));
+    surface->setDocumentHTML(pellora::wrapInDocumentTemplate(pellora::bench::sampleBody(bytes)));
     pellora::bench::runUntil(complete);
     surface->events.onDocumentComplete = nullptr;
     // As the editor's display change does: the undo snapshot reads the body.

@@ -22,6 +22,7 @@
 #include <string>
 #include <thread>
 
+#include "bench_text.h"
 #include "exchange/document_template.h"
 #include "exchange/editing_context.h"
 #include "exchange/http_client.h"
@@ -29,15 +30,6 @@
 #include "platform/gtk/webkit_surface.h"
 
 namespace {
-
-std::string bodyOfSize(std::size_t bytes) {
-  std::string body;
-  for (int i = 0; body.size() < bytes; ++i) {
-    body += "<p>Paragraph " + std::to_string(i) +
-            " with <b>some</b> text, <i>formatting</i> and a <a href=\"x.html\">link</a>.</p>\n";
-  }
-  return body;
-}
 
 // Serves one body to every request on a loopback port, until destroyed.
 class BodyServer {
@@ -106,7 +98,7 @@ GtkWidget* windowWith(GtkWidget* view) {
 }
 
 void BM_Pellora(benchmark::State& state) {
-  BodyServer server(bodyOfSize(static_cast<std::size_t>(state.range(0))));
+  BodyServer server(pellora::bench::sampleBody(static_cast<std::size_t>(state.range(0)), "\n"));
   pellora::editingContext().BaseUrl = server.base();
   pellora::gtk::WebKitEditingSurface surface;
   GtkWidget* window = windowWith(surface.widget());
@@ -127,7 +119,7 @@ void BM_Pellora(benchmark::State& state) {
 }
 
 void BM_CurlAndBareWebKit(benchmark::State& state) {
-  BodyServer server(bodyOfSize(static_cast<std::size_t>(state.range(0))));
+  BodyServer server(pellora::bench::sampleBody(static_cast<std::size_t>(state.range(0)), "\n"));
   GtkWidget* view = webkit_web_view_new();
   GtkWidget* window = windowWith(view);
   bool finished = false;

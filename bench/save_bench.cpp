@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench_text.h"
 #include "content/url_encode.h"
 #include "exchange/http_client.h"
 #include "exchange/http_form.h"
@@ -18,17 +19,6 @@
 namespace {
 
 // HTML with Windows line ends, as a large item typed in the HTML view.
-std::string bodyOfSize(std::size_t bytes) {
-  std::string body;
-  body.reserve(bytes + 128);
-  for (int i = 0; body.size() < bytes; ++i) {
-    body += "<p>Paragraph " + std::to_string(i) +
-            " with <b>some</b> text, <i>formatting</i> and a <a href=\"x.html\">link</a>.</p>\r\n";
-  }
-  body.resize(bytes);
-  return body;
-}
-
 void reduceToLf(std::string& text) {
   std::size_t out = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -47,7 +37,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string mode = argv[1];
-  std::string body = bodyOfSize(std::stoull(argv[3]));
+  const std::size_t bytes = std::stoull(argv[3]);
+  std::string body = pellora::bench::sampleBody(bytes, "\r\n");
+  body.resize(bytes);
   reduceToLf(body);
   const FormLine lines[] = {
       {"content=", "Big", true},

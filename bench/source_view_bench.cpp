@@ -15,24 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "bench_text.h"
 #include "exchange/editing_context.h"
 #include "platform/gtk/source_view.h"
 
 namespace {
-
-std::string documentOfSize(std::size_t bytes) {
-  std::string body;
-  for (int i = 0; body.size() < bytes; ++i) {
-    body += "<p>Paragraph " + std::to_string(i) +
-            " with <b>some</b> text, <i>formatting</i> and a <a href=\"x.html\">link</a>.</p>\n";
-  }
-  return body;
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 void settle() {
   for (int i = 0; i < 1000 && gtk_events_pending(); ++i) gtk_main_iteration_do(FALSE);
@@ -81,7 +68,7 @@ int main(int argc, char** argv) {
   std::printf("%-8s %-6s %12s %12s %12s %6s\n", "size", "edit", "view_ms", "bare_ms", "ratio",
               "reps");
   for (std::size_t size : {std::size_t{100} << 10, std::size_t{1} << 20, std::size_t{4} << 20}) {
-    const std::string text = documentOfSize(size);
+    const std::string text = pellora::bench::sampleBody(size, "\n");
 
     // The HTML view as the editor drives it: every change names the text
     // for the editing context.
@@ -120,8 +107,9 @@ int main(int argc, char** argv) {
     }
     const char* names[3] = {"type", "paste", "undo"};
     for (int op = 0; op < 3; ++op) {
-      std::printf("%-8zu %-6s %12.4f %12.4f %12.2f %6d\n", size, names[op], median(a[op]),
-                  median(b[op]), median(ratio[op]), repetitions);
+      std::printf("%-8zu %-6s %12.4f %12.4f %12.2f %6d\n", size, names[op],
+                  pellora::bench::median(a[op]), pellora::bench::median(b[op]),
+                  pellora::bench::median(ratio[op]), repetitions);
     }
     // The text the editor reads whole is still right.
     if (pellora::editingContext().ContentBody.size() < text.size()) std::printf("mismatch\n");

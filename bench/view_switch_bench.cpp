@@ -20,24 +20,11 @@
 #include <string>
 #include <vector>
 
+#include "bench_text.h"
 #include "platform/gtk/source_view.h"
 #include "ui/control.h"
 
 namespace {
-
-std::string bodyOfSize(std::size_t bytes) {
-  std::string body;
-  for (int i = 0; body.size() < bytes; ++i) {
-    body += "<p>Paragraph " + std::to_string(i) +
-            " with <b>some</b> text, <i>formatting</i> and a <a href=\"x.html\">link</a>.</p>\n";
-  }
-  return body;
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 void settle() {
   while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
@@ -147,7 +134,7 @@ int main(int argc, char** argv) {
   if (!gtk_init_check(&argc, &argv)) return 1;
   const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
   const std::size_t size = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : std::size_t{1} << 20;
-  const std::string body = bodyOfSize(size);
+  const std::string body = pellora::bench::sampleBody(size, "\n");
   const char* only = std::getenv("VIEW_SWITCH_ONLY");  // "pellora" or "bare", for profiling
 
   std::vector<double> view, bare, ratio;
@@ -171,11 +158,11 @@ int main(int argc, char** argv) {
   }
   if (only) {
     const auto& v = std::string(only) == "bare" ? bare : view;
-    std::printf("%s median %.1f ms over %d\n", only, median(v), repetitions);
+    std::printf("%s median %.1f ms over %d\n", only, pellora::bench::median(v), repetitions);
     return 0;
   }
   std::printf("%-9s %12s %12s %8s %6s\n", "bytes", "view_ms", "bare_ms", "ratio", "reps");
-  std::printf("%-9zu %12.1f %12.1f %8.2f %6d\n", body.size(), median(view), median(bare),
-              median(ratio), repetitions);
+  std::printf("%-9zu %12.1f %12.1f %8.2f %6d\n", body.size(), pellora::bench::median(view),
+              pellora::bench::median(bare), pellora::bench::median(ratio), repetitions);
   return 0;
 }

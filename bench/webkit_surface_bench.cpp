@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "bench_text.h"
 #include "exchange/document_template.h"
 #include "gtk_bench_support.h"
 #include "platform/gtk/webkit_surface.h"
@@ -32,15 +33,6 @@ constexpr int kStateIds[] = {
     ui::DECMD_DELETEROWS,    ui::DECMD_INSERTCOL,    ui::DECMD_DELETECOLS, ui::DECMD_MERGECELLS,
     ui::DECMD_SPLITCELL,
 };
-
-std::string documentOfSize(std::size_t bytes) {
-  std::string body;
-  for (int i = 0; body.size() < bytes; ++i) {
-    body += "<p>Paragraph " + std::to_string(i) +
-            " with <b>some</b> text, <i>formatting</i> and a <a href=\"x.html\">link</a>.</p>";
-  }
-  return pellora::wrapInDocumentTemplate(body);
-}
 
 using pellora::bench::runUntil;
 
@@ -60,7 +52,7 @@ struct Fixture {
     gtk_widget_grab_focus(surface->widget());
     bool complete = false;
     surface->events.onDocumentComplete = [&] { complete = true; };
-    surface->setDocumentHTML(documentOfSize(bytes));
+    surface->setDocumentHTML(pellora::wrapInDocumentTemplate(pellora::bench::sampleBody(bytes)));
     runUntil(complete);
     surface->events.onDocumentComplete = nullptr;
     // The editor handles a display change inside the surface's

@@ -87,8 +87,8 @@ void TMainForm::SaveContent() {
     context.ContentBody = mmoHTML.text();
   }
   // The journal compares with the view, whose image addresses the
-  // transfer does not rewrite.
-  const std::string viewBody = content::ReduceCrLf(context.ContentBody);
+  // transfer does not rewrite; without a journal the copy is not made.
+  const std::string viewBody = journal_ ? content::ReduceCrLf(context.ContentBody) : std::string();
   if (!TransferImages()) return;
 
   exchange::ShownStatus shown(StatusDisplay, "Saving Content \"" + context.ContentName + "\" ...");

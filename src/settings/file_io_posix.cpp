@@ -1,5 +1,3 @@
-#include "settings/file_io.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -7,6 +5,8 @@
 
 #include <cerrno>
 #include <cstring>
+
+#include "settings/file_io.h"
 
 namespace pellora::settings {
 
@@ -45,20 +45,6 @@ class TemporaryFile {
 };
 
 }  // namespace
-
-FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
-  if (this != &other) {
-    reset();
-    fd_ = other.release();
-  }
-  return *this;
-}
-
-int FileDescriptor::release() {
-  const int fd = fd_;
-  fd_ = -1;
-  return fd;
-}
 
 void FileDescriptor::reset() {
   if (fd_ >= 0) ::close(fd_);

@@ -84,20 +84,6 @@ std::filesystem::path temporaryName(const std::filesystem::path& target) {
 
 }  // namespace
 
-FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
-  if (this != &other) {
-    reset();
-    fd_ = other.release();
-  }
-  return *this;
-}
-
-int FileDescriptor::release() {
-  const int fd = fd_;
-  fd_ = -1;
-  return fd;
-}
-
 void FileDescriptor::reset() {
   if (fd_ >= 0) ::_close(fd_);
   fd_ = -1;

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "host_run.h"
 #include "support/temp_dir.h"
 
 namespace pellora {
@@ -21,47 +22,7 @@ namespace fs = std::filesystem;
 using test::readFile;
 using test::writeFile;
 
-class DialogJourneyTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display (scripts/test runs xvfb-run)";
-    fs::create_directories(dir / "site" / "contents");
-    fs::create_directories(dir / "registry");
-  }
-  fs::path item() const { return dir / "site" / "contents" / "Sample 1.html"; }
-
-  // Runs the host on the installation in `dir/site` with `steps`; returns
-  // what it printed and keeps its exit code in `exitCode`.
-  std::string run(const std::string& steps) {
-    writeFile(dir / "script.txt", steps);
-    const std::string command =
-        "PELLORA_REGISTRY_DIR='" + (dir / "registry").string() +
-        "' WEBKIT_DISABLE_COMPOSITING_MODE=1 "
-        "WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 '" PELLORA_HOST_PATH "' --demo --demo-root '" +
-        (dir / "site").string() + "' --script '" + (dir / "script.txt").string() + "' 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return "<cannot start the host>";
-    std::string output;
-    std::array<char, 4096> buffer;
-    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
-      output.append(buffer.data(), n);
-    }
-    const int status = ::pclose(pipe);
-    exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return output;
-  }
-
-  // Whether `output` shows `line` right after the step `step`.
-  static bool shows(const std::string& output, const std::string& step, const std::string& line) {
-    const auto at = output.find("> " + step + "\n");
-    return at != std::string::npos &&
-           output.compare(at + step.size() + 3, line.size() + 1, line + "\n") == 0;
-  }
-
-  test::TempDir temp;
-  const fs::path dir = temp.path();
-  int exitCode = -1;
-};
+class DialogJourneyTest : public test::DemoHostTest {};
 
 TEST_F(DialogJourneyTest, TheLinkDialogLinksTheSelectedWordAndCancelKeepsTheSelection) {
   writeFile(item(), "<p>Hallo Welt</p>");

@@ -29,28 +29,12 @@ std::size_t count(const std::string& text, const std::string& what) {
   return n;
 }
 
-class EndToEndTest : public ::testing::Test {
+class EndToEndTest : public test::DemoHostTest {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display (scripts/test runs xvfb-run)";
-    fs::create_directories(dir / "site" / "contents");
-    fs::create_directories(dir / "registry");
+    DemoHostTest::SetUp();
     fs::create_directories(dir / "local");
   }
-  fs::path contents() const { return dir / "site" / "contents"; }
-
-  // Runs the host on the demo installation in `dir/site` with `steps`;
-  // returns what it printed.
-  std::string run(const std::string& steps) {
-    writeFile(dir / "script.txt", steps);
-    return test::captureOutput(
-        test::hostCommand(dir / "registry", test::demoArguments(dir / "site", dir / "script.txt")),
-        exitStatus);
-  }
-
-  test::TempDir temp;
-  const fs::path dir = temp.path();
-  int exitStatus = -1;
 };
 
 TEST_F(EndToEndTest, EditWithTheToolBarsAndSaveWithAnImageUpload) {

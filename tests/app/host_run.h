@@ -6,10 +6,14 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+
+#include "support/temp_dir.h"
 
 namespace pellora::test {
 
@@ -48,5 +52,48 @@ inline std::string demoArguments(const std::filesystem::path& site,
                                  const std::filesystem::path& script) {
   return "--demo --demo-root '" + site.string() + "' --script '" + script.string() + "'";
 }
+
+// A test that runs the host on a demo installation of its own in a
+// temporary folder: items in site/contents, settings in registry.
+class DemoHostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display (scripts/test runs xvfb-run)";
+    std::filesystem::create_directories(contents());
+    std::filesystem::create_directories(dir / "registry");
+  }
+  std::filesystem::path contents() const { return dir / "site" / "contents"; }
+  std::filesystem::path item() const { return contents() / "Sample 1.html"; }
+
+  // Runs the host with `steps`; returns what it printed, keeps its wait
+  // status in `exitStatus` and its exit code in `exitCode`.
+  std::string run(const std::string& steps) {
+    writeFile(dir / "script.txt", steps);
+    std::string output = captureOutput(
+        hostCommand(dir / "registry", demoArguments(dir / "site", dir / "script.txt")),
+        exitStatus);
+    exitCode = exitCodeOf(exitStatus);
+    return output;
+  }
+
+  // Whether `output` shows `line` right after the step `step`. The
+  // control's events (printed as they arrive) do not count.
+  static bool shows(const std::string& output, const std::string& step, const std::string& line) {
+    std::string steps;
+    for (std::size_t at = 0, end; at < output.size(); at = end + 1) {
+      end = output.find('\n', at);
+      if (end == std::string::npos) end = output.size();
+      if (output.compare(at, 8, "  event ") != 0) steps.append(output, at, end - at).append("\n");
+    }
+    const auto at = steps.find("> " + step + "\n");
+    return at != std::string::npos &&
+           steps.compare(at + step.size() + 3, line.size() + 1, line + "\n") == 0;
+  }
+
+  TempDir temp;
+  const std::filesystem::path dir = temp.path();
+  int exitStatus = -1;
+  int exitCode = -1;
+};
 
 }  // namespace pellora::test

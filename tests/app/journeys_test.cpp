@@ -23,45 +23,7 @@ namespace fs = std::filesystem;
 using test::readFile;
 using test::writeFile;
 
-class JourneyTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display (scripts/test runs xvfb-run)";
-    fs::create_directories(dir / "site" / "contents");
-    fs::create_directories(dir / "registry");
-  }
-  fs::path item() const { return dir / "site" / "contents" / "Sample 1.html"; }
-
-  // Runs the host on the installation in `dir/site` with `steps`; returns
-  // what it printed and keeps its exit code in `exitCode`.
-  std::string run(const std::string& steps) {
-    writeFile(dir / "script.txt", steps);
-    int status = -1;
-    std::string output = test::captureOutput(
-        test::hostCommand(dir / "registry", test::demoArguments(dir / "site", dir / "script.txt")),
-        status);
-    exitCode = test::exitCodeOf(status);
-    return output;
-  }
-
-  // Whether `output` shows `line` right after the step `step`.
-  // The control's events (printed as they arrive) do not count.
-  static bool shows(const std::string& output, const std::string& step, const std::string& line) {
-    std::string steps;
-    for (std::size_t at = 0, end; at < output.size(); at = end + 1) {
-      end = output.find('\n', at);
-      if (end == std::string::npos) end = output.size();
-      if (output.compare(at, 8, "  event ") != 0) steps.append(output, at, end - at).append("\n");
-    }
-    const auto at = steps.find("> " + step + "\n");
-    return at != std::string::npos &&
-           steps.compare(at + step.size() + 3, line.size() + 1, line + "\n") == 0;
-  }
-
-  test::TempDir temp;
-  const fs::path dir = temp.path();
-  int exitCode = -1;
-};
+class JourneyTest : public test::DemoHostTest {};
 
 TEST_F(JourneyTest, TypeInBothViewsUndoInTheHtmlViewAndSwitchBetweenThem) {
   writeFile(item(), "<p>Hallo Welt</p>");

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/host/script_steps.h"
+#include "platform/gtk/key_stroke.h"
 
 namespace pellora::host {
 
@@ -59,40 +60,10 @@ bool placeInHtmlView(StepContext& c, const std::string& word, Place place) {
 }  // namespace
 
 void pressKey(GtkWidget* window, guint keyval, GdkModifierType modifiers) {
-  GdkWindow* native = gtk_widget_get_window(window);
-  GdkDisplay* display = gdk_window_get_display(native);
-  GdkKeymap* keymap = gdk_keymap_get_for_display(display);
-  GdkKeymapKey* keys = nullptr;
-  gint count = 0;
-  guint16 keycode = 0;
-  guint8 group = 0;
-  guint shown = keyval;
-  // The key that carries the keyval: key bindings look the keycode up. A
-  // character on the shifted level is typed with shift held.
-  if (gdk_keymap_get_entries_for_keyval(keymap, keyval, &keys, &count) && count > 0) {
-    keycode = static_cast<guint16>(keys[0].keycode);
-    group = static_cast<guint8>(keys[0].group);
-    if (keys[0].level == 1) modifiers = GdkModifierType(modifiers | GDK_SHIFT_MASK);
-    guint translated = 0;
-    if (gdk_keymap_translate_keyboard_state(keymap, keycode, modifiers, group, &translated, nullptr,
-                                            nullptr, nullptr))
-      shown = translated;
-  }
-  g_free(keys);
-  GdkDevice* keyboard = gdk_seat_get_keyboard(gdk_display_get_default_seat(display));
   GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window));
   const bool web = focus && WEBKIT_IS_WEB_VIEW(focus);
   for (GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
-    GdkEvent* event = gdk_event_new(type);
-    event->key.window = GDK_WINDOW(g_object_ref(native));
-    event->key.time = GDK_CURRENT_TIME;
-    event->key.state = modifiers;
-    event->key.keyval = shown;
-    event->key.hardware_keycode = keycode;
-    event->key.group = group;
-    gdk_event_set_device(event, keyboard);
-    gtk_main_do_event(event);
-    gdk_event_free(event);
+    gtk::sendKeyEvent(window, {keyval, modifiers}, type);
     settle();
     // WebKit queues key events until the page has handled the one before:
     // a round trip after each keeps later steps behind them.
@@ -140,28 +111,9 @@ bool typeStep(StepContext& c, const Words& args) {
 
 bool keyStep(StepContext& c, const Words& args) {
   if (!typingTarget(c)) return false;
-  GdkModifierType modifiers = GdkModifierType(0);
-  std::string rest = args[0];
-  for (auto plus = rest.find('+'); plus != std::string::npos && plus + 1 < rest.size();
-       plus = rest.find('+')) {
-    const std::string name = rest.substr(0, plus);
-    rest.erase(0, plus + 1);
-    if (name == "ctrl" || name == "control")
-      modifiers = GdkModifierType(modifiers | GDK_CONTROL_MASK);
-    else if (name == "shift")
-      modifiers = GdkModifierType(modifiers | GDK_SHIFT_MASK);
-    else if (name == "alt")
-      modifiers = GdkModifierType(modifiers | GDK_MOD1_MASK);
-    else
-      return why("unknown modifier " + name);
-  }
-  guint keyval = GDK_KEY_VoidSymbol;
-  if (g_utf8_strlen(rest.c_str(), -1) == 1)
-    keyval = gdk_unicode_to_keyval(g_unichar_tolower(g_utf8_get_char(rest.c_str())));
-  else
-    keyval = gdk_keyval_from_name(rest.c_str());
-  if (keyval == GDK_KEY_VoidSymbol || keyval == 0) return why("unknown key " + rest);
-  pressKey(c.window, keyval, modifiers);
+  const auto stroke = gtk::parseKeyStroke(args[0]);
+  if (!stroke) return why("unknown key or modifier in " + args[0]);
+  pressKey(c.window, stroke->keyval, stroke->mods);
   return true;
 }
 

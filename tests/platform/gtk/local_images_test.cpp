@@ -16,6 +16,7 @@
 #include "exchange/document_template.h"
 #include "exchange/editing_context.h"
 #include "platform/gtk/surface_scripts.h"
+#include "platform/gtk/surface_window_fixture.h"
 #include "platform/gtk/webkit_surface.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
@@ -24,14 +25,8 @@ namespace pellora::gtk {
 namespace {
 
 namespace fs = std::filesystem;
-
-void runUntil(const std::function<bool()>& done) {
-  while (!done()) g_main_context_iteration(nullptr, TRUE);
-}
-
-void drainEvents() {
-  while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
-}
+using engine_test::drainEvents;
+using engine_test::runUntil;
 
 // A 40 x 40 PNG in four coloured quarters, so a shifted, scaled or missing
 // image cannot pass for it.
@@ -74,34 +69,9 @@ void snapshotTaken(GObject* view, GAsyncResult* result, gpointer data) {
   shot->done = true;
 }
 
-class LocalImagesTest : public ::testing::Test {
+class LocalImagesTest : public engine_test::SurfaceWindowTest {
  protected:
-  void SetUp() override {
-    g_setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", FALSE);
-    g_setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", FALSE);
-    if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
-    resetEditingContextForTesting();
-    surface_ = std::make_unique<WebKitEditingSurface>();
-    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_default_size(GTK_WINDOW(window_), 400, 200);
-    gtk_container_add(GTK_CONTAINER(window_), surface_->widget());
-    gtk_widget_show_all(window_);
-    surface_->events.onDocumentComplete = [this] { ++completed_; };
-  }
-
-  void TearDown() override {
-    if (window_) gtk_widget_destroy(window_);
-    surface_.reset();
-    drainEvents();
-  }
-
-  void load(const std::string& body) {
-    const int before = completed_;
-    surface_->setDocumentHTML(wrapInDocumentTemplate(body));
-    runUntil([&] { return completed_ > before; });
-  }
-
-  std::string eval(const std::string& script) { return surface_->evaluateForTesting(script); }
+  LocalImagesTest() : SurfaceWindowTest(400, 200) {}
 
   // Until every image of the page has loaded or failed.
   void awaitImages() {
@@ -137,9 +107,6 @@ class LocalImagesTest : public ::testing::Test {
   }
 
   test::TempDir temp_;
-  std::unique_ptr<WebKitEditingSurface> surface_;
-  GtkWidget* window_ = nullptr;
-  int completed_ = 0;
 };
 
 TEST_F(LocalImagesTest, ALocalImageLooksLikeTheSameImageFromTheServer) {

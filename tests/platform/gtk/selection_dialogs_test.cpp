@@ -13,18 +13,14 @@
 #include "exchange/document_template.h"
 #include "exchange/editing_context.h"
 #include "platform/gtk/surface_scripts.h"
+#include "platform/gtk/surface_window_fixture.h"
 #include "platform/gtk/webkit_surface.h"
 
 namespace pellora::gtk {
 namespace {
 
-void runUntil(const std::function<bool()>& done) {
-  while (!done()) g_main_context_iteration(nullptr, TRUE);
-}
-
-void drainEvents() {
-  while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
-}
+using engine_test::drainEvents;
+using engine_test::runUntil;
 
 class ScriptedDialogs final : public SurfaceDialogs {
  public:
@@ -61,53 +57,33 @@ class ScriptedDialogs final : public SurfaceDialogs {
   GtkWidget* elsewhere_;
 };
 
-class SelectionDialogsTest : public ::testing::Test {
+class SelectionDialogsTest : public engine_test::SurfaceWindowTest {
  public:
+  SelectionDialogsTest() : SurfaceWindowTest(640, 400) {}
+
   void SetUp() override {
-    g_setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", FALSE);
-    g_setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", FALSE);
-    if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
-    resetEditingContextForTesting();
-    surface_ = std::make_unique<WebKitEditingSurface>();
-    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_default_size(GTK_WINDOW(window_), 640, 400);
-    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-    GtkWidget* entry = gtk_entry_new();
-    gtk_box_pack_start(GTK_BOX(box), entry, FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(box), surface_->widget(), TRUE, TRUE, 0);
-    gtk_container_add(GTK_CONTAINER(window_), box);
-    gtk_widget_show_all(window_);
-    auto dialogs = std::make_unique<ScriptedDialogs>(entry);
+    SurfaceWindowTest::SetUp();
+    if (!surface_) return;
+    auto dialogs = std::make_unique<ScriptedDialogs>(entry_);
     dialogs_ = dialogs.get();
     surface_->setDialogs(std::move(dialogs));
-    surface_->events.onDocumentComplete = [this] { ++completed_; };
   }
 
-  void TearDown() override {
-    if (window_) gtk_widget_destroy(window_);
-    surface_.reset();
-    drainEvents();
+  // An entry above the view, where a dialog's focus can go.
+  GtkWidget* contentAround(GtkWidget* view) override {
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    entry_ = gtk_entry_new();
+    gtk_box_pack_start(GTK_BOX(box), entry_, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(box), view, TRUE, TRUE, 0);
+    return box;
   }
 
   void load(const std::string& body) {
-    const int before = completed_;
-    surface_->setDocumentHTML(wrapInDocumentTemplate(body));
-    runUntil([&] { return completed_ > before; });
+    SurfaceWindowTest::load(body);
     gtk_widget_grab_focus(surface_->widget());
   }
 
-  std::string body() { return surface_->DOM()->bodyInnerHTML(); }
-  std::string eval(const std::string& script) { return surface_->evaluateForTesting(script); }
   std::string selectedText() { return eval("getSelection().toString()"); }
-
-  void selectText(const std::string& word) {
-    ASSERT_EQ("true", eval("(function(word){const w=document.createTreeWalker(document.body,"
-                           "NodeFilter.SHOW_TEXT);let n;while((n=w.nextNode())){const i="
-                           "n.data.indexOf(word);if(i>=0){const r=document.createRange();"
-                           "r.setStart(n,i);r.setEnd(n,i+word.length);const s=getSelection();"
-                           "s.removeAllRanges();s.addRange(r);return true;}}return false;})(" +
-                           jsString(word) + ")"));
-  }
 
   // The caret `offset` characters into the first text of `selector`.
   void caretAt(const std::string& selector, int offset) {
@@ -127,10 +103,8 @@ class SelectionDialogsTest : public ::testing::Test {
 
   void exec(int cmdID, int option) { surface_->ExecCommand(cmdID, option, {}); }
 
-  std::unique_ptr<WebKitEditingSurface> surface_;
-  GtkWidget* window_ = nullptr;
+  GtkWidget* entry_ = nullptr;
   ScriptedDialogs* dialogs_ = nullptr;
-  int completed_ = 0;
 };
 
 TEST_F(SelectionDialogsTest, LinkDialogLinksTheSelectionAndCancelKeepsIt) {

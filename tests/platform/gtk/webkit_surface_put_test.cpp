@@ -9,32 +9,14 @@
 
 #include "exchange/document_template.h"
 #include "exchange/editing_context.h"
+#include "platform/gtk/surface_window_fixture.h"
 #include "platform/gtk/webkit_surface.h"
 
 namespace pellora::gtk {
 namespace {
 
-class WebKitSurfacePutTest : public ::testing::Test {
+class WebKitSurfacePutTest : public engine_test::SurfaceWindowTest {
  protected:
-  void SetUp() override {
-    // No GL on a virtual display, no sandbox as root in a container.
-    g_setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", FALSE);
-    g_setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", FALSE);
-    if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
-    resetEditingContextForTesting();
-    surface_ = std::make_unique<WebKitEditingSurface>();
-    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_container_add(GTK_CONTAINER(window_), surface_->widget());
-    gtk_widget_show_all(window_);
-    surface_->events.onDocumentComplete = [this] { ++completed_; };
-  }
-
-  void TearDown() override {
-    if (window_) gtk_widget_destroy(window_);
-    surface_.reset();
-    while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
-  }
-
   // Runs the main loop one event at a time until the surface is no longer
   // busy, reading the document after each; returns how many reads did not
   // answer `expected`.
@@ -50,10 +32,6 @@ class WebKitSurfacePutTest : public ::testing::Test {
     }
     return wrong;
   }
-
-  std::unique_ptr<WebKitEditingSurface> surface_;
-  GtkWidget* window_ = nullptr;
-  int completed_ = 0;
 };
 
 TEST_F(WebKitSurfacePutTest, TheDocumentIsThePutOneUntilItsLoadCompletes) {

@@ -12,66 +12,27 @@
 #include "exchange/document_template.h"
 #include "exchange/editing_context.h"
 #include "platform/gtk/surface_scripts.h"
+#include "platform/gtk/surface_window_fixture.h"
 
 namespace pellora::gtk {
 namespace {
 
-// Compositing needs GL, which a virtual display lacks; the bubblewrap
-// sandbox cannot start as root in a container. Both only change how the
-// web process draws and is confined, not what it edits.
-void prepareEngineEnvironment() {
-  g_setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", FALSE);
-  g_setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", FALSE);
-}
+using engine_test::drainEvents;
+using engine_test::runUntil;
 
-void runUntil(const std::function<bool()>& done) {
-  while (!done()) g_main_context_iteration(nullptr, TRUE);
-}
-
-void drainEvents() {
-  while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
-}
-
-class WebKitSurfaceTest : public ::testing::Test {
+class WebKitSurfaceTest : public engine_test::SurfaceWindowTest {
  protected:
-  void SetUp() override {
-    prepareEngineEnvironment();
-    if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
-    resetEditingContextForTesting();
-    surface_ = std::make_unique<WebKitEditingSurface>();
-    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_default_size(GTK_WINDOW(window_), 640, 400);
-    gtk_container_add(GTK_CONTAINER(window_), surface_->widget());
-    gtk_widget_show_all(window_);
-    surface_->events.onDocumentComplete = [this] { ++completed_; };
-    surface_->events.onDisplayChanged = [this] { ++displayChanges_; };
-  }
+  WebKitSurfaceTest() : SurfaceWindowTest(640, 400) {}
 
-  void TearDown() override {
-    if (window_) gtk_widget_destroy(window_);
-    surface_.reset();
-    drainEvents();
+  void SetUp() override {
+    SurfaceWindowTest::SetUp();
+    if (surface_) surface_->events.onDisplayChanged = [this] { ++displayChanges_; };
   }
 
   void load(const std::string& body) {
-    const int before = completed_;
-    surface_->setDocumentHTML(wrapInDocumentTemplate(body));
+    const int before = put(body);
     EXPECT_TRUE(surface_->Busy());
-    runUntil([&] { return completed_ > before; });
-  }
-
-  std::string body() { return surface_->DOM()->bodyInnerHTML(); }
-
-  std::string eval(const std::string& script) { return surface_->evaluateForTesting(script); }
-
-  // Selects the first occurrence of `word` in the body's text.
-  void selectText(const std::string& word) {
-    ASSERT_EQ("true", eval("(function(word){const w=document.createTreeWalker(document.body,"
-                           "NodeFilter.SHOW_TEXT);let n;while((n=w.nextNode())){const i="
-                           "n.data.indexOf(word);if(i>=0){const r=document.createRange();"
-                           "r.setStart(n,i);r.setEnd(n,i+word.length);const s=getSelection();"
-                           "s.removeAllRanges();s.addRange(r);return true;}}return false;})(" +
-                           jsString(word) + ")"));
+    awaitCompletionAfter(before);
   }
 
   void selectContentsOf(const std::string& selector) {
@@ -91,9 +52,6 @@ class WebKitSurfaceTest : public ::testing::Test {
     return eval("Array.from(document.querySelector('table').rows).map(r=>r.cells.length).join()");
   }
 
-  std::unique_ptr<WebKitEditingSurface> surface_;
-  GtkWidget* window_ = nullptr;
-  int completed_ = 0;
   int displayChanges_ = 0;
 };
 
