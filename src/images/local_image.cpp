@@ -2,31 +2,21 @@
 #include "images/local_image.h"
 
 #include "content/cp1252.h"
+#include "content/hex_digits.h"
 
 namespace pellora::images {
 
 namespace {
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // Calls `literal` for each byte written as itself and `escaped` for each
 // byte written as "%XX".
 template <typename Literal, typename Escaped>
 void forEachDecoded(std::string_view text, Literal literal, Escaped escaped) {
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size()) {
-      const int high = hexValue(text[i + 1]);
-      const int low = hexValue(text[i + 2]);
-      if (high >= 0 && low >= 0) {
-        escaped(static_cast<char>(high * 16 + low));
-        i += 2;
-        continue;
-      }
+    if (const auto byte = content::percentEscapeAt(text, i)) {
+      escaped(*byte);
+      i += 2;
+      continue;
     }
     literal(text[i]);
   }

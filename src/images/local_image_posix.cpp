@@ -6,27 +6,11 @@
 #include <cerrno>
 
 #include "images/local_image.h"
+#include "settings/file_io.h"
 
 namespace pellora::images {
 
-namespace {
-
-// Closes a descriptor however reading ends.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-}  // namespace
+using settings::FileDescriptor;
 
 std::optional<std::string> readRegularFile(const std::string& path) {
   // A NUL would cut the path short and name another file.

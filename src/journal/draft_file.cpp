@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "content/hex_digits.h"
+
 namespace pellora::journal {
 
 namespace {
@@ -16,13 +18,6 @@ std::string hex64(std::uint64_t value) {
   for (int i = 15; i >= 0; --i, value >>= 4)
     text[static_cast<std::size_t>(i)] = kHexDigits[value & 15];
   return text;
-}
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 bool needsEscape(unsigned char c) { return c < 0x20 || c == 0x7F || c == '%'; }
@@ -54,10 +49,9 @@ std::string unescape(std::string_view text) {
       continue;
     }
     if (i + 2 >= text.size()) throw DraftFormatError("a cut-off escape in a header");
-    const int high = hexValue(text[i + 1]);
-    const int low = hexValue(text[i + 2]);
-    if (high < 0 || low < 0) throw DraftFormatError("a bad escape in a header");
-    out += static_cast<char>(high * 16 + low);
+    const auto byte = content::percentEscapeAt(text, i);
+    if (!byte) throw DraftFormatError("a bad escape in a header");
+    out += *byte;
     i += 2;
   }
   return out;

@@ -1,18 +1,13 @@
 #include "settings/port_text.h"
 
+#include "content/hex_digits.h"
+
 namespace pellora {
 
 namespace {
 
 int digitValue(char c, int base) {
-  int value = -1;
-  if (c >= '0' && c <= '9') {
-    value = c - '0';
-  } else if (c >= 'a' && c <= 'f') {
-    value = c - 'a' + 10;
-  } else if (c >= 'A' && c <= 'F') {
-    value = c - 'A' + 10;
-  }
+  const int value = content::hexDigitValue(c);
   return value < base ? value : -1;
 }
 

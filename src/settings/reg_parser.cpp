@@ -4,6 +4,7 @@
 
 #include <charconv>
 
+#include "content/hex_digits.h"
 #include "settings/codepage.h"
 #include "settings/reg_file.h"
 
@@ -46,18 +47,11 @@ std::string toCp1252(std::string_view utf8) {
   return out;
 }
 
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 std::optional<std::uint32_t> parseHexNumber(std::string_view digits) {
   if (digits.empty() || digits.size() > 8) return std::nullopt;
   std::uint32_t number = 0;
   for (char c : digits) {
-    const int digit = hexDigit(c);
+    const int digit = content::hexDigitValue(c);
     if (digit < 0) return std::nullopt;
     number = (number << 4) | static_cast<std::uint32_t>(digit);
   }
@@ -188,10 +182,12 @@ class Parser {
         list = trimRight(list.substr(0, list.size() - 1));
       }
       while (!list.empty()) {
-        if (list.size() < 2 || hexDigit(list[0]) < 0 || hexDigit(list[1]) < 0) {
+        if (list.size() < 2 || content::hexDigitValue(list[0]) < 0 ||
+            content::hexDigitValue(list[1]) < 0) {
           fail(lineNumber_, "invalid byte list");
         }
-        out += static_cast<char>(hexDigit(list[0]) * 16 + hexDigit(list[1]));
+        out += static_cast<char>(content::hexDigitValue(list[0]) * 16 +
+                                 content::hexDigitValue(list[1]));
         list = trimLeft(list.substr(2));
         if (list.empty()) {
           if (continued) fail(lineNumber_, "invalid byte list");

@@ -2,25 +2,19 @@
 // tests/app/tessaron_server_streaming_test.cpp.
 #include "app/tessaron_server/form_body.h"
 
+#include "content/hex_digits.h"
+
 namespace pellora::tessaron {
 
 namespace {
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // Decodes the byte at `i` into `out`; how many input bytes it took.
 std::size_t decodeAt(std::string_view text, std::size_t i, char& out) {
   const char c = text[i];
   if (c == '+') {
     out = ' ';
-  } else if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
-             hexValue(text[i + 2]) >= 0) {
-    out = static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+  } else if (const auto byte = content::percentEscapeAt(text, i)) {
+    out = *byte;
     return 3;
   } else {
     out = c;

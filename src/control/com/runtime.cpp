@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "content/hex_digits.h"
 #include "control/com/com_object.h"
 
 namespace pellora::com {
@@ -46,15 +47,8 @@ bool guidFromString(std::string_view text, GUID& guid) {
       if (c != shape[i]) return false;
       continue;
     }
-    int v;
-    if (c >= '0' && c <= '9')
-      v = c - '0';
-    else if (c >= 'a' && c <= 'f')
-      v = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-      v = c - 'A' + 10;
-    else
-      return false;
+    const int v = content::hexDigitValue(c);
+    if (v < 0) return false;
     if (nibble % 2 == 0)
       bytes[nibble / 2] = static_cast<std::uint8_t>(v << 4);
     else

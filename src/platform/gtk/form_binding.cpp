@@ -158,8 +158,6 @@ GtkWidget* FormBinding::widgetFor(const std::string& name) const {
   return found == byName_.end() ? nullptr : found->second->widget;
 }
 
-GtkWidget* FormBinding::menuFor(const std::string& name) const { return widgetFor(name); }
-
 FormBinding::Bound& FormBinding::bind(Control& control, GtkWidget* widget) {
   auto bound = std::make_unique<Bound>();
   bound->owner = this;
@@ -532,7 +530,7 @@ GtkWidget* FormBinding::buildPageControl(Control& pages) {
 GtkWidget* FormBinding::buildMenu(Control& menu) {
   GtkWidget* gtkMenu = gtk_menu_new();
   g_object_ref_sink(gtkMenu);
-  Bound& menuBound = bind(menu, gtkMenu);
+  bind(menu, gtkMenu);
   for (const auto& child : menu.children()) {
     GtkWidget* item = child->caption() == "-" ? gtk_separator_menu_item_new()
                                               : gtk_menu_item_new_with_mnemonic("");
@@ -543,7 +541,6 @@ GtkWidget* FormBinding::buildMenu(Control& menu) {
     g_signal_connect(item, "activate", G_CALLBACK((guardedCallback<&onClicked>)), &bound);
     applyAll(bound);
   }
-  (void)menuBound;
   // Not inside the widget tree: the binding destroys it itself.
   menus_.push_back(gtkMenu);
   return gtkMenu;

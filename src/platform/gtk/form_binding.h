@@ -50,8 +50,6 @@ class FormBinding {
   // The widget bound to the control called `name`; nullptr when there is
   // none (separators, controls without a view).
   GtkWidget* widgetFor(const std::string& name) const;
-  // The popup menu widget of a popup menu control.
-  GtkWidget* menuFor(const std::string& name) const;
 
   // The default button (Enter) and the cancel button (Escape) of a dialog.
   ui::Control* defaultButton() const { return defaultButton_; }

@@ -503,8 +503,6 @@ const std::string& pageScript() {
   return script;
 }
 
-std::string_view detailsStyleSheet() { return kDetailsStyleSheet; }
-
 std::string jsString(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size() + 2);

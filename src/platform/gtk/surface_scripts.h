@@ -39,8 +39,4 @@ std::string jsString(std::string_view utf8);
 // surface removes it from the source text again.
 inline constexpr std::string_view kDetailsStyleId = "pellora-details";
 
-// The style sheet of the detail marks: dotted outlines around block
-// elements and around the cells of border-less tables.
-std::string_view detailsStyleSheet();
-
 }  // namespace pellora::gtk

@@ -392,7 +392,8 @@ struct WebKitEditingSurface::Impl {
           run("pellora.undo()");
           break;
         case ui::DECMD_GETBLOCKFMT:
-          return toWidgetTextBack(blockFormat());
+          // Block format names are plain ASCII, the same in both code pages.
+          return blockFormat();
         case ui::DECMD_SETBLOCKFMT:
           setBlockFormat(arg);
           break;
@@ -414,9 +415,6 @@ struct WebKitEditingSurface::Impl {
     }
     return {};
   }
-
-  // Block format names are plain ASCII, the same in both code pages.
-  static ui::CommandArg toWidgetTextBack(std::string name) { return name; }
 
   void setBlockFormat(const ui::CommandArg& arg) {
     const std::string* name = stringArg(arg);

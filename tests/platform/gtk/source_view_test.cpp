@@ -116,7 +116,7 @@ TEST_F(SourceViewTest, PopupMenuTakesItsStatesFromTheEditor) {
   form.mmoHTML.setText("abc");
   form.mmoHTML.setSelection(0, 2);
   binding.popupMenu(form.MenuHtmlPopup, nullptr);
-  GtkWidget* menu = binding.menuFor("MenuHtmlPopup");
+  GtkWidget* menu = binding.widgetFor("MenuHtmlPopup");
   ASSERT_TRUE(GTK_IS_MENU(menu));
   EXPECT_TRUE(gtk_widget_get_sensitive(binding.widgetFor("popHtmlCut")));
   EXPECT_FALSE(gtk_widget_get_sensitive(binding.widgetFor("popHtmlPaste")));
