@@ -1,8 +1,7 @@
-// CleanPastedHtml on arbitrary bytes, with each option set. The result is
-// never longer than the input allows (a bounded growth per input byte: a
-// "<" becomes "&lt;", a closed element gains its end tag and the elements
-// a styled span stands for), cleaning it again changes nothing that shows,
-// and it holds no comment or script.
+// CleanPastedHtml on arbitrary bytes, with the options from the first byte.
+// The result grows by a bounded factor at most (a "<" becomes "&lt;", a
+// quote "&quot;", an element gains its end tag and the elements a styled
+// span stands for) and holds no comment or script.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

@@ -151,9 +151,14 @@ void appendAttribute(std::string& out, std::string_view name, std::string_view v
   out.append(" ").append(name);
   if (!hasValue) return;
   out += "=\"";
+  // Angle brackets too, so no markup is ever seen in a value.
   for (char c : value) {
     if (c == '"')
       out += "&quot;";
+    else if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
     else
       out += c;
   }

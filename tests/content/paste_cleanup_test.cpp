@@ -235,6 +235,8 @@ TEST(PasteCleanupTest, SmallCases) {
       {"quotes inside values are kept escaped",
        "<p title='say \"hi\"' style='font-family:\"Times New Roman\"'>a</p>", kKeepStyles,
        "<p title=\"say &quot;hi&quot;\" style=\"font-family: &quot;Times New Roman&quot;\">a</p>"},
+      {"angle brackets in values are escaped", "<p title=\"<!-- <script>\">a</p>", kKeepStyles,
+       "<p title=\"&lt;!-- &lt;script&gt;\">a</p>"},
       {"a semicolon inside an encoded quote does not split the declaration",
        "<span style=\"font-family:&quot;Segoe UI&quot;;font-weight:bold\">a</span>", kKeepStyles,
        "<span style=\"font-family: &quot;Segoe UI&quot;\"><b>a</b></span>"},
