@@ -3,6 +3,7 @@
 // option words; a clipboard of plain text pastes as before.
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
 
 #include <string>
 #include <vector>
@@ -68,13 +69,18 @@ class WebKitSurfacePasteTest : public engine_test::SurfaceWindowTest {
  protected:
   WebKitSurfacePasteTest() : SurfaceWindowTest(640, 400) {}
 
-  // Ctrl+V over the word "here", then the main loop until the body has
-  // `shows`; a guard ends the wait should the paste never land.
+  // Ctrl+V over the word "here", then the body once it has `shows`.
   std::string pasteOver(const ClipboardOffer& offer, const std::string& shows) {
     EXPECT_TRUE(offer.owned());
     selectText("here");
     const auto stroke = parseKeyStroke("ctrl+v");
     EXPECT_TRUE(stroke && sendKeyStroke(surface_->widget(), *stroke));
+    return awaitBodyWith(shows);
+  }
+
+  // Runs the main loop until the body has `shows`; a guard ends the wait
+  // should the paste never land.
+  std::string awaitBodyWith(const std::string& shows) {
     bool expired = false;
     const guint guard = g_timeout_add_seconds(
         60, [](gpointer flag) { return *static_cast<bool*>(flag) = true, G_SOURCE_REMOVE; },
@@ -147,6 +153,18 @@ TEST_F(WebKitSurfacePasteTest, APasteIsOneUndoStep) {
   pasteOver(offer, "Thanks");
   surface_->ExecCommand(ui::DECMD_UNDO, ui::OLECMDEXECOPT_DONTPROMPTUSER, {});
   EXPECT_EQ(body(), before);
+}
+
+// The engine's paste as plain text (what Ctrl+Shift+V runs) offers the
+// page's handler no HTML, so it stays plain however rich the clipboard is.
+TEST_F(WebKitSurfacePasteTest, PasteAsPlainTextIsNotTakenOver) {
+  load("<p>before here after</p>");
+  const ClipboardOffer offer(test::kWordClipboard, "plain words");
+  ASSERT_TRUE(offer.owned());
+  selectText("here");
+  webkit_web_view_execute_editing_command(WEBKIT_WEB_VIEW(surface_->widget()),
+                                          WEBKIT_EDITING_COMMAND_PASTE_AS_PLAIN_TEXT);
+  EXPECT_EQ(awaitBodyWith("plain words"), "<p>before plain words after</p>");
 }
 
 }  // namespace
