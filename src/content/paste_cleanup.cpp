@@ -2,243 +2,40 @@
 #include "content/paste_cleanup.h"
 
 #include <algorithm>
-#include <array>
 #include <optional>
 #include <unordered_map>
 #include <vector>
 
 #include "content/apply_options.h"
 #include "content/html_tokens.h"
+#include "content/paste_markup.h"
 #include "content/paste_style.h"
-#include "content/pattern_matcher.h"
+#include "content/paste_word_lists.h"
 
 namespace pellora::content {
 
 namespace {
 
+using paste::allowedAttribute;
+using paste::appendAttribute;
+using paste::closesParagraph;
+using paste::compactMarker;
+using paste::ElementKind;
+using paste::elementKind;
+using paste::isBlank;
+using paste::isBullet;
+using paste::isConditionalEnd;
+using paste::isConditionalStart;
+using paste::isNumbering;
+using paste::keptClasses;
+using paste::parseWordListItem;
 using paste::PastedStyle;
 using paste::ReadPastedStyle;
+using paste::safeAddress;
+using paste::startsWith;
+using paste::startsWithIgnoringCase;
 using paste::StyleOwner;
-
-template <std::size_t N>
-bool oneOf(std::string_view name, const std::array<std::string_view, N>& names) {
-  for (std::string_view known : names) {
-    if (name == known) return true;
-  }
-  return false;
-}
-
-bool startsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (lower(text[i]) != prefix[i]) return false;
-  }
-  return true;
-}
-
-bool isBlank(std::string_view text) {
-  for (char c : text) {
-    if (c != ' ' && c != '\t' && c != '\n' && c != '\r' && c != '\f') return false;
-  }
-  return true;
-}
-
-// Elements that come through, with their tags.
-constexpr std::array<std::string_view, 49> kKept = {
-    "p",     "div",     "h1",       "h2",    "h3",    "h4",         "h5",    "h6",      "ul",
-    "ol",    "li",      "dl",       "dt",    "dd",    "blockquote", "pre",   "address", "center",
-    "table", "caption", "colgroup", "thead", "tbody", "tfoot",      "tr",    "td",      "th",
-    "a",     "b",       "strong",   "i",     "em",    "u",          "s",     "strike",  "del",
-    "ins",   "sub",     "sup",      "code",  "kbd",   "tt",         "small", "big",     "q",
-    "cite",  "abbr",    "span",     "font"};
-// Kept elements without contents or end tag.
-constexpr std::array<std::string_view, 4> kKeptVoid = {"br", "hr", "img", "col"};
-// Elements that go with everything inside them.
-constexpr std::array<std::string_view, 20> kDropped = {
-    "head",   "style",  "script", "title",  "xml",      "template", "noscript",
-    "object", "applet", "iframe", "frame",  "frameset", "textarea", "select",
-    "button", "svg",    "math",   "canvas", "audio",    "video"};
-// Void elements that go; any other element is unwrapped (its contents stay).
-constexpr std::array<std::string_view, 11> kDroppedVoid = {"meta",  "link",   "base",    "input",
-                                                           "param", "source", "track",   "wbr",
-                                                           "embed", "area",   "basefont"};
-// Elements that no paragraph can hold: they close an open one.
-constexpr std::array<std::string_view, 19> kClosesParagraph = {
-    "p",  "div", "h1", "h2",         "h3",    "h4",      "h5",     "h6", "ul", "ol",
-    "dl", "pre", "hr", "blockquote", "table", "address", "center", "li", "dd"};
-
-bool allowedAttribute(std::string_view element, std::string_view name) {
-  static constexpr std::array<std::string_view, 3> kAnywhere = {"title", "align", "dir"};
-  if (oneOf(name, kAnywhere)) return true;
-  if (element == "a") return name == "href" || name == "name" || name == "target" || name == "id";
-  if (element == "img") {
-    static constexpr std::array<std::string_view, 7> kNames = {
-        "src", "alt", "width", "height", "border", "hspace", "vspace"};
-    return oneOf(name, kNames);
-  }
-  if (element == "table") {
-    static constexpr std::array<std::string_view, 6> kNames = {
-        "border", "cellpadding", "cellspacing", "width", "bgcolor", "summary"};
-    return oneOf(name, kNames);
-  }
-  if (element == "td" || element == "th") {
-    static constexpr std::array<std::string_view, 7> kNames = {
-        "colspan", "rowspan", "width", "height", "valign", "bgcolor", "nowrap"};
-    return oneOf(name, kNames);
-  }
-  if (element == "tr") return name == "valign" || name == "bgcolor" || name == "height";
-  if (element == "col" || element == "colgroup") return name == "span" || name == "width";
-  if (element == "ol") return name == "start" || name == "type" || name == "reversed";
-  if (element == "ul") return name == "type";
-  if (element == "li") return name == "value" || name == "type";
-  if (element == "font") return name == "face" || name == "size" || name == "color";
-  return false;
-}
-
-// Classes that name the office program's own style sheet, which the paste
-// leaves behind: Word's "MsoNormal", Excel's "xl65", LibreOffice's
-// "western", WebKit's "Apple-...".
-bool isOfficeClass(std::string_view name) {
-  if (startsWithIgnoringCase(name, "mso") || startsWith(name, "Apple-")) return true;
-  if (name == "western" || name == "cjk" || name == "ctl") return true;
-  if (name.size() > 2 && startsWith(name, "xl")) {
-    for (char c : name.substr(2)) {
-      if (c < '0' || c > '9') return false;
-    }
-    return true;
-  }
-  return false;
-}
-
-// What is left of a class attribute once the office classes are gone.
-std::string keptClasses(std::string_view value) {
-  std::string out;
-  std::size_t i = 0;
-  while (i < value.size()) {
-    while (i < value.size() && (value[i] == ' ' || value[i] == '\t')) ++i;
-    const std::size_t start = i;
-    while (i < value.size() && value[i] != ' ' && value[i] != '\t') ++i;
-    const std::string_view name = value.substr(start, i - start);
-    if (name.empty() || isOfficeClass(name)) continue;
-    if (!out.empty()) out += ' ';
-    out += name;
-  }
-  return out;
-}
-
-// An address a link or image may keep: none that runs a script.
-bool safeAddress(std::string_view value, std::string_view element) {
-  std::string scheme;
-  for (char c : value) {
-    if (static_cast<unsigned char>(c) <= 0x20) continue;  // the browsers skip these too
-    if (c == '&') return false;                           // an entity would hide the scheme
-    if (c == ':' || c == '/' || c == '?' || c == '#' || scheme.size() > 16) break;
-    scheme += lower(c);
-  }
-  if (scheme == "javascript" || scheme == "vbscript") return false;
-  if (scheme == "data") return element == "img" && startsWithIgnoringCase(value, "data:image/");
-  return true;
-}
-
-void appendAttribute(std::string& out, std::string_view name, std::string_view value,
-                     bool hasValue) {
-  out.append(" ").append(name);
-  if (!hasValue) return;
-  out += "=\"";
-  // Angle brackets too, so no markup is ever seen in a value.
-  for (char c : value) {
-    if (c == '"')
-      out += "&quot;";
-    else if (c == '<')
-      out += "&lt;";
-    else if (c == '>')
-      out += "&gt;";
-    else
-      out += c;
-  }
-  out += '"';
-}
-
-// Word's list paragraphs: "l0 level2 lfo1" gives the list and the level.
-struct WordListItem {
-  std::string list;
-  int level = 0;
-};
-
-bool parseWordListItem(std::string_view msoList, WordListItem& item) {
-  const std::size_t at = msoList.find("level");
-  if (at == std::string_view::npos) return false;
-  int level = 0;
-  for (std::size_t i = at + 5; i < msoList.size() && msoList[i] >= '0' && msoList[i] <= '9'; ++i) {
-    level = std::min(level * 10 + (msoList[i] - '0'), 9);
-  }
-  if (level < 1) return false;
-  const std::size_t end = msoList.find(' ');
-  item.list = std::string(msoList.substr(0, end));
-  item.level = level;
-  return true;
-}
-
-bool isConditionalStart(const HtmlToken& token, std::string_view condition) {
-  const std::string_view body = token.body;
-  if (token.kind == HtmlTokenKind::Comment || token.kind == HtmlTokenKind::Markup) {
-    return startsWith(body, "[if ") && body.find(condition) != std::string_view::npos &&
-           body.find("endif") == std::string_view::npos;
-  }
-  return false;
-}
-
-bool isConditionalEnd(const HtmlToken& token) {
-  return (token.kind == HtmlTokenKind::Comment || token.kind == HtmlTokenKind::Markup) &&
-         startsWith(token.body, "[endif]");
-}
-
-// The marker text Word writes before a list paragraph's text ("1.",
-// "a)", a bullet), with its spacing removed.
-std::string compactMarker(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    if (startsWith(text.substr(i), "&nbsp;")) {
-      i += 6;
-    } else if (startsWith(text.substr(i), "&#160;")) {
-      i += 6;
-    } else if (startsWith(text.substr(i), "\xC2\xA0")) {
-      i += 2;
-    } else if (isBlank(text.substr(i, 1))) {
-      ++i;
-    } else {
-      out += text[i++];
-    }
-  }
-  return out;
-}
-
-// A numbering such as "1.", "iv.", "b)" or "(3)" rather than a bullet.
-bool isNumbering(const std::string& marker) {
-  if (marker.empty() || marker.size() > 8) return false;
-  PatternMatcher matcher;
-  matcher.setPattern("\\(?[0-9A-Za-z]+[.)]");
-  return matcher.Exec(marker) && matcher.matchPos(0) == 1 &&
-         matcher.matchLen(0) == static_cast<std::ptrdiff_t>(marker.size());
-}
-
-// One character (in UTF-8) that is no letter or digit, or Word's "o" of
-// the second level.
-bool isBullet(const std::string& marker) {
-  if (marker == "o") return true;
-  if (marker.empty() || marker.size() > 4) return false;
-  const auto lead = static_cast<unsigned char>(marker[0]);
-  const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-  if (marker.size() != length) return false;
-  const auto folded = static_cast<unsigned char>(lead | 0x20);
-  return length > 1 || !((lead >= '0' && lead <= '9') || (folded >= 'a' && folded <= 'z'));
-}
+using paste::WordListItem;
 
 class Cleaner {
  public:
@@ -319,19 +116,20 @@ class Cleaner {
 
   void startTag(const HtmlToken& token) {
     const std::string& name = token.name;
+    const ElementKind kind = elementKind(name);
     if (name == "body" && openCount_["head"] > 0) endTag("head");
     if (dropping()) {
-      if (!token.selfClosing && !oneOf(name, kKeptVoid) && !oneOf(name, kDroppedVoid)) {
+      if (!token.selfClosing && kind != ElementKind::KeptVoid && kind != ElementKind::DroppedVoid) {
         push(name, {}, false);
       }
       return;
     }
-    if (oneOf(name, kDroppedVoid)) return;
-    if (oneOf(name, kDropped)) {
+    if (kind == ElementKind::DroppedVoid) return;
+    if (kind == ElementKind::Dropped) {
       if (!token.selfClosing) push(name, {}, true);
       return;
     }
-    if (!open_.empty() && open_.back().name == "p" && oneOf(name, kClosesParagraph)) endTag("p");
+    if (!open_.empty() && open_.back().name == "p" && closesParagraph(name)) endTag("p");
 
     WordListItem item;
     const PastedStyle style = readStyle(token);
@@ -342,13 +140,13 @@ class Cleaner {
       push(name, {}, false);
       return;
     }
-    if (oneOf(name, kKeptVoid)) {
+    if (kind == ElementKind::KeptVoid) {
       if (name == "br" && hasClass(token, "Apple-interchange-newline")) return;
       out_ += '<' + name + attributes(token, style) + '>';
       return;
     }
     if (token.selfClosing) return;  // an empty element of some other kind
-    if (!oneOf(name, kKept) || unwraps(token, style)) {
+    if (kind != ElementKind::Kept || unwraps(token, style)) {
       push(name, marksOpen(style, name), false);
       return;
     }
@@ -585,7 +383,7 @@ bool ShowsNothing(std::string_view html) {
   for (const HtmlToken& token : TokenizeHtml(html)) {
     if (token.kind == HtmlTokenKind::Text && !isBlank(compactMarker(token.body))) return false;
     if (token.kind == HtmlTokenKind::StartTag &&
-        (oneOf(token.name, kKeptVoid) || token.name == "table")) {
+        (elementKind(token.name) == ElementKind::KeptVoid || token.name == "table")) {
       return false;
     }
   }

@@ -4,6 +4,8 @@
 #include <array>
 #include <vector>
 
+#include "content/paste_markup.h"
+
 namespace pellora::content::paste {
 
 namespace {
@@ -22,10 +24,6 @@ std::string lowered(std::string_view text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return out;
-}
-
-bool startsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
 }
 
 // The quote entities the browsers and Google Docs write inside style
