@@ -3,8 +3,12 @@
 
 namespace pellora::content {
 
+bool HasOptionWord(const std::string& editOptions, const char* word) {
+  return editOptions.find(word) != std::string::npos;
+}
+
 void ApplyOptions(const std::string& editOptions, const OptionTargets& targets) {
-  auto has = [&](const char* word) { return editOptions.find(word) != std::string::npos; };
+  auto has = [&](const char* word) { return HasOptionWord(editOptions, word); };
   if (has("nohtml")) targets.htmlTab.setVisible(false);
   if (has("nostyle")) targets.cmbStyles.setEnabled(false);
   if (has("nofont")) targets.btnColor.setEnabled(false);

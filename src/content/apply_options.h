@@ -22,6 +22,9 @@ struct OptionTargets {
   ui::Control& btnTable;   // insert table
 };
 
+// True when the option word `word` is given (a substring of the options).
+bool HasOptionWord(const std::string& editOptions, const char* word);
+
 void ApplyOptions(const std::string& editOptions, const OptionTargets& targets);
 
 }  // namespace pellora::content

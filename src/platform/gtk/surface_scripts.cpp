@@ -183,6 +183,27 @@ document.addEventListener('selectionchange', schedule);
 document.addEventListener('input', schedule);
 document.addEventListener('DOMContentLoaded', schedule);
 
+// Pasted HTML goes to the surface, which cleans it of the source program's
+// markup and hands it back to insertPasted. A clipboard without HTML (plain
+// text, or a paste as plain text) keeps the engine's own paste.
+document.addEventListener('paste', (event) => {
+  const data = event.clipboardData;
+  const html = data ? data.getData('text/html') : '';
+  if (!html) return;
+  event.preventDefault();
+  try {
+    window.webkit.messageHandlers.@CHANNEL@.postMessage({paste: html, text: data.getData('text/plain')});
+  } catch (e) {}
+}, true);
+
+// One editing command, so one undo step; the plain text when the HTML
+// cleaned down to nothing.
+P.insertPasted = function (html, text) {
+  if (html) document.execCommand('insertHTML', false, html);
+  else if (text) document.execCommand('insertText', false, text);
+  return P.state(false);
+};
+
 P.exec = function (name, value) {
   document.execCommand(name, false, value === undefined ? null : value);
   return P.state(false);

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <type_traits>
 
+#include "content/paste_cleanup.h"
 #include "exchange/editing_context.h"
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/gobject_ptr.h"
@@ -607,12 +608,39 @@ struct WebKitEditingSurface::Impl {
   static void scriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,
                             gpointer data) {
     auto* impl = static_cast<Impl*>(data);
+    if (impl->pasteMessage(webkit_javascript_result_get_js_value(result))) return;
     if (!impl->caching) {
       impl->raiseDisplayChanged();
       return;
     }
     impl->applyState(webkit_javascript_result_get_js_value(result));
     impl->raiseDisplayChanged();
+  }
+
+  // --- paste ------------------------------------------------------------------------
+
+  // The page hands over the HTML of a paste; it is cleaned and inserted
+  // once the message's signal has returned.
+  bool pasteMessage(JSCValue* message) {
+    if (!message || !jsc_value_is_object(message) ||
+        !jsc_value_object_has_property(message, "paste")) {
+      return false;
+    }
+    deferred.push_back(
+        [this, html = toText(property(message, "paste").get()),
+         text = toText(property(message, "text").get())] { insertPasted(html, text); });
+    scheduleDeferred();
+    return true;
+  }
+
+  // The host's option words hold for pasted markup as for the tool bar.
+  void insertPasted(const std::string& html, const std::string& text) {
+    if (busy || !loadedOnce) return;
+    std::string cleaned = content::CleanPastedHtml(
+        html, content::PasteOptionsFromWords(editingContext().EditOptions));
+    if (content::ShowsNothing(cleaned)) cleaned.clear();
+    run("pellora.insertPasted(" + jsString(localAddressesIn(cleaned, localFiles)) + ", " +
+        jsString(text) + ")");
   }
 
   // Input may change the page before its message comes back; until then
