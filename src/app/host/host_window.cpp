@@ -8,6 +8,16 @@ namespace pellora::host {
 
 namespace {
 
+// Marks one of our calls as running; the messages a request keeps flowing
+// may bring a second click or ×, which waits for it.
+struct Busy {
+  bool& flag;
+  explicit Busy(bool& f) : flag(f) { flag = true; }
+  ~Busy() { flag = false; }
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
+};
+
 std::string fillIn(std::string_view pattern, const std::string& value) {
   std::string text(pattern);
   const std::size_t at = text.find("%1");
@@ -162,11 +172,7 @@ gboolean HostWindow::onDelete(GtkWidget*, GdkEvent*, gpointer data) {
 }
 
 bool HostWindow::closeEditor() {
-  struct Busy {
-    bool& flag;
-    explicit Busy(bool& f) : flag(f) { flag = true; }
-    ~Busy() { flag = false; }
-  } busy(busy_);
+  Busy busy(busy_);
   ModuleClient::DocumentState state = control_.documentState();
   if (state.known && !state.open) return true;
   if (state.known && state.modified) {
@@ -235,6 +241,7 @@ HostWindow::Answer HostWindow::ask(const ModuleClient::DocumentState& state) {
 
 void HostWindow::save() {
   if (busy_) return;
+  Busy busy(busy_);
   const ModuleClient::Result saved = control_.call("Save");
   if (com::FAILED(saved.hr))
     report(std::string(hostText(HostText::SaveFailed, language())), saved.error);
@@ -242,6 +249,8 @@ void HostWindow::save() {
 }
 
 void HostWindow::loadAgain() {
+  if (busy_) return;
+  Busy busy(busy_);
   try {
     control_.recreate();
     showEditor();
