@@ -8,6 +8,7 @@
 #include "control/ax_impl-private.h"
 #include "control/window_interface.h"
 #include "exchange/editing_context.h"
+#include "settings/lang.h"
 
 namespace pellora {
 
@@ -31,6 +32,9 @@ TaxEdit::TaxEdit()
   notifications_->deactivate = [this] { FormDeactivate(); };
   notifications_->paint = [this] { FormPaint(); };
   notifications_->keyPress = [this](char& key) { FormKeyPress(key); };
+  status_->contentName = [] { return editingContext().ContentName; };
+  status_->language = [] { return LanguageCode(); };
+  status_->flags = [this] { return documentFlags(); };
 }
 
 TaxEdit::~TaxEdit() {
@@ -65,6 +69,15 @@ void TaxEdit::ActiveFormCreate() {
                                                               *forms.UploadForm, *forms.AboutForm});
   forms.MainForm->dialogs = {forms.TableForm.get(), forms.UploadForm.get(), forms.AboutForm.get(),
                              forms.OptionsForm.get()};
+  forms.MainForm->onDocumentStateChanged = [status = std::weak_ptr<DocumentStatus>(status_)] {
+    if (const auto held = status.lock()) held->changed();
+  };
+}
+
+std::int32_t TaxEdit::documentFlags() const {
+  EditorForms& forms = application();
+  if (!forms.editorExists()) return closedBySave_ ? pdfSaved : 0;
+  return pdfEditorOpen | (forms.MainForm->HasUnsavedEdits() ? pdfModified : 0);
 }
 
 // ---- IUnknown ------------------------------------------------------------------
@@ -77,9 +90,9 @@ HRESULT TaxEdit::QueryInterface(REFIID riid, void** ppv) {
     *ppv = static_cast<IConnectionPointContainer*>(this);
   } else if (riid == IID_ISupportErrorInfo) {
     *ppv = static_cast<ISupportErrorInfo*>(this);
-  } else if (riid == IID_IPelloraWindow) {
+  } else if (riid == IID_IPelloraWindow || riid == IID_IPelloraWindow2) {
     // A tear-off with its own reference count; it holds one on the control.
-    *ppv = createWindowTearOff(*static_cast<IPellora*>(this), form_, notifications_);
+    *ppv = createWindowTearOff(*static_cast<IPellora*>(this), form_, notifications_, status_);
     return S_OK;
   } else {
     *ppv = nullptr;
@@ -124,7 +137,7 @@ HRESULT TaxEdit::Save() {
   });
   if (application().closePending && !application().requestRunning()) return Close();
   if (FAILED(result)) return result;
-  if (editingContext().SaveSucceeded) result = Close();
+  if (editingContext().SaveSucceeded) result = closeEditor(true);
   return result;
 }
 
@@ -137,7 +150,9 @@ HRESULT TaxEdit::Params(BSTR Url, BSTR Content, BSTR Auth) {
   });
 }
 
-HRESULT TaxEdit::Close() {
+HRESULT TaxEdit::Close() { return closeEditor(false); }
+
+HRESULT TaxEdit::closeEditor(bool afterSave) {
   EditorForms& forms = application();
   if (forms.requestRunning()) {
     // A request the server has let stall is given up instead: it fails with
@@ -165,6 +180,8 @@ HRESULT TaxEdit::Close() {
   release(forms.TableForm);
   release(forms.OptionsForm);
   release(forms.MainForm);
+  closedBySave_ = afterSave;
+  status_->changed();
   return S_OK;
 }
 

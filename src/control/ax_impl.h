@@ -125,6 +125,9 @@ class TaxEdit final : public IPellora, public IConnectionPointContainer, public 
  private:
   ~TaxEdit();
   void ActiveFormCreate();
+  // Close, telling the host whether an acknowledged save closed it.
+  HRESULT closeEditor(bool afterSave);
+  std::int32_t documentFlags() const;
   void raiseEvent(DISPID id, DISPPARAMS& params);
 
   std::atomic<ULONG> refs_{1};
@@ -137,6 +140,9 @@ class TaxEdit final : public IPellora, public IConnectionPointContainer, public 
   // Shared with the control's windows, which hold it weakly: they fall
   // silent when the control goes.
   std::shared_ptr<FormNotifications> notifications_;
+  // What a desktop host reads of the document, and its handler.
+  std::shared_ptr<DocumentStatus> status_ = std::make_shared<DocumentStatus>();
+  bool closedBySave_ = false;
 };
 
 }  // namespace pellora

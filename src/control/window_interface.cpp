@@ -2,7 +2,9 @@
 
 #include <atomic>
 
+#include "control/com/runtime.h"
 #include "control/module_state.h"
+#include "control/wide_text.h"
 
 namespace pellora {
 
@@ -15,18 +17,22 @@ WindowProvider& provider() {
   return instance;
 }
 
-class WindowTearOff final : public IPelloraWindow {
+class WindowTearOff final : public IPelloraWindow2 {
  public:
   WindowTearOff(IUnknown& control, ui::Form& container,
-                std::weak_ptr<const FormNotifications> notifications)
-      : control_(control), container_(container), notifications_(std::move(notifications)) {
+                std::weak_ptr<const FormNotifications> notifications,
+                std::weak_ptr<DocumentStatus> status)
+      : control_(control),
+        container_(container),
+        notifications_(std::move(notifications)),
+        status_(std::move(status)) {
     control_.AddRef();
   }
 
   HRESULT QueryInterface(REFIID riid, void** ppv) override {
     if (!ppv) return E_POINTER;
-    if (riid == IID_IPelloraWindow) {
-      *ppv = static_cast<IPelloraWindow*>(this);
+    if (riid == IID_IPelloraWindow || riid == IID_IPelloraWindow2) {
+      *ppv = static_cast<IPelloraWindow2*>(this);
       AddRef();
       return S_OK;
     }
@@ -52,23 +58,68 @@ class WindowTearOff final : public IPelloraWindow {
     return *widget ? S_OK : E_FAIL;
   }
 
+  HRESULT GetContentName(BSTR* name) override {
+    return text(name, [](DocumentStatus& status) { return status.contentName(); });
+  }
+
+  HRESULT GetLanguage(BSTR* code) override {
+    return text(code, [](DocumentStatus& status) { return status.language(); });
+  }
+
+  HRESULT GetDocumentState(std::int32_t* flags) override {
+    if (!flags) return E_POINTER;
+    *flags = 0;
+    const std::shared_ptr<DocumentStatus> status = status_.lock();
+    if (!status) return E_NOTIMPL;
+    try {
+      *flags = status->flags();
+    } catch (...) {
+      return E_FAIL;
+    }
+    return S_OK;
+  }
+
+  HRESULT SetStateHandler(void (*changed)(void* context), void* context) override {
+    const std::shared_ptr<DocumentStatus> status = status_.lock();
+    if (!status) return E_NOTIMPL;
+    status->handler = changed;
+    status->handlerContext = changed ? context : nullptr;
+    return S_OK;
+  }
+
  private:
   ~WindowTearOff() { control_.Release(); }
+
+  template <typename F>
+  HRESULT text(BSTR* out, F read) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    const std::shared_ptr<DocumentStatus> status = status_.lock();
+    if (!status) return E_NOTIMPL;
+    try {
+      *out = allocBstr(widenText(read(*status)));
+    } catch (...) {
+      return E_FAIL;
+    }
+    return S_OK;
+  }
 
   std::atomic<ULONG> refs_{1};
   ObjectCount count_;
   IUnknown& control_;
   ui::Form& container_;
   std::weak_ptr<const FormNotifications> notifications_;
+  std::weak_ptr<DocumentStatus> status_;
 };
 
 }  // namespace
 
 void setWindowProvider(WindowProvider value) { provider() = std::move(value); }
 
-IPelloraWindow* createWindowTearOff(IUnknown& control, ui::Form& container,
-                                    std::weak_ptr<const FormNotifications> notifications) {
-  return new WindowTearOff(control, container, std::move(notifications));
+IPelloraWindow2* createWindowTearOff(IUnknown& control, ui::Form& container,
+                                     std::weak_ptr<const FormNotifications> notifications,
+                                     std::weak_ptr<DocumentStatus> status) {
+  return new WindowTearOff(control, container, std::move(notifications), std::move(status));
 }
 
 }  // namespace pellora

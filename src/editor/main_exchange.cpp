@@ -55,6 +55,7 @@ void TMainForm::LoadContent(const std::string& url) {
     try {
       context.ContentBody = IdHTTP.Get(url);
       if (journal_) journal_->itemLoaded({context.BaseUrl, context.ContentName});
+      expectLoadedBody();
       DHTMLEdit().setDocumentHTML(wrapInDocumentTemplate(context.ContentBody));
       if (PageControl.activePageIndex() == 1) {
         // The HTML view shows the new body, so a later switch back cannot
@@ -71,6 +72,7 @@ void TMainForm::LoadContent(const std::string& url) {
     ScanServerImages();
   }
   content::ApplyOptions(context.EditOptions, {TabSheet2, cmbStyles, btnColor, btnImage, btnTable});
+  documentStateChanged();
 }
 
 void TMainForm::btnSaveClick() { SaveContent(); }
@@ -89,6 +91,8 @@ void TMainForm::SaveContent() {
   // The journal compares with the view, whose image addresses the
   // transfer does not rewrite; without a journal the copy is not made.
   const std::string viewBody = journal_ ? content::ReduceCrLf(context.ContentBody) : std::string();
+  // What the view held: once stored, edits after it are the unsaved ones.
+  std::optional<BodySnapshot> sentView = journalSnapshot();
   if (!TransferImages()) return;
 
   exchange::ShownStatus shown(StatusDisplay, "Saving Content \"" + context.ContentName + "\" ...");
@@ -107,6 +111,7 @@ void TMainForm::SaveContent() {
     if (content::ServerAcknowledged(response)) {
       context.SaveSucceeded = true;
       if (journal_) journal_->saved(viewBody);
+      takeSavedBody(std::move(sentView));
       DeleteUnusedImages();
     } else {
       ui::platform().messageBoxes().warning(content::ServerResponseMessage(response));
@@ -114,6 +119,7 @@ void TMainForm::SaveContent() {
   } catch (const std::exception& failure) {
     ui::platform().messageBoxes().warning(failure.what());
   }
+  documentStateChanged();
 }
 
 }  // namespace pellora

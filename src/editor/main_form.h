@@ -5,7 +5,9 @@
 // with their design texts, hints and start states.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,6 +87,14 @@ class TMainForm : public ui::Form {
   // throws (closing goes on whatever happens here).
   void FormClosing() noexcept;
   DraftJournal& journal() { return *journal_; }
+
+  // ---- unsaved edits (main_unsaved.cpp) ----
+  // Whether the document differs from the item as it was loaded or last
+  // saved; false before the first load and while a load is arriving.
+  bool HasUnsavedEdits();
+  // Called whenever that, the document or the view may have changed (a
+  // desktop host's title follows it). It must not destroy this form.
+  std::function<void()> onDocumentStateChanged;
 
   // ---- commands, state tracking, tables, context menus ----
   // (main_commands.cpp, main_state.cpp, main_tables.cpp, main_menus.cpp)
@@ -219,11 +229,25 @@ class TMainForm : public ui::Form {
   void offerDraft(const journal::Draft& draft);
   void restoreDraft(const std::string& body);
   void reportJournalFailure();
+  // Unsaved edits (main_unsaved.cpp).
+  void expectLoadedBody();
+  void takeLoadedBody();
+  void takeSavedBody(std::optional<BodySnapshot> saved);
+  void documentStateChanged();
 
   std::unique_ptr<ui::EditingSurface> surface_;
   // None where the system keeps no drafts.
   std::unique_ptr<DraftJournal> journal_;
   bool journalFailureShown_ = false;
+  // The body as loaded or last saved, in the form the snapshot gave it.
+  struct UnsavedEdits {
+    bool referencePending = false;
+    std::optional<BodySnapshot> reference;
+    std::optional<std::string> referenceFinished;  // made at first need
+    // The last answer, for the same snapshot text and while none can be taken.
+    std::optional<std::string> lastText;
+    bool lastAnswer = false;
+  } unsaved_;
 };
 
 }  // namespace pellora

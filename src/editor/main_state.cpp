@@ -55,6 +55,7 @@ void TMainForm::DHTMLEditDisplayChanged() {
   journalChanged();
   // Outside the guarded block: a failing snapshot is reported.
   UndoSnapshot();
+  documentStateChanged();
 
   struct Row {
     ui::Control& control;

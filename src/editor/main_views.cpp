@@ -23,7 +23,9 @@ void TMainForm::DHTMLEditDocumentComplete() {
   UndoSnapshotPending = true;
   HtmlDocument = DHTMLEdit().DOM();
   FillStylesList();
+  takeLoadedBody();
   journalDocumentCompleted();
+  documentStateChanged();
 }
 
 // Runs while the old page is still active.
@@ -52,6 +54,7 @@ void TMainForm::mmoHTMLChange() {
   // Taken whole only when the context is next read, not on every keystroke.
   followContentBody([this] { return mmoHTML.text(); });
   journalChanged();
+  documentStateChanged();
 }
 
 void TMainForm::UndoSnapshot() {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/host/event_sink.h"
+#include "app/host/host_window.h"
 #include "app/host/module_client.h"
 #include "app/host/script.h"
 #include "app/host/server_process.h"
@@ -46,7 +47,8 @@ constexpr const char* kUsage =
     "\n"
     "With --url (or --demo) the host calls Params, Options and Load at start.\n"
     "The window's Save and Close buttons call the control's Save and Close; a\n"
-    "save the server acknowledged closes the editor.\n"
+    "save the server acknowledged closes the editor. Closing the editor or the\n"
+    "window with unsaved edits asks whether to save them first.\n"
     "\n"
     "Script steps (one per line, \"#\" starts a comment, \"double quotes\" keep\n"
     "blanks in one word; a step that cannot act fails, and then the run exits 1;\n"
@@ -175,32 +177,14 @@ int main(int argc, char** argv) {
     ModuleClient control(o.module);
     if (!control.connectEvents(&events, EventSink::eventsIid()))
       std::fprintf(stderr, "pellora: the control takes no event sink\n");
-    GtkWidget* window = nullptr;
-    if (display) {
-      window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-      gtk_window_set_title(GTK_WINDOW(window), "Pellora");
-      gtk_window_set_default_size(GTK_WINDOW(window), 820, 560);
-      GtkWidget* page = gtk_box_new(GTK_ORIENTATION_VERTICAL, 4);
-      gtk_container_add(GTK_CONTAINER(window), page);
-      if (GtkWidget* view = control.window())
-        gtk_box_pack_start(GTK_BOX(page), view, TRUE, TRUE, 0);
-      GtkWidget* buttons = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
-      GtkWidget* save = gtk_button_new_with_label("Save");
-      GtkWidget* close = gtk_button_new_with_label("Close");
-      gtk_widget_set_name(save, "HostSave");
-      gtk_widget_set_name(close, "HostClose");
-      gtk_box_pack_end(GTK_BOX(buttons), close, FALSE, FALSE, 0);
-      gtk_box_pack_end(GTK_BOX(buttons), save, FALSE, FALSE, 0);
-      gtk_box_pack_start(GTK_BOX(page), buttons, FALSE, FALSE, 4);
-      g_signal_connect_swapped(save, "clicked",
-                               G_CALLBACK(+[](ModuleClient* c) { c->call("Save"); }), &control);
-      g_signal_connect_swapped(close, "clicked",
-                               G_CALLBACK(+[](ModuleClient* c) { c->call("Close"); }), &control);
+    std::optional<HostWindow> host;
+    if (display) host.emplace(control);
+    GtkWidget* window = host ? host->window() : nullptr;
+    if (window) {
       g_signal_connect(window, "destroy", G_CALLBACK(+[](GtkWidget*, gpointer) {
                          if (gtk_main_level() > 0) gtk_main_quit();
                        }),
                        nullptr);
-      gtk_widget_show_all(window);
     }
 
     runner.attach(control, window);
@@ -214,14 +198,15 @@ int main(int argc, char** argv) {
     ok = runner.run(start) && ok;
     if (!o.script.empty()) {
       ok = runner.run({script.begin() + static_cast<long>(prepared), script.end()}) && ok;
-      if (window) gtk_widget_destroy(window);
+      // Unattended: the end of the script asks nothing (a `quit` step does).
+      if (host) host->destroy();
       return ok ? 0 : 1;
     }
     if (!display) {
       std::fprintf(stderr, "pellora: no display; use --script to drive the control\n");
       return ok ? 0 : 1;
     }
-    gtk_main();
+    if (host && host->window()) gtk_main();
     return 0;
   } catch (const std::exception& failure) {
     std::fprintf(stderr, "pellora: %s\n", failure.what());

@@ -55,9 +55,18 @@ std::string registeredModule() {
 ModuleClient::ModuleClient(const std::string& path) {
   module_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!module_) throw std::runtime_error(std::string("cannot load the module: ") + dlerror());
+  try {
+    create();
+  } catch (...) {
+    dlclose(module_);
+    throw;
+  }
+}
+
+void ModuleClient::create() {
   using GetClassObject = HRESULT (*)(const CLSID&, const IID&, void**);
   auto getClassObject = reinterpret_cast<GetClassObject>(dlsym(module_, "DllGetClassObject"));
-  if (!getClassObject) throw std::runtime_error(path + " has no DllGetClassObject");
+  if (!getClassObject) throw std::runtime_error("the module has no DllGetClassObject");
   CLSID clsid{};
   guidFromString(kClsid, clsid);
   IClassFactory* factory = nullptr;
@@ -68,12 +77,74 @@ ModuleClient::ModuleClient(const std::string& path) {
   if (FAILED(hr) || !control_) throw std::runtime_error("the control could not be created");
 }
 
-ModuleClient::~ModuleClient() {
+void ModuleClient::release() {
+  if (window2_) {
+    if (stateChanged_) static_cast<IPelloraWindow2*>(window2_)->SetStateHandler(nullptr, nullptr);
+    window2_->Release();
+    window2_ = nullptr;
+  }
   if (eventPoint_) {
     eventPoint_->Unadvise(eventCookie_);
     eventPoint_->Release();
+    eventPoint_ = nullptr;
   }
   if (control_) control_->Release();
+  control_ = nullptr;
+}
+
+void ModuleClient::recreate() {
+  release();
+  create();
+  if (eventSink_ && !connectEvents(eventSink_, eventsIid_))
+    throw std::runtime_error("the new control takes no event sink");
+  if (stateChanged_) watchState(stateChanged_, stateContext_);
+  for (const auto* call : {&lastParams_, &lastOptions_}) {
+    if (call->empty()) continue;
+    const Result result = invoke(call->front(), DISPATCH_METHOD, {call->begin() + 1, call->end()});
+    if (FAILED(result.hr)) throw std::runtime_error(result.error);
+  }
+}
+
+IUnknown* ModuleClient::window2() {
+  if (!window2_ && control_) {
+    void* window = nullptr;
+    if (SUCCEEDED(control_->QueryInterface(IID_IPelloraWindow2, &window)))
+      window2_ = static_cast<IPelloraWindow2*>(window);
+  }
+  return window2_;
+}
+
+ModuleClient::DocumentState ModuleClient::documentState() {
+  DocumentState state;
+  auto* window = static_cast<IPelloraWindow2*>(window2());
+  if (!window) return state;
+  std::int32_t flags = 0;
+  if (FAILED(window->GetDocumentState(&flags))) return state;
+  state.known = true;
+  state.open = flags & pdfEditorOpen;
+  state.modified = flags & pdfModified;
+  state.saved = flags & pdfSaved;
+  auto read = [](HRESULT (IPelloraWindow2::*member)(BSTR*), IPelloraWindow2& from) {
+    BSTR text = nullptr;
+    std::string value;
+    if (SUCCEEDED((from.*member)(&text)) && text) value = narrow(bstrView(text));
+    if (text) SysFreeString(text);
+    return value;
+  };
+  state.name = read(&IPelloraWindow2::GetContentName, *window);
+  state.language = read(&IPelloraWindow2::GetLanguage, *window);
+  return state;
+}
+
+bool ModuleClient::watchState(void (*changed)(void* context), void* context) {
+  stateChanged_ = changed;
+  stateContext_ = context;
+  auto* window = static_cast<IPelloraWindow2*>(window2());
+  return window && SUCCEEDED(window->SetStateHandler(changed, context));
+}
+
+ModuleClient::~ModuleClient() {
+  release();
   // The module stays resident (GTK cannot be unloaded); closing the handle
   // only drops our reference.
   if (module_) dlclose(module_);
@@ -81,6 +152,7 @@ ModuleClient::~ModuleClient() {
 
 GtkWidget* ModuleClient::window() {
   IPelloraWindow* window = nullptr;
+  if (!control_) return nullptr;
   if (FAILED(control_->QueryInterface(IID_IPelloraWindow, reinterpret_cast<void**>(&window))))
     return nullptr;
   void* widget = nullptr;
@@ -90,9 +162,11 @@ GtkWidget* ModuleClient::window() {
 }
 
 bool ModuleClient::connectEvents(IUnknown* sink, const IID& events) {
+  eventSink_ = sink;
+  eventsIid_ = events;
   IConnectionPointContainer* container = nullptr;
-  if (FAILED(control_->QueryInterface(IID_IConnectionPointContainer,
-                                      reinterpret_cast<void**>(&container))))
+  if (!control_ || FAILED(control_->QueryInterface(IID_IConnectionPointContainer,
+                                                   reinterpret_cast<void**>(&container))))
     return false;
   IConnectionPoint* point = nullptr;
   HRESULT hr = container->FindConnectionPoint(events, &point);
@@ -109,7 +183,14 @@ bool ModuleClient::connectEvents(IUnknown* sink, const IID& events) {
 
 ModuleClient::Result ModuleClient::call(const std::string& member,
                                         const std::vector<std::string>& arguments) {
-  return invoke(member, DISPATCH_METHOD, arguments);
+  const Result result = invoke(member, DISPATCH_METHOD, arguments);
+  // Remembered for a control made anew, as a page would call them again.
+  if (SUCCEEDED(result.hr) && (member == "Params" || member == "Options")) {
+    std::vector<std::string>& last = member == "Params" ? lastParams_ : lastOptions_;
+    last = {member};
+    last.insert(last.end(), arguments.begin(), arguments.end());
+  }
+  return result;
 }
 
 ModuleClient::Result ModuleClient::get(const std::string& property) {
@@ -119,6 +200,11 @@ ModuleClient::Result ModuleClient::get(const std::string& property) {
 ModuleClient::Result ModuleClient::invoke(const std::string& member, WORD flags,
                                           const std::vector<std::string>& arguments) {
   Result result;
+  if (!control_) {
+    result.hr = E_UNEXPECTED;
+    result.error = "there is no control";
+    return result;
+  }
   std::u16string name = widen(member);
   LPOLESTR names[] = {name.data()};
   DISPID id = DISPID_UNKNOWN;

@@ -87,6 +87,12 @@ const StepKind kSteps[] = {
      pixelStep},
     {"screenshot", "screenshot FILE", "write the host window as PNG", 1, 1, Needs::Display,
      screenshotStep},
+    {"quit", "quit",
+     "close the host window as its \u00d7 does (unsaved edits: a\n"
+     "                      question, answered by `answer Save|Discard|Cancel`)",
+     0, 0, Needs::Display, quitStep},
+    {"window", "window", "print the host window's title and what it shows", 0, 0, Needs::Display,
+     windowStep},
     {"echo", "echo TEXT", "print TEXT", 0, kAny, Needs::Nothing, echoStep},
 };
 
@@ -141,6 +147,8 @@ bool preparesWindows(const std::string& line) {
 void ScriptRunner::attach(ModuleClient& control, GtkWidget* window) {
   control_ = &control;
   window_ = window;
+  // A `quit` step may close it; later steps then find no window.
+  if (window_) g_signal_connect(window_, "destroy", G_CALLBACK(gtk_widget_destroyed), &window_);
 }
 
 bool ScriptRunner::run(const std::vector<std::string>& lines) {
@@ -171,7 +179,8 @@ bool ScriptRunner::step(const std::vector<std::string>& words) {
     return why("needs a display: no windows to answer");
   if ((kind->needs == Needs::Control || kind->needs == Needs::Display) && !control_)
     return why("the control does not exist yet");
-  if (kind->needs == Needs::Display && !window_) return why("needs a display");
+  if (kind->needs == Needs::Display && !window_)
+    return why(windows_ ? "the window is closed" : "needs a display");
   StepContext context{control_, window_, windows_};
   return kind->run(context, args);
 }

@@ -16,7 +16,7 @@ namespace pellora::host {
 
 struct StepContext {
   ModuleClient* control;   // nullptr before the control exists
-  GtkWidget* window;       // the host window; nullptr without a display
+  GtkWidget*& window;      // the host window; nullptr without a display or once closed
   WindowWatcher* windows;  // nullptr without a display
 };
 using Words = std::vector<std::string>;
@@ -82,5 +82,9 @@ bool sourceStep(StepContext& c, const Words& args);
 bool bodyStep(StepContext& c, const Words& args);
 bool pixelStep(StepContext& c, const Words& args);
 bool screenshotStep(StepContext& c, const Words& args);
+
+// ---- the host window (window_steps.cpp) -----------------------------------------
+bool quitStep(StepContext& c, const Words& args);
+bool windowStep(StepContext& c, const Words& args);
 
 }  // namespace pellora::host
