@@ -41,6 +41,8 @@ constexpr Row kTexts[] = {
      "1 (kleinste) bis 7 (gr\xF6\xDF"
      "te)"},
     {SurfaceDialogText::FontColour, "Colour:", "Farbe:"},
+    {SurfaceDialogText::FontSample, "The quick brown fox jumps over the lazy dog.",
+     "Franz jagt im komplett verwahrlosten Taxi quer durch Bayern."},
 };
 
 }  // namespace

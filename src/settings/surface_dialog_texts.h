@@ -28,6 +28,7 @@ enum class SurfaceDialogText {
   FontSize,
   FontSizeHint,
   FontColour,
+  FontSample,  // the chooser's preview line, every letter of the alphabet
 };
 
 // The text in the language in force (see LanguageCode).

@@ -65,7 +65,8 @@ class ModalDialog {
 
   // A row of the grid: the label, and the field it names (its mnemonic
   // widget, so scripts and screen readers pair them).
-  void addRow(Text label, GtkWidget* field, const char* name, Reveal reveal = Reveal::All) {
+  // Gives the label.
+  GtkWidget* addRow(Text label, GtkWidget* field, const char* name, Reveal reveal = Reveal::All) {
     const std::string text = shown(label);
     GtkWidget* caption = gtk_label_new(text.c_str());
     gtk_label_set_xalign(GTK_LABEL(caption), 0);
@@ -81,6 +82,7 @@ class ModalDialog {
       gtk_widget_show(field);
     }
     ++rows_;
+    return caption;
   }
 
   // `widget` right of all rows so far, as tall as they are.
@@ -298,6 +300,8 @@ std::optional<FontChoice> GtkSurfaceDialogs::askFont(GtkWidget* parent, const Fo
   GtkWidget* family = gtk_font_chooser_widget_new();
   gtk_font_chooser_set_level(GTK_FONT_CHOOSER(family), GTK_FONT_CHOOSER_LEVEL_FAMILY);
   gtk_widget_set_size_request(family, 360, 240);
+  const std::string sample = shown(Text::FontSample);
+  gtk_font_chooser_set_preview_text(GTK_FONT_CHOOSER(family), sample.c_str());
   if (!current.family.empty()) {
     const std::string description = current.family + " 12";
     gtk_font_chooser_set_font(GTK_FONT_CHOOSER(family), description.c_str());
@@ -318,7 +322,10 @@ std::optional<FontChoice> GtkSurfaceDialogs::askFont(GtkWidget* parent, const Fo
   gtk_color_chooser_set_rgba(GTK_COLOR_CHOOSER(color), &rgba);
   const std::string shownColor = hexOf(rgba);
   // The chooser's own size controls stay hidden (see Reveal).
-  dialog.addRow(Text::FontFamily, family, "fcFontFamily", Reveal::Self);
+  GtkWidget* familyLabel = dialog.addRow(Text::FontFamily, family, "fcFontFamily", Reveal::Self);
+  // Beside the chooser's search field, not the middle of its long list.
+  gtk_widget_set_valign(familyLabel, GTK_ALIGN_START);
+  gtk_widget_set_margin_top(familyLabel, 4);
   dialog.addRow(Text::FontSize, size, "edFontSize");
   dialog.addRow(Text::FontColour, color, "cbFontColour");
   gtk_widget_set_halign(size, GTK_ALIGN_START);

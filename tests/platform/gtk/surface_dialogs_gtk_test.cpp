@@ -144,6 +144,7 @@ class SurfaceDialogsTest : public GtkTest {
     std::string title;
     std::vector<std::string> rows;
     std::vector<std::string> buttons;
+    std::string sample = "";  // the font chooser's preview line
   };
 
   static Reading read(GtkWidget* dialog) {
@@ -166,6 +167,10 @@ class SurfaceDialogsTest : public GtkTest {
     for (auto& row : rows) reading.rows.push_back(row.second);
     for (GtkWidget* button : buttonsLeftToRight(dialog)) {
       reading.buttons.push_back(gtk_button_get_label(GTK_BUTTON(button)));
+    }
+    if (GtkWidget* family = findWidget(dialog, "fcFontFamily")) {
+      const GCharPtr sample{gtk_font_chooser_get_preview_text(GTK_FONT_CHOOSER(family))};
+      reading.sample = sample.get();
     }
     return reading;
   }
@@ -238,13 +243,15 @@ TEST_F(SurfaceDialogsTest, TextsFollowTheInterfaceLanguage) {
        "FontDialog",
        {"Font",
         {"Font:=fcFontFamily", "Size:=edFontSize", "Colour:=cbFontColour"},
-        {"OK", "Cancel"}}},
+        {"OK", "Cancel"},
+        "The quick brown fox jumps over the lazy dog."}},
       {true,
        "font",
        "FontDialog",
        {"Schriftart",
         {"Schriftart:=fcFontFamily", "Größe:=edFontSize", "Farbe:=cbFontColour"},
-        {"OK", "Abbrechen"}}},
+        {"OK", "Abbrechen"},
+        "Franz jagt im komplett verwahrlosten Taxi quer durch Bayern."}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.dialog) + (c.german ? " German" : " English"));
@@ -259,6 +266,7 @@ TEST_F(SurfaceDialogsTest, TextsFollowTheInterfaceLanguage) {
     EXPECT_EQ(shown.title, c.expected.title);
     EXPECT_EQ(shown.rows, c.expected.rows);
     EXPECT_EQ(shown.buttons, c.expected.buttons);
+    EXPECT_EQ(shown.sample, c.expected.sample);
   }
 }
 
