@@ -149,7 +149,7 @@ TEST_F(SavingEndToEndTest, ImagesChangedInBothViewsAreUploadedAndTheUnusedOneDel
                                  "tab 0\n"
                                  "wait\n"
                                  "caret Ende start\n"
-                                 "fill \"or URL:\" \"file://" +
+                                 "fill Address: \"file://" +
                                      picture.string() +
                                      "\"\n"
                                      "answer OK\n"

@@ -8,6 +8,8 @@ namespace pellora::gtk {
 
 namespace {
 
+constexpr guint kRetryMilliseconds = 10;
+
 class MainLoopTimer final : public ui::Timer {
  public:
   MainLoopTimer(std::chrono::milliseconds delay, std::function<void()> action)
@@ -23,6 +25,13 @@ class MainLoopTimer final : public ui::Timer {
  private:
   static gboolean fire(gpointer data) {
     auto* self = static_cast<MainLoopTimer*>(data);
+    // Due while the surface awaits a script result (a nested loop inside a
+    // command): the action would re-enter the surface in the middle of that
+    // call, so it waits until the call has returned.
+    if (scriptResultAwaited()) {
+      self->source_ = g_timeout_add(kRetryMilliseconds, &MainLoopTimer::fire, self);
+      return G_SOURCE_REMOVE;
+    }
     // The source ends with this call; the action may destroy the timer.
     self->source_ = 0;
     std::function<void()> action = std::move(self->action_);

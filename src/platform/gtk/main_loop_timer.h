@@ -1,5 +1,6 @@
 // One-shot timers on the GLib main loop, for the platform's `Timers`.
-// Covered by tests/platform/gtk/main_loop_timer_test.cpp.
+// Covered by tests/platform/gtk/main_loop_timer_test.cpp and
+// main_loop_timer_wait_test.cpp.
 #pragma once
 
 #include <chrono>
@@ -11,7 +12,8 @@
 namespace pellora::gtk {
 
 // Runs `action` once from the default main context after `delay`, through
-// the callback boundary; destroying the result first cancels it.
+// the callback boundary; destroying the result first cancels it. An action
+// due while a script result is awaited runs once that wait is over.
 std::unique_ptr<ui::Timer> startMainLoopTimer(std::chrono::milliseconds delay,
                                               std::function<void()> action);
 

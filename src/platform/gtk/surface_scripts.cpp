@@ -295,21 +295,29 @@ function selectedImage() {
 
 P.image = function () {
   const img = selectedImage();
-  return img ? {src: img.getAttribute('src') || '', alt: img.getAttribute('alt') || ''} : null;
+  if (!img) return null;
+  const text = name => img.getAttribute(name) || '';
+  return {src: text('src'), alt: text('alt'), width: text('width'), height: text('height')};
 };
 
 // A selected image keeps all its other attributes; otherwise a new one.
-P.setImage = function (src, alt) {
+// Empty alternative text or size: the attribute goes.
+P.setImage = function (src, alt, width, height) {
+  const given = {alt: alt || '', width: width || '', height: height || ''};
   const img = selectedImage();
   if (img) {
     img.setAttribute('src', src);
-    if (alt) img.setAttribute('alt', alt); else img.removeAttribute('alt');
+    for (const name in given) {
+      if (given[name]) img.setAttribute(name, given[name]); else img.removeAttribute(name);
+    }
     return P.state(false);
   }
-  if (!alt) return P.exec('insertImage', src);
+  if (!given.alt && !given.width && !given.height) return P.exec('insertImage', src);
   const fresh = document.createElement('img');
   fresh.setAttribute('src', src);
-  fresh.setAttribute('alt', alt);
+  for (const name in given) {
+    if (given[name]) fresh.setAttribute(name, given[name]);
+  }
   return P.exec('insertHTML', fresh.outerHTML);
 };
 

@@ -469,6 +469,8 @@ struct WebKitEditingSurface::Impl {
       if (shown && jsc_value_is_object(shown.get())) {
         current.address = localAddressesOut(toText(property(shown.get(), "src").get()));
         current.alt = toText(property(shown.get(), "alt").get());
+        current.width = toText(property(shown.get(), "width").get());
+        current.height = toText(property(shown.get(), "height").get());
       }
       const auto chosen = dialogs->askImage(dialogParent(), current);
       restoreSelection();
@@ -477,7 +479,7 @@ struct WebKitEditingSurface::Impl {
     }
     if (choice.address.empty()) return;
     run("pellora.setImage(" + jsString(addressIn(choice.address)) + ", " + jsString(choice.alt) +
-        ")");
+        ", " + jsString(choice.width) + ", " + jsString(choice.height) + ")");
   }
 
   void font(bool mayPrompt) {

@@ -177,10 +177,13 @@ TEST_F(SelectionDialogsTest, ImageDialogChangesOnlyAddressAndAlternativeText) {
       "<p>vor <img src=\"http://server.example/a.png\" alt=\"Alt\" width=\"20\" "
       "class=\"pic\" style=\"border: 1px solid\"> nach</p>");
   selectElement("img");
-  dialogs_->image = ImageChoice{"http://server.example/b.png", "Neu"};
+  // The dialog answers the size it was shown, as the real one does.
+  dialogs_->image = ImageChoice{"http://server.example/b.png", "Neu", "20"};
   exec(ui::DECMD_IMAGE, ui::OLECMDEXECOPT_PROMPTUSER);
   EXPECT_EQ("http://server.example/a.png", dialogs_->shownImage.address);
   EXPECT_EQ("Alt", dialogs_->shownImage.alt);
+  EXPECT_EQ("20", dialogs_->shownImage.width);
+  EXPECT_EQ("", dialogs_->shownImage.height);
   EXPECT_EQ(
       "<p>vor <img src=\"http://server.example/b.png\" alt=\"Neu\" width=\"20\" "
       "class=\"pic\" style=\"border: 1px solid\"> nach</p>",

@@ -1,0 +1,37 @@
+// The texts of the visual view's own dialogs (link, image, font), which
+// stand in for the editing engine's dialogs and so are no form of ours.
+// They follow the interface language each time a dialog opens, as the
+// context menu does. Windows-1252, like every text of the system.
+#pragma once
+
+#include <string_view>
+
+namespace pellora {
+
+enum class SurfaceDialogText {
+  Ok,
+  Cancel,
+  LinkTitle,
+  LinkAddress,
+  ImageTitle,
+  ImageFile,
+  ImageChooserTitle,
+  ImageFilter,
+  ImageAddress,
+  ImageAlt,
+  ImageWidth,
+  ImageHeight,
+  ImageSizeHint,
+  ImagePreview,
+  FontTitle,
+  FontFamily,
+  FontSize,
+  FontSizeHint,
+  FontColour,
+  FontSample,  // the chooser's preview line, every letter of the alphabet
+};
+
+// The text in the language in force (see LanguageCode).
+std::string_view surfaceDialogText(SurfaceDialogText text);
+
+}  // namespace pellora
