@@ -696,8 +696,8 @@ struct WebKitEditingSurface::Impl {
     if (!jsc_value_to_boolean(undone.get())) editingCommand(WEBKIT_EDITING_COMMAND_UNDO);
   }
 
-  // As the engine's own menu or key would: the page's scripts may not
-  // start undo and redo.
+  // The engine's own command, as its edit menu runs it; its answer follows
+  // ahead of any script sent after it.
   void editingCommand(const char* name) {
     invalidate();
     webkit_web_view_execute_editing_command(view.get(), name);
