@@ -209,6 +209,28 @@ void TMainForm::bindCommandHandlers() {
   events.onDisplayChanged = [this] { DHTMLEditDisplayChanged(); };
   events.onShowContextMenu = [this](int x, int y) { DHTMLEditShowContextMenu(x, y); };
   events.onContextMenuAction = [this](int itemIndex) { DHTMLEditContextMenuAction(itemIndex); };
+  events.onShortcut = [this](ui::SurfaceShortcut shortcut) { DHTMLEditShortcut(shortcut); };
+}
+
+void TMainForm::DHTMLEditShortcut(ui::SurfaceShortcut shortcut) {
+  // A click as the user's: a disabled or hidden button does nothing, and a
+  // toggle flips its down state before its handler runs.
+  ui::Control* button = nullptr;
+  switch (shortcut) {
+    case ui::SurfaceShortcut::Bold:
+      button = &btnBold;
+      break;
+    case ui::SurfaceShortcut::Italic:
+      button = &btnItalic;
+      break;
+    case ui::SurfaceShortcut::Underline:
+      button = &btnUnderline;
+      break;
+    case ui::SurfaceShortcut::Hyperlink:
+      button = &btnLink;
+      break;
+  }
+  if (button && button->visible()) button->click();
 }
 
 }  // namespace pellora

@@ -143,6 +143,8 @@ class TMainForm : public ui::Form {
   // right-click) and the HTML view's popup `MenuHtmlPopup`.
   void DHTMLEditShowContextMenu(int x, int y);
   void DHTMLEditContextMenuAction(int itemIndex);
+  // A key of the visual view that stands for a tool bar button.
+  void DHTMLEditShortcut(ui::SurfaceShortcut shortcut);
   // Runs just before `MenuHtmlPopup` opens (a view raises it through the
   // menu's click).
   void MenuHtmlPopupPopup();

@@ -90,11 +90,17 @@ class HtmlDocument {
   virtual std::vector<std::string> blockFormats() = 0;
 };
 
+// Keys of the visual view that stand for a tool bar button: the editor
+// runs them as a click on that button, so its gate, down state and dialog
+// are the button's.
+enum class SurfaceShortcut { Bold, Italic, Underline, Hyperlink };
+
 struct EditingSurfaceEvents {
   std::function<void()> onDocumentComplete;
   std::function<void()> onDisplayChanged;
   std::function<void(int x, int y)> onShowContextMenu;
   std::function<void(int itemIndex)> onContextMenuAction;
+  std::function<void(SurfaceShortcut shortcut)> onShortcut;
 };
 
 // All text crossing this interface is Windows-1252.

@@ -6,6 +6,7 @@
 #include "control/application.h"
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/form_binding.h"
+#include "platform/gtk/pane_keys.h"
 #include "platform/gtk/tracked_surface.h"
 
 namespace pellora::gtk {
@@ -21,6 +22,8 @@ class ControlView {
     binding_ = std::make_unique<FormBinding>(editor, std::move(hooks));
     gtk_box_pack_start(GTK_BOX(box_), binding_->widget(), TRUE, TRUE, 0);
     gtk_widget_show(binding_->widget());
+    paneKeys_ = followPaneKeys(binding_->widget(), surface_ ? surface_->widget() : nullptr,
+                               binding_->widgetFor("CoolBar"), binding_->widgetFor("PageControl"));
     if (surface_) connection_ = surface_->destroying.connect([this] { release(); });
   }
   ~ControlView() { release(); }
@@ -32,6 +35,8 @@ class ControlView {
       surface_->destroying.disconnect(connection_);
       // The surface keeps its own widget; it must not die with our tree.
       GtkWidget* visual = surface_->widget();
+      if (visual && paneKeys_ != 0) g_signal_handler_disconnect(visual, paneKeys_);
+      paneKeys_ = 0;
       if (GtkWidget* parent = visual ? gtk_widget_get_parent(visual) : nullptr)
         gtk_container_remove(GTK_CONTAINER(parent), visual);
     }
@@ -43,6 +48,7 @@ class ControlView {
   GtkWidget* box_;
   TrackedSurface* surface_ = nullptr;
   std::size_t connection_ = 0;
+  gulong paneKeys_ = 0;
   std::unique_ptr<FormBinding> binding_;
 };
 

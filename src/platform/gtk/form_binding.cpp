@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/gtk/accessible_name.h"
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/dialog_style.h"
 #include "platform/gtk/gtk_text.h"
@@ -618,6 +619,13 @@ void FormBinding::apply(Bound& bound, Property property) {
         }
       } else if (bound.tabLabel) {
         gtk_label_set_text(GTK_LABEL(bound.tabLabel), caption(control.caption()).c_str());
+        // The page's views are known to screen readers by the tab's name.
+        for (const auto& child : control.children()) {
+          if (child->align() != ui::Align::Client) continue;
+          const auto view = byName_.find(child->name());
+          if (view != byName_.end() && view->second->widget)
+            setAccessibleName(view->second->widget, caption(control.caption()));
+        }
       } else if (GTK_IS_LABEL(widget)) {
         gtk_label_set_text(GTK_LABEL(widget), caption(control.caption()).c_str());
       } else if (GTK_IS_FRAME(widget)) {
@@ -630,10 +638,12 @@ void FormBinding::apply(Bound& bound, Property property) {
       }
       break;
     case Property::Hint:
-      if (!control.hint().empty())
+      if (!control.hint().empty()) {
         gtk_widget_set_tooltip_text(outer, caption(control.hint()).c_str());
-      else
+        setAccessibleName(widget, caption(control.hint()));
+      } else {
         gtk_widget_set_tooltip_text(outer, nullptr);
+      }
       break;
     case Property::Text:
       if (bound.source) {

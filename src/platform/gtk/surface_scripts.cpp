@@ -227,6 +227,20 @@ P.undo = function () {
   return P.exec('undo');
 };
 
+// Our own last change, when the body still shows its result; false when
+// there is none to undo (the engine's undo comes next).
+P.undoOwn = function () {
+  const top = ownUndo[ownUndo.length - 1];
+  if (!top || top.after !== body()) {
+    ownUndo.length = 0;
+    return false;
+  }
+  ownUndo.pop();
+  document.body.innerHTML = top.before;
+  placeCaret(document.body);
+  return true;
+};
+
 // The selection a dialog acts on: the dialog takes the focus, so the range
 // is kept before it opens and put back before its answer is applied, or
 // when it is cancelled.

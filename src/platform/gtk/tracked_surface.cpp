@@ -19,6 +19,9 @@ TrackedSurface::TrackedSurface(std::unique_ptr<ui::EditingSurface> inner, GtkWid
   from.onContextMenuAction = [this](int index) {
     if (events.onContextMenuAction) events.onContextMenuAction(index);
   };
+  from.onShortcut = [this](ui::SurfaceShortcut shortcut) {
+    if (events.onShortcut) events.onShortcut(shortcut);
+  };
 }
 
 TrackedSurface::~TrackedSurface() {

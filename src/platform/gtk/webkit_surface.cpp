@@ -17,6 +17,7 @@
 #include "platform/gtk/local_addresses.h"
 #include "platform/gtk/local_file_scheme.h"
 #include "platform/gtk/spelling_menu.h"
+#include "platform/gtk/surface_keys.h"
 #include "platform/gtk/surface_scripts.h"
 #include "platform/gtk/webkit_surface_text.h"
 #include "settings/lang.h"
@@ -148,6 +149,9 @@ struct WebKitEditingSurface::Impl {
   GObjectPtr<WebKitUserContentManager> content;
   SurfaceDocument document;
   std::unique_ptr<SurfaceDialogs> dialogs = std::make_unique<GtkSurfaceDialogs>();
+
+  // Handed, weakly, to callbacks that may outlive the surface.
+  std::shared_ptr<Impl*> self = std::make_shared<Impl*>(this);
 
   bool loadedOnce = false;
   bool busy = false;
@@ -663,6 +667,93 @@ struct WebKitEditingSurface::Impl {
     return FALSE;
   }
 
+  // --- keys of our own ---------------------------------------------------------------
+
+  // Runs before the engine's own key handling, which would otherwise take
+  // the formatting keys itself and ignore the others.
+  static gboolean keyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    const auto key = surfaceKeyFor(event->keyval, static_cast<GdkModifierType>(event->state));
+    if (!key || !impl->loadedOnce || impl->busy) return FALSE;
+    impl->deliver([impl, action = *key] { impl->act(action); });
+    return TRUE;
+  }
+
+  void act(SurfaceKey key) {
+    if (!loadedOnce || busy) return;
+    switch (key) {
+      case SurfaceKey::Undo:
+        undoStep();
+        break;
+      case SurfaceKey::Redo:
+        editingCommand(WEBKIT_EDITING_COMMAND_REDO);
+        break;
+      case SurfaceKey::Bold:
+        shortcut(ui::SurfaceShortcut::Bold, ui::DECMD_BOLD);
+        break;
+      case SurfaceKey::Italic:
+        shortcut(ui::SurfaceShortcut::Italic, ui::DECMD_ITALIC);
+        break;
+      case SurfaceKey::Underline:
+        shortcut(ui::SurfaceShortcut::Underline, ui::DECMD_UNDERLINE);
+        break;
+      case SurfaceKey::Hyperlink:
+        shortcut(ui::SurfaceShortcut::Hyperlink, ui::DECMD_HYPERLINK);
+        break;
+      case SurfaceKey::PastePlainText:
+        requestPlainText();
+        break;
+    }
+  }
+
+  // The editor runs these as its tool bar buttons; a surface on its own
+  // runs the command itself.
+  void shortcut(ui::SurfaceShortcut which, int cmdID) {
+    if (owner.events.onShortcut) {
+      owner.events.onShortcut(which);
+    } else {
+      exec(cmdID, ui::OLECMDEXECOPT_DODEFAULT, {});
+    }
+  }
+
+  // Our own table changes, which the engine does not know, come back
+  // first; then the engine's edits, one step per key.
+  void undoStep() {
+    const JSCValuePtr undone = evaluate("pellora.undoOwn()");
+    invalidate();
+    if (!jsc_value_to_boolean(undone.get())) editingCommand(WEBKIT_EDITING_COMMAND_UNDO);
+  }
+
+  // The engine's own command, as its edit menu runs it; its answer follows
+  // ahead of any script sent after it.
+  void editingCommand(const char* name) {
+    invalidate();
+    webkit_web_view_execute_editing_command(view.get(), name);
+  }
+
+  // The clipboard is read without a nested main loop: the surface may be
+  // gone when the text arrives.
+  void requestPlainText() {
+    auto guard = std::make_unique<std::weak_ptr<Impl*>>(self);
+    GtkClipboard* clipboard =
+        gtk_widget_get_clipboard(GTK_WIDGET(view.get()), GDK_SELECTION_CLIPBOARD);
+    gtk_clipboard_request_text(clipboard, guardedCallback<&Impl::plainTextArrived>,
+                               guard.release());
+  }
+
+  static void plainTextArrived(GtkClipboard*, const gchar* text, gpointer data) {
+    const std::unique_ptr<std::weak_ptr<Impl*>> guard(static_cast<std::weak_ptr<Impl*>*>(data));
+    const std::shared_ptr<Impl*> alive = guard->lock();
+    if (!alive || !text || !*text) return;
+    Impl* impl = *alive;
+    impl->deliver([impl, plain = std::string(text)] {
+      if (!impl->loadedOnce || impl->busy) return;
+      // Typed in as text: no markup of the source comes along, and the
+      // engine keeps it as one undo step.
+      impl->run("pellora.exec('insertText', " + jsString(plain) + ")");
+    });
+  }
+
   // --- context menu --------------------------------------------------------------------
 
   static gboolean contextMenu(WebKitWebView*, WebKitContextMenu* menu, GdkEvent* event,
@@ -816,6 +907,8 @@ WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*thi
   g_signal_connect(view, "context-menu", G_CALLBACK((guardedCallback<&Impl::contextMenu, TRUE>)),
                    impl_.get());
   g_signal_connect(view, "event", G_CALLBACK((guardedCallback<&Impl::inputEvent>)), impl_.get());
+  g_signal_connect(view, "key-press-event", G_CALLBACK((guardedCallback<&Impl::keyPress, TRUE>)),
+                   impl_.get());
 }
 
 WebKitEditingSurface::~WebKitEditingSurface() {
