@@ -6,6 +6,7 @@
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/dialog_style.h"
 #include "platform/gtk/gtk_text.h"
+#include "platform/gtk/own_icons.h"
 #include "platform/gtk/source_view.h"
 
 namespace pellora::gtk {
@@ -26,6 +27,8 @@ struct FormBinding::Bound {
   GtkWidget* tabLabel = nullptr;
   SourceViewBinding* source = nullptr;
   std::vector<GtkWidget*> itemWidgets;
+  // A tool button's entry in its tool bar's overflow menu.
+  GtkWidget* proxy = nullptr;
   std::size_t connection = 0;
   // Set while the widget follows the model: GTK's echo is not user input.
   bool following = false;
@@ -35,6 +38,9 @@ namespace {
 
 // GObject data key on a bound widget: its Bound.
 constexpr const char* kBoundKey = "pellora-bound";
+
+// Id of the overflow-menu entries the binding gives its tool buttons.
+constexpr const char* kProxyId = "pellora-proxy";
 
 // Design captions use CR LF; widgets want LF alone.
 std::string caption(const std::string& cp1252) {
@@ -462,7 +468,10 @@ GtkWidget* FormBinding::buildToolBar(Control& bar) {
   GtkWidget* toolbar = gtk_toolbar_new();
   gtk_toolbar_set_style(GTK_TOOLBAR(toolbar), GTK_TOOLBAR_ICONS);
   gtk_toolbar_set_icon_size(GTK_TOOLBAR(toolbar), GTK_ICON_SIZE_SMALL_TOOLBAR);
-  gtk_toolbar_set_show_arrow(GTK_TOOLBAR(toolbar), FALSE);
+  // Bars do not wrap: buttons that do not fit move to the bar's overflow
+  // menu, so the window can be narrower than its tool bars.
+  gtk_toolbar_set_show_arrow(GTK_TOOLBAR(toolbar), TRUE);
+  registerOwnIcons();
   for (const auto& child : bar.children()) {
     Control& control = *child;
     GtkToolItem* item = nullptr;
@@ -500,6 +509,7 @@ GtkWidget* FormBinding::buildToolBar(Control& bar) {
       Bound& bound = bind(control, widget);
       g_signal_connect(widget, GTK_IS_TOGGLE_TOOL_BUTTON(item) ? "toggled" : "clicked",
                        G_CALLBACK((guardedCallback<&onClicked>)), &bound);
+      addOverflowProxy(bound, item);
       applyAll(bound);
     } else if (control.kind() == ControlKind::ToolButton) {
       bind(control, widget);
@@ -527,6 +537,40 @@ GtkWidget* FormBinding::buildPageControl(Control& pages) {
   g_signal_connect(notebook, "switch-page", G_CALLBACK((guardedCallback<&onSwitchPage>)), &bound);
   applyAll(bound);
   return notebook;
+}
+
+// The entry stands for the button in the overflow menu: labelled with the
+// button's hint, checked and enabled as the button is, and choosing it
+// clicks the button in the model (see apply and onProxyActivate).
+void FormBinding::addOverflowProxy(Bound& bound, GtkToolItem* item) {
+  GtkWidget* proxy = nullptr;
+  if (GTK_IS_TOGGLE_TOOL_BUTTON(item)) {
+    proxy = gtk_check_menu_item_new_with_label("");
+    gtk_check_menu_item_set_draw_as_radio(GTK_CHECK_MENU_ITEM(proxy),
+                                          bound.control->toolStyle() == ui::ToolButtonStyle::Group);
+  } else {
+    proxy = gtk_menu_item_new_with_label("");
+  }
+  gtk_tool_item_set_proxy_menu_item(item, kProxyId, proxy);
+  bound.proxy = proxy;
+  bound.itemWidgets.push_back(proxy);
+  g_signal_connect(proxy, "activate", G_CALLBACK((guardedCallback<&onProxyActivate>)), &bound);
+  // The button's own default would replace the entry with one labelled
+  // by the button's internal name.
+  g_signal_connect(item, "create-menu-proxy",
+                   G_CALLBACK((guardedCallback<&onCreateMenuProxy, TRUE>)), &bound);
+}
+
+gboolean FormBinding::onCreateMenuProxy(GtkToolItem* item, gpointer data) {
+  auto& bound = *static_cast<Bound*>(data);
+  gtk_tool_item_set_proxy_menu_item(item, kProxyId, bound.proxy);
+  return TRUE;
+}
+
+void FormBinding::onProxyActivate(GtkWidget*, gpointer data) {
+  auto& bound = *static_cast<Bound*>(data);
+  if (bound.following) return;
+  onClicked(bound.widget, data);
 }
 
 GtkWidget* FormBinding::buildMenu(Control& menu) {
@@ -637,6 +681,8 @@ void FormBinding::apply(Bound& bound, Property property) {
         gtk_widget_set_tooltip_text(outer, caption(control.hint()).c_str());
       else
         gtk_widget_set_tooltip_text(outer, nullptr);
+      if (bound.proxy)
+        gtk_menu_item_set_label(GTK_MENU_ITEM(bound.proxy), caption(control.hint()).c_str());
       break;
     case Property::Text:
       if (bound.source) {
@@ -652,6 +698,7 @@ void FormBinding::apply(Bound& bound, Property property) {
       break;
     case Property::Enabled:
       gtk_widget_set_sensitive(outer, control.enabled());
+      if (bound.proxy) gtk_widget_set_sensitive(bound.proxy, control.enabled());
       break;
     case Property::Visible:
       // Forms are shown by whoever hosts them.
@@ -664,6 +711,8 @@ void FormBinding::apply(Bound& bound, Property property) {
     case Property::Down:
       if (GTK_IS_TOGGLE_TOOL_BUTTON(widget))
         gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(widget), control.down());
+      if (bound.proxy && GTK_IS_CHECK_MENU_ITEM(bound.proxy))
+        gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(bound.proxy), control.down());
       break;
     case Property::Checked:
       if (GTK_IS_TOGGLE_BUTTON(widget) && !GTK_IS_MENU_ITEM(widget))
