@@ -500,7 +500,10 @@ GtkWidget* FormBinding::buildToolBar(Control& bar) {
       item = gtk_tool_item_new();
       gtk_container_add(GTK_CONTAINER(item), widget);
       gtk_widget_show(widget);
-      if (Bound* bound = byName_[control.name()]) bound->outer = GTK_WIDGET(item);
+      if (Bound* bound = byName_[control.name()]) {
+        bound->outer = GTK_WIDGET(item);
+        if (control.kind() == ControlKind::ComboBox) addListProxy(*bound, item);
+      }
     }
     gtk_toolbar_insert(GTK_TOOLBAR(toolbar), item, -1);
     gtk_widget_show(GTK_WIDGET(item));
@@ -565,6 +568,56 @@ gboolean FormBinding::onCreateMenuProxy(GtkToolItem* item, gpointer data) {
   auto& bound = *static_cast<Bound*>(data);
   gtk_tool_item_set_proxy_menu_item(item, kProxyId, bound.proxy);
   return TRUE;
+}
+
+// A list in a tool bar (the styles) overflows as a submenu of its items,
+// built afresh each time the overflow menu opens; choosing one chooses it
+// in the list, as the user would.
+void FormBinding::addListProxy(Bound& bound, GtkToolItem* item) {
+  GtkWidget* proxy = gtk_menu_item_new_with_label("");
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(proxy), gtk_menu_new());
+  gtk_tool_item_set_proxy_menu_item(item, kProxyId, proxy);
+  bound.proxy = proxy;
+  // Disconnected with the binding, like the list's own handlers.
+  bound.itemWidgets.push_back(GTK_WIDGET(item));
+  g_signal_connect(item, "create-menu-proxy",
+                   G_CALLBACK((guardedCallback<&onCreateListProxy, TRUE>)), &bound);
+  apply(bound, Property::Hint);
+  apply(bound, Property::Enabled);
+}
+
+gboolean FormBinding::onCreateListProxy(GtkToolItem* item, gpointer data) {
+  auto& bound = *static_cast<Bound*>(data);
+  Control& control = *bound.control;
+  GtkWidget* menu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(bound.proxy));
+  GList* old = gtk_container_get_children(GTK_CONTAINER(menu));
+  for (GList* entry = old; entry; entry = entry->next) gtk_widget_destroy(GTK_WIDGET(entry->data));
+  g_list_free(old);
+  GSList* group = nullptr;
+  for (std::size_t i = 0; i < control.items().size(); ++i) {
+    GtkWidget* entry =
+        gtk_radio_menu_item_new_with_label(group, caption(control.items()[i]).c_str());
+    group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(entry));
+    if (static_cast<int>(i) == control.itemIndex())
+      gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(entry), TRUE);
+    g_object_set_data(G_OBJECT(entry), "pellora-index", GINT_TO_POINTER(static_cast<int>(i)));
+    // Connected after the state is set: only the user's choice counts.
+    g_signal_connect(entry, "activate", G_CALLBACK((guardedCallback<&onListProxyChosen>)), &bound);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), entry);
+    gtk_widget_show(entry);
+  }
+  gtk_tool_item_set_proxy_menu_item(item, kProxyId, bound.proxy);
+  return TRUE;
+}
+
+void FormBinding::onListProxyChosen(GtkWidget* entry, gpointer data) {
+  auto& bound = *static_cast<Bound*>(data);
+  // Radio entries also activate when they lose their mark.
+  if (bound.following || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(entry))) return;
+  const int index = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(entry), "pellora-index"));
+  // The list's own handler takes it from here: refused while a script
+  // result is awaited, else the model's choice and its change handler.
+  gtk_combo_box_set_active(GTK_COMBO_BOX(bound.widget), index);
 }
 
 void FormBinding::onProxyActivate(GtkWidget*, gpointer data) {

@@ -129,6 +129,53 @@ TEST_F(ToolBarTest, ButtonsThatDoNotFitAreReachableInTheOverflowMenu) {
   EXPECT_TRUE(gtk_widget_get_sensitive(proxy));
 }
 
+TEST_F(ToolBarTest, TheStyleListOverflowsAsASubmenuOfItsItems) {
+  TMainForm form;
+  FormBinding binding(form, surfaceLabel());
+  int changes = 0;
+  form.cmbStyles.onChange = [&] { ++changes; };
+  form.cmbStyles.setItems({"Heading 1", "Normal",
+                           "\xDC"
+                           "berschrift"});
+  form.cmbStyles.setItemIndex(1);
+  // At its narrowest the bar holds little more than its menu's arrow.
+  GtkWidget* bar = binding.widgetFor("ToolbarFormat");
+  gtk_widget_show(bar);
+  int minimum = 0, natural = 0;
+  gtk_widget_get_preferred_width(bar, &minimum, &natural);
+  GtkAllocation narrowest{0, 0, minimum, 30};
+  gtk_widget_size_allocate(bar, &narrowest);
+  GtkWidget* item = gtk_widget_get_parent(binding.widgetFor("cmbStyles"));
+  ASSERT_TRUE(GTK_IS_TOOL_ITEM(item));
+  ASSERT_TRUE(inOverflow(item));
+
+  GtkWidget* proxy = gtk_tool_item_retrieve_proxy_menu_item(GTK_TOOL_ITEM(item));
+  ASSERT_TRUE(GTK_IS_MENU_ITEM(proxy));
+  EXPECT_STREQ(gtk_menu_item_get_label(GTK_MENU_ITEM(proxy)), "Styles");
+  GtkWidget* submenu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(proxy));
+  ASSERT_TRUE(GTK_IS_MENU(submenu));
+  GList* entries = gtk_container_get_children(GTK_CONTAINER(submenu));
+  std::vector<std::string> labels;
+  std::vector<bool> marked;
+  for (GList* e = entries; e; e = e->next) {
+    labels.push_back(gtk_menu_item_get_label(GTK_MENU_ITEM(e->data)));
+    marked.push_back(gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(e->data)));
+  }
+  const std::vector<std::string> expected{"Heading 1", "Normal",
+                                          "\xC3\x9C"
+                                          "berschrift"};
+  EXPECT_EQ(labels, expected);
+  EXPECT_EQ(marked, (std::vector<bool>{false, true, false}));
+  EXPECT_EQ(changes, 0);
+
+  // Choosing an entry is the user's choice in the list.
+  gtk_menu_item_activate(GTK_MENU_ITEM(g_list_nth_data(entries, 2)));
+  g_list_free(entries);
+  EXPECT_EQ(form.cmbStyles.itemIndex(), 2);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(gtk_combo_box_get_active(GTK_COMBO_BOX(binding.widgetFor("cmbStyles"))), 2);
+}
+
 std::vector<int> executedIds(const pellora::test::FakeEditingSurface& surface) {
   std::vector<int> ids;
   for (const auto& command : surface.executed) ids.push_back(command.id);
