@@ -10,7 +10,8 @@ namespace {
 constexpr int kRedrawSeconds = 10;
 
 // Queues a full redraw and runs the main loop until the frame clock has
-// painted it: what is in the window afterwards is what the widgets show now.
+// painted it: by then the widgets are laid out for what the steps before
+// changed (a page switch) and show it.
 bool redraw(GtkWidget* window) {
   settle();
   GdkWindow* native = gtk_widget_get_window(window);
@@ -22,9 +23,26 @@ bool redraw(GtkWidget* window) {
   gtk_widget_queue_draw(window);
   runUntil([&painted] { return painted; }, kRedrawSeconds);
   g_signal_handler_disconnect(clock, handler);
-  // The X server has the painted frame once it answers a round trip.
-  gdk_display_sync(gtk_widget_get_display(window));
   return painted;
+}
+
+// The window as its widgets draw it, at the display's scale (2x on a display
+// scaled by 2). Drawn rather than read back from the screen, so other
+// windows over it do not show.
+GdkPixbuf* render(GtkWidget* window) {
+  const int scale = gtk_widget_get_scale_factor(window);
+  const int width = gtk_widget_get_allocated_width(window) * scale;
+  const int height = gtk_widget_get_allocated_height(window) * scale;
+  if (width <= 0 || height <= 0) return nullptr;
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  cairo_surface_set_device_scale(surface, scale, scale);
+  cairo_t* cr = cairo_create(surface);
+  gtk_widget_draw(window, cr);
+  cairo_destroy(cr);
+  cairo_surface_set_device_scale(surface, 1, 1);
+  GdkPixbuf* shot = gdk_pixbuf_get_from_surface(surface, 0, 0, width, height);
+  cairo_surface_destroy(surface);
+  return shot;
 }
 
 }  // namespace
@@ -43,16 +61,13 @@ bool writeWindowPng(GtkWidget* window, const std::string& file, std::string& err
     error = "the window did not redraw";
     return false;
   }
-  GdkWindow* native = gtk_widget_get_window(window);
-  if (!native || !gtk_widget_get_mapped(window)) {
+  if (!gtk_widget_get_mapped(window)) {
     error = "the window went away";
     return false;
   }
-  // At the window's scale: 2x on a display scaled by 2.
-  GdkPixbuf* shot = gdk_pixbuf_get_from_window(native, 0, 0, gdk_window_get_width(native),
-                                               gdk_window_get_height(native));
+  GdkPixbuf* shot = render(window);
   if (!shot) {
-    error = "the window cannot be read";
+    error = "the window cannot be drawn";
     return false;
   }
   GError* failure = nullptr;
