@@ -40,6 +40,11 @@ bool fillStep(StepContext& c, const Words& args) {
   return true;
 }
 
+bool captureStep(StepContext& c, const Words& args) {
+  c.windows->queueCapture(args[0]);
+  return true;
+}
+
 bool echoStep(StepContext&, const Words& args) {
   std::string text;
   for (const auto& word : args) text += (text.empty() ? "" : " ") + word;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/host/script_steps.h"
+#include "app/host/window_capture.h"
 #include "platform/gtk/surface_scripts.h"
 #include "platform/gtk/widget_search.h"
 
@@ -93,19 +94,8 @@ bool pixelStep(StepContext& c, const Words& args) {
 }
 
 bool screenshotStep(StepContext& c, const Words& args) {
-  settle();
-  GdkWindow* native = gtk_widget_get_window(c.window);
-  GdkPixbuf* shot = gdk_pixbuf_get_from_window(native, 0, 0, gdk_window_get_width(native),
-                                               gdk_window_get_height(native));
-  if (!shot) return why("the window cannot be read");
-  GError* error = nullptr;
-  const bool saved = gdk_pixbuf_save(shot, args[0].c_str(), "png", &error, nullptr);
-  g_object_unref(shot);
-  if (!saved) {
-    const std::string reason = error->message;
-    g_error_free(error);
-    return why("cannot write " + args[0] + ": " + reason);
-  }
+  std::string error;
+  if (!writeWindowPng(c.window, args[0], error)) return why(error);
   std::printf("  wrote %s\n", args[0].c_str());
   return true;
 }

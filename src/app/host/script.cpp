@@ -52,6 +52,8 @@ const StepKind kSteps[] = {
      Needs::Watcher, checkStep},
     {"fill", "fill LABEL TEXT", "the next dialog: TEXT into the field labelled LABEL", 2, 2,
      Needs::Watcher, fillStep},
+    {"capture", "capture FILE", "the next window: write it as PNG before its answer", 1, 1,
+     Needs::Watcher, captureStep},
     {"wait", "wait", "until the visual view has loaded", 0, 0, Needs::Display, waitStep},
     {"select", "select WORD [in html]",
      "select WORD in the visual view (or the HTML view);\n"

@@ -60,6 +60,7 @@ bool answerStep(StepContext& c, const Words& args);
 bool setStep(StepContext& c, const Words& args);
 bool checkStep(StepContext& c, const Words& args);
 bool fillStep(StepContext& c, const Words& args);
+bool captureStep(StepContext& c, const Words& args);
 bool echoStep(StepContext& c, const Words& args);
 
 // ---- the editor's controls (widget_steps.cpp) ---------------------------------

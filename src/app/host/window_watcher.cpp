@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "app/host/widget_text.h"
+#include "app/host/window_capture.h"
+#include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/widget_search.h"
 
 namespace pellora::host {
@@ -75,6 +77,8 @@ void WindowWatcher::queueCheck(const std::string& name, bool on) {
 void WindowWatcher::queueFill(const std::string& label, const std::string& text) {
   settings_.push_back({Setting::By::Label, label, text, false});
 }
+
+void WindowWatcher::queueCapture(const std::string& file) { captures_.push_back(file); }
 
 void WindowWatcher::fail(const char* why) {
   std::printf("  %s\n", why);
@@ -172,6 +176,21 @@ void WindowWatcher::answer(GtkWindow* window) {
     std::fflush(stdout);
     return;
   }
+  // As the user first sees it, before any field is set. The window may go
+  // while it draws (closed by the control): the answer then has nothing to
+  // act on.
+  gtk::GObjectPtr<GtkWindow> held = gtk::retain(window);
+  for (const std::string& file : captures_) {
+    std::string error;
+    if (writeWindowPng(GTK_WIDGET(window), file, error)) {
+      std::printf("  wrote %s\n", file.c_str());
+    } else {
+      const std::string why = "cannot capture this window: " + error;
+      fail(why.c_str());
+    }
+  }
+  captures_.clear();
+  if (!gtk_widget_get_mapped(GTK_WIDGET(window))) return;
   for (const Setting& setting : settings_) {
     if (!apply(window, setting)) {
       const std::string why = "this window has no field " + setting.key;

@@ -35,6 +35,8 @@ class WindowWatcher {
   void queueCheck(const std::string& name, bool on);
   // ... TEXT in the field whose label reads LABEL.
   void queueFill(const std::string& label, const std::string& text);
+  // ... written to FILE as PNG once it has drawn itself, before its answer.
+  void queueCapture(const std::string& file);
 
   // How many windows went wrong (unanswered, answer not possible, left
   // open); the runner compares it around each step.
@@ -57,6 +59,7 @@ class WindowWatcher {
 
   std::vector<std::string> answers_;
   std::vector<Setting> settings_;
+  std::vector<std::string> captures_;
   std::vector<Pending*> pending_;
   unsigned failures_ = 0;
   gulong hook_ = 0;

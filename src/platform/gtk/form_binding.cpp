@@ -7,6 +7,7 @@
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/dialog_style.h"
 #include "platform/gtk/gtk_text.h"
+#include "platform/gtk/own_icons.h"
 #include "platform/gtk/source_view.h"
 
 namespace pellora::gtk {
@@ -27,6 +28,8 @@ struct FormBinding::Bound {
   GtkWidget* tabLabel = nullptr;
   SourceViewBinding* source = nullptr;
   std::vector<GtkWidget*> itemWidgets;
+  // A tool button's entry in its tool bar's overflow menu.
+  GtkWidget* proxy = nullptr;
   std::size_t connection = 0;
   // Set while the widget follows the model: GTK's echo is not user input.
   bool following = false;
@@ -36,6 +39,9 @@ namespace {
 
 // GObject data key on a bound widget: its Bound.
 constexpr const char* kBoundKey = "pellora-bound";
+
+// Id of the overflow-menu entries the binding gives its tool buttons.
+constexpr const char* kProxyId = "pellora-proxy";
 
 // Design captions use CR LF; widgets want LF alone.
 std::string caption(const std::string& cp1252) {
@@ -461,7 +467,10 @@ GtkWidget* FormBinding::buildToolBar(Control& bar) {
   GtkWidget* toolbar = gtk_toolbar_new();
   gtk_toolbar_set_style(GTK_TOOLBAR(toolbar), GTK_TOOLBAR_ICONS);
   gtk_toolbar_set_icon_size(GTK_TOOLBAR(toolbar), GTK_ICON_SIZE_SMALL_TOOLBAR);
-  gtk_toolbar_set_show_arrow(GTK_TOOLBAR(toolbar), FALSE);
+  // Bars do not wrap: buttons that do not fit move to the bar's overflow
+  // menu, so the window can be narrower than its tool bars.
+  gtk_toolbar_set_show_arrow(GTK_TOOLBAR(toolbar), TRUE);
+  registerOwnIcons();
   for (const auto& child : bar.children()) {
     Control& control = *child;
     GtkToolItem* item = nullptr;
@@ -490,7 +499,10 @@ GtkWidget* FormBinding::buildToolBar(Control& bar) {
       item = gtk_tool_item_new();
       gtk_container_add(GTK_CONTAINER(item), widget);
       gtk_widget_show(widget);
-      if (Bound* bound = byName_[control.name()]) bound->outer = GTK_WIDGET(item);
+      if (Bound* bound = byName_[control.name()]) {
+        bound->outer = GTK_WIDGET(item);
+        if (control.kind() == ControlKind::ComboBox) addListProxy(*bound, item);
+      }
     }
     gtk_toolbar_insert(GTK_TOOLBAR(toolbar), item, -1);
     gtk_widget_show(GTK_WIDGET(item));
@@ -499,6 +511,7 @@ GtkWidget* FormBinding::buildToolBar(Control& bar) {
       Bound& bound = bind(control, widget);
       g_signal_connect(widget, GTK_IS_TOGGLE_TOOL_BUTTON(item) ? "toggled" : "clicked",
                        G_CALLBACK((guardedCallback<&onClicked>)), &bound);
+      addOverflowProxy(bound, item);
       applyAll(bound);
     } else if (control.kind() == ControlKind::ToolButton) {
       bind(control, widget);
@@ -526,6 +539,90 @@ GtkWidget* FormBinding::buildPageControl(Control& pages) {
   g_signal_connect(notebook, "switch-page", G_CALLBACK((guardedCallback<&onSwitchPage>)), &bound);
   applyAll(bound);
   return notebook;
+}
+
+// The entry stands for the button in the overflow menu: labelled with the
+// button's hint, checked and enabled as the button is, and choosing it
+// clicks the button in the model (see apply and onProxyActivate).
+void FormBinding::addOverflowProxy(Bound& bound, GtkToolItem* item) {
+  GtkWidget* proxy = nullptr;
+  if (GTK_IS_TOGGLE_TOOL_BUTTON(item)) {
+    proxy = gtk_check_menu_item_new_with_label("");
+    gtk_check_menu_item_set_draw_as_radio(GTK_CHECK_MENU_ITEM(proxy),
+                                          bound.control->toolStyle() == ui::ToolButtonStyle::Group);
+  } else {
+    proxy = gtk_menu_item_new_with_label("");
+  }
+  gtk_tool_item_set_proxy_menu_item(item, kProxyId, proxy);
+  bound.proxy = proxy;
+  bound.itemWidgets.push_back(proxy);
+  g_signal_connect(proxy, "activate", G_CALLBACK((guardedCallback<&onProxyActivate>)), &bound);
+  // The button's own default would replace the entry with one labelled
+  // by the button's internal name.
+  g_signal_connect(item, "create-menu-proxy",
+                   G_CALLBACK((guardedCallback<&onCreateMenuProxy, TRUE>)), &bound);
+}
+
+gboolean FormBinding::onCreateMenuProxy(GtkToolItem* item, gpointer data) {
+  auto& bound = *static_cast<Bound*>(data);
+  gtk_tool_item_set_proxy_menu_item(item, kProxyId, bound.proxy);
+  return TRUE;
+}
+
+// A list in a tool bar (the styles) overflows as a submenu of its items,
+// built afresh each time the overflow menu opens; choosing one chooses it
+// in the list, as the user would.
+void FormBinding::addListProxy(Bound& bound, GtkToolItem* item) {
+  GtkWidget* proxy = gtk_menu_item_new_with_label("");
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(proxy), gtk_menu_new());
+  gtk_tool_item_set_proxy_menu_item(item, kProxyId, proxy);
+  bound.proxy = proxy;
+  // Disconnected with the binding, like the list's own handlers.
+  bound.itemWidgets.push_back(GTK_WIDGET(item));
+  g_signal_connect(item, "create-menu-proxy",
+                   G_CALLBACK((guardedCallback<&onCreateListProxy, TRUE>)), &bound);
+  apply(bound, Property::Hint);
+  apply(bound, Property::Enabled);
+}
+
+gboolean FormBinding::onCreateListProxy(GtkToolItem* item, gpointer data) {
+  auto& bound = *static_cast<Bound*>(data);
+  Control& control = *bound.control;
+  GtkWidget* menu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(bound.proxy));
+  GList* old = gtk_container_get_children(GTK_CONTAINER(menu));
+  for (GList* entry = old; entry; entry = entry->next) gtk_widget_destroy(GTK_WIDGET(entry->data));
+  g_list_free(old);
+  GSList* group = nullptr;
+  for (std::size_t i = 0; i < control.items().size(); ++i) {
+    GtkWidget* entry =
+        gtk_radio_menu_item_new_with_label(group, caption(control.items()[i]).c_str());
+    group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(entry));
+    if (static_cast<int>(i) == control.itemIndex())
+      gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(entry), TRUE);
+    g_object_set_data(G_OBJECT(entry), "pellora-index", GINT_TO_POINTER(static_cast<int>(i)));
+    // Connected after the state is set: only the user's choice counts.
+    g_signal_connect(entry, "activate", G_CALLBACK((guardedCallback<&onListProxyChosen>)), &bound);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), entry);
+    gtk_widget_show(entry);
+  }
+  gtk_tool_item_set_proxy_menu_item(item, kProxyId, bound.proxy);
+  return TRUE;
+}
+
+void FormBinding::onListProxyChosen(GtkWidget* entry, gpointer data) {
+  auto& bound = *static_cast<Bound*>(data);
+  // Radio entries also activate when they lose their mark.
+  if (bound.following || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(entry))) return;
+  const int index = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(entry), "pellora-index"));
+  // The list's own handler takes it from here: refused while a script
+  // result is awaited, else the model's choice and its change handler.
+  gtk_combo_box_set_active(GTK_COMBO_BOX(bound.widget), index);
+}
+
+void FormBinding::onProxyActivate(GtkWidget*, gpointer data) {
+  auto& bound = *static_cast<Bound*>(data);
+  if (bound.following) return;
+  onClicked(bound.widget, data);
 }
 
 GtkWidget* FormBinding::buildMenu(Control& menu) {
@@ -644,6 +741,8 @@ void FormBinding::apply(Bound& bound, Property property) {
       } else {
         gtk_widget_set_tooltip_text(outer, nullptr);
       }
+      if (bound.proxy)
+        gtk_menu_item_set_label(GTK_MENU_ITEM(bound.proxy), caption(control.hint()).c_str());
       break;
     case Property::Text:
       if (bound.source) {
@@ -659,6 +758,7 @@ void FormBinding::apply(Bound& bound, Property property) {
       break;
     case Property::Enabled:
       gtk_widget_set_sensitive(outer, control.enabled());
+      if (bound.proxy) gtk_widget_set_sensitive(bound.proxy, control.enabled());
       break;
     case Property::Visible:
       // Forms are shown by whoever hosts them.
@@ -671,6 +771,8 @@ void FormBinding::apply(Bound& bound, Property property) {
     case Property::Down:
       if (GTK_IS_TOGGLE_TOOL_BUTTON(widget))
         gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(widget), control.down());
+      if (bound.proxy && GTK_IS_CHECK_MENU_ITEM(bound.proxy))
+        gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(bound.proxy), control.down());
       break;
     case Property::Checked:
       if (GTK_IS_TOGGLE_BUTTON(widget) && !GTK_IS_MENU_ITEM(widget))

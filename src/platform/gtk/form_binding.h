@@ -68,6 +68,8 @@ class FormBinding {
   GtkWidget* buildToolBar(ui::Control& bar);
   GtkWidget* buildPageControl(ui::Control& pages);
   GtkWidget* buildMenu(ui::Control& menu);
+  void addOverflowProxy(Bound& bound, GtkToolItem* item);
+  void addListProxy(Bound& bound, GtkToolItem* item);
   void place(GtkWidget* fixed, ui::Control& child, GtkWidget* widget);
   Bound& bind(ui::Control& control, GtkWidget* widget);
   void apply(Bound& bound, ui::Property property);
@@ -75,6 +77,10 @@ class FormBinding {
   void rebuildItems(Bound& bound);
 
   static void onClicked(GtkWidget*, gpointer data);
+  static void onProxyActivate(GtkWidget*, gpointer data);
+  static gboolean onCreateMenuProxy(GtkToolItem*, gpointer data);
+  static gboolean onCreateListProxy(GtkToolItem*, gpointer data);
+  static void onListProxyChosen(GtkWidget*, gpointer data);
   static void onToggled(GtkWidget*, gpointer data);
   static void onEntryChanged(GtkWidget*, gpointer data);
   static void onComboChanged(GtkWidget*, gpointer data);

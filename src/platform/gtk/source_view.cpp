@@ -12,6 +12,7 @@
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_text.h"
+#include "platform/gtk/html_view_theme.h"
 
 namespace pellora::gtk {
 
@@ -133,8 +134,7 @@ SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(cons
   buffer_ = gtk_source_buffer_new(nullptr);
   if (GtkSourceLanguage* language = htmlViewLanguage())
     gtk_source_buffer_set_language(buffer_, language);
-  if (GtkSourceStyleScheme* scheme = htmlViewScheme())
-    gtk_source_buffer_set_style_scheme(buffer_, scheme);
+  followDesktopTheme(buffer_);
   gtk_source_buffer_set_highlight_matching_brackets(buffer_, FALSE);
 
   view_ = GTK_SOURCE_VIEW(gtk_source_view_new_with_buffer(buffer_));

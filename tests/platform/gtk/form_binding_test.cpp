@@ -126,7 +126,7 @@ TEST_F(FormBindingTest, EditorToolBarsFollowTheModelAndClickThroughIt) {
   GtkWidget* bold = binding.widgetFor("btnBold");
   ASSERT_TRUE(GTK_IS_TOGGLE_TOOL_BUTTON(bold));
   EXPECT_STREQ(gtk_widget_get_tooltip_text(bold), "Bold");
-  EXPECT_STREQ(gtk_tool_button_get_icon_name(GTK_TOOL_BUTTON(bold)), "format-text-bold");
+  EXPECT_STREQ(gtk_tool_button_get_icon_name(GTK_TOOL_BUTTON(bold)), "format-text-bold-symbolic");
   form.btnBold.setHint("Fett");
   EXPECT_STREQ(gtk_widget_get_tooltip_text(bold), "Fett");
   EXPECT_FALSE(gtk_widget_get_sensitive(binding.widgetFor("btnCut")));

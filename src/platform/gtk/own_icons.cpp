@@ -1,0 +1,19 @@
+// Covered by tests/platform/gtk/tool_icons_test.cpp.
+#include "platform/gtk/own_icons.h"
+
+#include <gtk/gtk.h>
+
+extern "C" void pellora_resources_register_resource(void);
+
+namespace pellora::gtk {
+
+void registerOwnIcons() {
+  static const bool registered = [] {
+    pellora_resources_register_resource();
+    gtk_icon_theme_add_resource_path(gtk_icon_theme_get_default(), "/com/brixel/pellora/icons");
+    return true;
+  }();
+  (void)registered;
+}
+
+}  // namespace pellora::gtk
