@@ -23,22 +23,14 @@
 #include <thread>
 #include <vector>
 
+#include "support/loopback_listener.h"
+
 namespace pellora::test {
 
 class ForwardingProxy {
  public:
   ForwardingProxy() {
-    listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (listen_ < 0 || ::bind(listen_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(listen_, 16) != 0) {
-      throw std::runtime_error("test proxy cannot listen");
-    }
-    socklen_t length = sizeof addr;
-    ::getsockname(listen_, reinterpret_cast<sockaddr*>(&addr), &length);
-    port_ = ntohs(addr.sin_port);
+    listen_ = listenOnLoopback(port_);
     if (::pipe2(stopPipe_, O_CLOEXEC) != 0) throw std::runtime_error("test proxy cannot pipe");
     acceptor_ = std::thread([this] { acceptAll(); });
   }

@@ -23,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/loopback_listener.h"
+
 namespace pellora::test {
 
 // A one-shot signal between the test and the server thread.
@@ -73,18 +75,7 @@ inline ServerStep openGate(Gate& gate) { return {ServerStep::Signal, {}, &gate};
 class ScriptedServer {
  public:
   explicit ScriptedServer(std::vector<ConnectionScript> scripts) : scripts_(std::move(scripts)) {
-    listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
-    if (listen_ < 0 || ::bind(listen_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(listen_, 16) != 0) {
-      throw std::runtime_error("test server cannot listen");
-    }
-    socklen_t length = sizeof addr;
-    ::getsockname(listen_, reinterpret_cast<sockaddr*>(&addr), &length);
-    port_ = ntohs(addr.sin_port);
+    listen_ = listenOnLoopback(port_);
     if (::pipe2(stopPipe_, O_CLOEXEC) != 0) throw std::runtime_error("test server cannot pipe");
     thread_ = std::thread([this] { run(); });
   }
