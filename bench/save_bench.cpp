@@ -12,23 +12,9 @@
 #include <string>
 
 #include "bench_text.h"
-#include "content/url_encode.h"
+#include "content/line_ends.h"
 #include "exchange/http_client.h"
 #include "exchange/http_form.h"
-
-namespace {
-
-// HTML with Windows line ends, as a large item typed in the HTML view.
-void reduceToLf(std::string& text) {
-  std::size_t out = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    text[out++] = text[i];
-  }
-  text.resize(out);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   using pellora::exchange::FormLine;
@@ -40,7 +26,8 @@ int main(int argc, char** argv) {
   const std::size_t bytes = std::stoull(argv[3]);
   std::string body = pellora::bench::sampleBody(bytes, "\r\n");
   body.resize(bytes);
-  reduceToLf(body);
+  // HTML with Windows line ends, as a large item typed in the HTML view.
+  pellora::content::ReduceCrLfInPlace(body);
   const FormLine lines[] = {
       {"content=", "Big", true},
       {"htmlsource=", body, true},

@@ -2,6 +2,7 @@
 #include "content/url_encode.h"
 
 #include <array>
+#include <cstdint>
 
 namespace pellora::content {
 
@@ -21,12 +22,29 @@ constexpr std::array<bool, 256> kKeptAsIs = [] {
 
 bool keptAsIs(char c) { return kKeptAsIs[static_cast<unsigned char>(c)]; }
 
+// What each byte adds to the length: 0 when kept, 2 when it becomes %XX.
+constexpr std::array<std::uint8_t, 256> kExtraBytes = [] {
+  std::array<std::uint8_t, 256> extra{};
+  for (std::size_t c = 0; c < 256; ++c) extra[c] = kKeptAsIs[c] ? 0 : 2;
+  return extra;
+}();
+
 }  // namespace
 
 std::size_t UrlEncodedSize(std::string_view value) {
-  std::size_t size = value.size();
-  for (char c : value) size += keptAsIs(c) ? 0 : 2;
-  return size;
+  // Four sums side by side: one running sum would wait on itself each byte.
+  const auto* bytes = reinterpret_cast<const unsigned char*>(value.data());
+  const std::size_t n = value.size();
+  std::size_t sums[4] = {};
+  std::size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    sums[0] += kExtraBytes[bytes[i]];
+    sums[1] += kExtraBytes[bytes[i + 1]];
+    sums[2] += kExtraBytes[bytes[i + 2]];
+    sums[3] += kExtraBytes[bytes[i + 3]];
+  }
+  for (; i < n; ++i) sums[0] += kExtraBytes[bytes[i]];
+  return n + sums[0] + sums[1] + sums[2] + sums[3];
 }
 
 char* UrlEncodeInto(std::string_view value, char* out) {

@@ -1,5 +1,6 @@
 #include "exchange/http_client.h"
 
+#include <algorithm>
 #include <ctime>
 #include <utility>
 
@@ -45,6 +46,15 @@ bool keepsConnection(const HttpAnswerHead& answer, TIdHTTPProtocolVersion versio
     return equalsIgnoringCase(connection, "keep-alive") || equalsIgnoringCase(proxy, "keep-alive");
   }
   return !equalsIgnoringCase(connection, "close") && !equalsIgnoringCase(proxy, "close");
+}
+
+// A body goes out in about 64 pieces, each one step of the progress bar:
+// small bodies in small pieces, so that the bar still moves, large ones in
+// pieces large enough that the system calls cost next to nothing.
+std::size_t sendPiece(std::size_t bodySize) {
+  constexpr std::size_t kSteps = 64;
+  constexpr std::size_t kLargestPiece = 256 * 1024;
+  return std::clamp(bodySize / kSteps, kReceivePiece, kLargestPiece);
 }
 
 bool isRefusedAnswer(const HttpAnswerHead& answer) {
@@ -217,8 +227,9 @@ void TIdHTTP::perform(Method method, const std::string& url, const std::string* 
 
     if (method == Method::Post) {
       WorkPhase phase(meter_, wmWrite, static_cast<std::int64_t>(body->size()));
+      const std::size_t piece = sendPiece(body->size());
       for (std::size_t done = 0; done < body->size();) {
-        const std::size_t n = std::min(kReceivePiece, body->size() - done);
+        const std::size_t n = std::min(piece, body->size() - done);
         link_->socket.sendAll(body->data() + done, n, sent);
         done += n;
         meter_.add(wmWrite, static_cast<std::int64_t>(n));

@@ -4,6 +4,7 @@
 
 #include "content/url_encode.h"
 #include "exchange/http_text.h"
+#include "exchange/memory_advice.h"
 
 // Covered by tests/exchange/http_form_test.cpp.
 
@@ -47,7 +48,10 @@ std::string formPostBody(std::span<const FormLine> lines) {
     size += line.head.size() + 2 +
             (line.encode ? content::UrlEncodedSize(line.value) : line.value.size());
   }
-  std::string body(size, '\0');
+  std::string body;
+  body.reserve(size);
+  adviseFilledSoon(body.data(), body.capacity());
+  body.resize(size);
   JoinedWriter writer(body.data(), lines.size() >= 2);
   for (const FormLine& line : lines) {
     writer.put(line.head);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "exchange/id_exceptions.h"
+#include "exchange/memory_advice.h"
 
 // Covered by tests/exchange/http_answer_test.cpp.
 
@@ -17,7 +18,9 @@ void BodyBuffer::reserve(std::size_t expected) {
   constexpr std::size_t kLargestReservation = 256 * 1024 * 1024;
   if (!blocks_.empty() || expected == 0) return;
   blocks_.emplace_back();
-  blocks_.back().reserve(std::min(expected, kLargestReservation));
+  std::string& block = blocks_.back();
+  block.reserve(std::min(expected, kLargestReservation));
+  adviseFilledSoon(block.data(), block.capacity());
 }
 
 void BodyBuffer::append(const char* data, std::size_t size) {
