@@ -12,24 +12,13 @@
 #include "exchange/id_antifreeze.h"
 #include "exchange/id_exceptions.h"
 #include "exchange/socket.h"
+#include "ui/scope_exit.h"
 
 // Covered by tests/exchange/http_client_test.cpp.
 
 namespace pellora::exchange {
 
 namespace {
-
-template <typename F>
-class ScopeExit {
- public:
-  explicit ScopeExit(F f) : f_(std::move(f)) {}
-  ~ScopeExit() { f_(); }
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-
- private:
-  F f_;
-};
 
 void addHeader(std::string& head, const char* name, const std::string& value) {
   if (value.empty()) return;
@@ -162,7 +151,7 @@ void TIdHTTP::perform(Method method, const std::string& url, const std::string* 
   if (busy_) throw EIdException("Another request is in progress.");
   busy_ = true;
   watch_.start(now());
-  ScopeExit notBusy([this] {
+  ui::ScopeExit notBusy([this] {
     busy_ = false;
     watch_.finish();
   });
@@ -172,7 +161,7 @@ void TIdHTTP::perform(Method method, const std::string& url, const std::string* 
   if (!viaProxy && equalsIgnoringCase(target.scheme, "https")) throw EIdIOHandlerPropInvalid();
 
   const TIdHTTPProtocolVersion savedVersion = ProtocolVersion;
-  ScopeExit restoreVersion([this, savedVersion] { ProtocolVersion = savedVersion; });
+  ui::ScopeExit restoreVersion([this, savedVersion] { ProtocolVersion = savedVersion; });
   if (method == Method::Post) ProtocolVersion = pv1_0;
   const TIdHTTPProtocolVersion version = ProtocolVersion;
 
