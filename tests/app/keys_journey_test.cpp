@@ -85,7 +85,7 @@ TEST_F(KeysJourneyTest, FormattingAndLinkKeysActAsTheToolBarButtons) {
           "state btnUnderline\n"
           "key ctrl+u\n"
           "select vier\n"
-          "fill URL: http://example.org/\n"
+          "fill Address: http://example.org/\n"
           "answer OK\n"
           "key ctrl+k\n"
           "key ctrl+e\n"
@@ -98,7 +98,7 @@ TEST_F(KeysJourneyTest, FormattingAndLinkKeysActAsTheToolBarButtons) {
   EXPECT_NE(underline, std::string::npos) << "Ctrl+U presses Underline";
   EXPECT_NE(output.find("> state btnUnderline\n  btnUnderline: up", underline), std::string::npos)
       << "a second Ctrl+U releases it";
-  EXPECT_TRUE(shows(output, "key ctrl+k", "  [GtkDialog] Hyperlink"))
+  EXPECT_TRUE(shows(output, "key ctrl+k", "  [LinkDialog] Insert Link"))
       << "Ctrl+K opens the link dialog";
   // The engine hands back a key it left alone after the step, so its event
   // may be printed with a later step.
