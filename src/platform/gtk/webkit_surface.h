@@ -25,6 +25,7 @@
 namespace pellora::gtk {
 
 // GObject data key on the view: non-zero while a document put is loading.
+// Hosts that drive the view from outside wait on it by this name.
 inline constexpr const char* kBusyKey = "pellora-busy";
 
 class WebKitEditingSurface final : public ui::EditingSurface {
