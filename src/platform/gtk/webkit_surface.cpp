@@ -776,18 +776,21 @@ void SurfaceDocument::setBgColor(const std::string& value) {
 WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*this)) {
   impl_->content = adopt(webkit_user_content_manager_new());
   WebKitUserContentManager* content = impl_->content.get();
-  auto script = adopt(webkit_user_script_new_for_world(
-      pageScript().c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kScriptWorld, nullptr, nullptr));
+  // A boxed type, not a GObject: its own unref.
+  const std::unique_ptr<WebKitUserScript, decltype(&webkit_user_script_unref)> script(
+      webkit_user_script_new_for_world(pageScript().c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                       WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kScriptWorld,
+                                       nullptr, nullptr),
+      &webkit_user_script_unref);
   webkit_user_content_manager_add_script(content, script.get());
-  webkit_user_script_unref(script.release());
   const std::string signal = std::string("script-message-received::") + kMessageChannel;
   impl_->connections.emplace_back(content, signal.c_str(),
                                   G_CALLBACK((guardedCallback<&Impl::scriptMessage>)), impl_.get());
   webkit_user_content_manager_register_script_message_handler_in_world(content, kMessageChannel,
                                                                        kScriptWorld);
 
-  WebKitSettings* settings = webkit_settings_new();
+  const auto owned = adopt(webkit_settings_new());
+  WebKitSettings* settings = owned.get();
   // The content's own scripts are kept in the document but never run: the
   // policy element that opens every document forbids them, while our
   // scripts, in their own world, are not bound by it. (Turning JavaScript
@@ -801,7 +804,6 @@ WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*thi
 
   GtkWidget* view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "user-content-manager", content,
                                             "settings", settings, nullptr));
-  g_object_unref(settings);
   impl_->view = adopt(WEBKIT_WEB_VIEW(g_object_ref_sink(view)));
   webkit_web_view_set_editable(impl_->view.get(), TRUE);
   impl_->applySpellChecking();
