@@ -8,6 +8,7 @@
 #include "app/host/script_steps.h"
 #include "app/host/window_capture.h"
 #include "platform/gtk/surface_scripts.h"
+#include "platform/gtk/webkit_surface.h"
 #include "platform/gtk/widget_search.h"
 
 namespace pellora::host {
@@ -18,7 +19,7 @@ bool waitStep(StepContext& c, const Words&) {
     // The surface marks the view busy from the put of a document until the
     // editor has seen it complete.
     return !view || (!webkit_web_view_is_loading(WEBKIT_WEB_VIEW(view)) &&
-                     !g_object_get_data(G_OBJECT(view), "pellora-busy"));
+                     !g_object_get_data(G_OBJECT(view), gtk::kBusyKey));
   });
   settle();
   return done || why("the view is still loading");

@@ -1,6 +1,7 @@
 #include "platform/gtk/callback_boundary.h"
 
 #include "settings/error_report.h"
+#include "ui/scope_exit.h"
 
 namespace pellora::gtk {
 
@@ -26,12 +27,8 @@ void reportCallbackFailure(std::exception_ptr failure) noexcept {
 }
 
 void awaitScriptResult(GMainLoop* loop) {
-  struct Awaiting {
-    Awaiting() { ++awaitedScripts; }
-    ~Awaiting() { --awaitedScripts; }
-    Awaiting(const Awaiting&) = delete;
-    Awaiting& operator=(const Awaiting&) = delete;
-  } awaiting;
+  ++awaitedScripts;
+  const ui::ScopeExit awaited([] { --awaitedScripts; });
   g_main_loop_run(loop);
 }
 

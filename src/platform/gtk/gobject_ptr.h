@@ -38,4 +38,22 @@ struct GFree {
 // A string or block from GLib that g_free releases.
 using GCharPtr = std::unique_ptr<gchar, GFree>;
 
+struct GMainLoopUnref {
+  void operator()(GMainLoop* loop) const {
+    if (loop) g_main_loop_unref(loop);
+  }
+};
+
+// Holds one reference of a main loop.
+using GMainLoopPtr = std::unique_ptr<GMainLoop, GMainLoopUnref>;
+
+struct GErrorFree {
+  void operator()(GError* error) const {
+    if (error) g_error_free(error);
+  }
+};
+
+// An error a GLib call reported ("out" GError**), freed with its owner.
+using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
+
 }  // namespace pellora::gtk

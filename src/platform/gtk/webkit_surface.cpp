@@ -14,29 +14,24 @@
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_text.h"
+#include "platform/gtk/jsc_value.h"
 #include "platform/gtk/local_addresses.h"
 #include "platform/gtk/local_file_scheme.h"
+#include "platform/gtk/navigation_policy.h"
+#include "platform/gtk/page_state.h"
+#include "platform/gtk/script_wait.h"
+#include "platform/gtk/signal_connection.h"
 #include "platform/gtk/spelling_menu.h"
 #include "platform/gtk/surface_keys.h"
 #include "platform/gtk/surface_scripts.h"
+#include "platform/gtk/surface_state.h"
 #include "platform/gtk/webkit_surface_text.h"
 #include "settings/lang.h"
+#include "ui/scope_exit.h"
 
 namespace pellora::gtk {
 
 namespace {
-
-using JSCValuePtr = GObjectPtr<JSCValue>;
-
-JSCValuePtr property(JSCValue* object, const char* name) {
-  return adopt(jsc_value_object_get_property(object, name));
-}
-
-std::string toText(JSCValue* value) {
-  if (!value || jsc_value_is_null(value) || jsc_value_is_undefined(value)) return {};
-  GCharPtr text(jsc_value_to_string(value));
-  return text ? std::string(text.get()) : std::string();
-}
 
 // The engine's command names behind our ids; ids not here are ours.
 const char* engineCommand(int cmdID) {
@@ -111,22 +106,6 @@ const std::string* stringArg(const ui::CommandArg& arg) { return std::get_if<std
 
 }  // namespace
 
-// What one answer of the page's `state()` told us, kept until the page
-// changes again.
-struct PageState {
-  bool valid = false;
-  std::array<int, kStatusIds.size()> states{};
-  std::string blockElement;
-  // The body as UTF-8, its version at the page, and its Windows-1252 form
-  // made on demand.
-  std::string page;
-  double version = -1;
-  bool bodyKnown = false;
-  std::string bodyUtf8;
-  bool cp1252Current = false;
-  std::string bodyCp1252;
-};
-
 class SurfaceDocument final : public ui::HtmlDocument {
  public:
   explicit SurfaceDocument(WebKitEditingSurface::Impl& impl) : impl_(impl) {}
@@ -153,16 +132,15 @@ struct WebKitEditingSurface::Impl {
   // Handed, weakly, to callbacks that may outlive the surface.
   std::shared_ptr<Impl*> self = std::make_shared<Impl*>(this);
 
-  bool loadedOnce = false;
-  bool busy = false;
-  // Set while the editor handles onDisplayChanged.
-  bool inDisplayChange = false;
-  // Navigations our own puts still have to make: each put asks once. A put
-  // over a loading one must not lose its turn when the older page commits.
-  unsigned ownLoadsPending = 0;
+  // The document shown and the call in progress (surface_state.h); the
+  // navigations our puts still have to make are counted apart, as a put
+  // over a loading one adds a turn without changing the phase.
+  DocumentPhase phase = DocumentPhase::Empty;
+  SurfaceCall call = SurfaceCall::Idle;
+  NavigationPolicy navigation;
+  // Settings, not state: the detail marks and the cache of page answers.
   bool showDetails = false;
   bool caching = true;
-  bool waiting = false;
   // The file:/// addresses the document refers to: the only local files
   // the page may load (see local_addresses.h).
   std::set<std::string> localFiles;
@@ -176,6 +154,8 @@ struct WebKitEditingSurface::Impl {
   ui::ContextMenuStrings menuStrings{};
   ui::ContextMenuStates menuStates{};
   std::vector<GObjectPtr<GSimpleAction>> menuActions;
+  // The "activate" handlers of menuActions, released with them.
+  std::vector<SignalConnection> menuConnections;
   // The labels of menuActions (UTF-8), for tests.
   std::vector<std::string> menuLabels;
 
@@ -185,47 +165,47 @@ struct WebKitEditingSurface::Impl {
   guint idleSource = 0;
   guint completionCheck = 0;
 
+  // The handlers on the view and its content manager; released before the
+  // surface goes, as the view may outlive it in its container.
+  std::vector<SignalConnection> connections;
+
+  // A put is loading: the put text is the document.
+  bool busy() const { return isBusy(phase); }
+  // Some put has completed.
+  bool loadedOnce() const { return hasLoaded(phase); }
+  // A page on screen and no put loading: commands and input may change it.
+  bool editable() const { return phase == DocumentPhase::Ready; }
+
   // --- script evaluation ---------------------------------------------------
 
-  struct Wait {
-    GMainLoop* loop = nullptr;
-    bool done = false;
-    JSCValue* value = nullptr;
-    GError* error = nullptr;
-  };
-
-  static void evaluated(GObject* source, GAsyncResult* result, gpointer data) {
-    auto* wait = static_cast<Wait*>(data);
-    wait->value =
-        webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &wait->error);
-    wait->done = true;
-    g_main_loop_quit(wait->loop);
-  }
-
+  // The re-entrancy rule. A script result is awaited on a nested main loop,
+  // inside a call of the editor's (a command, a query, a display change).
+  // While it runs, the loop goes on dispatching the view's signals, timers
+  // and idle callbacks, but none of them may call the editor or start
+  // another script: the editor is in the middle of the call that waits.
+  // - What may run: handlers that only record (cached states are dropped on
+  //   input, navigations decided, a load's finish scheduled) and the context
+  //   menu, which WebKit needs at once: the editor is asked only for its
+  //   entries (onShowContextMenu), which runs no script.
+  // - What is deferred: every notification for the editor (display change,
+  //   document complete, keys, menu choices, pastes), queued by deliver()
+  //   and run from an idle callback once no wait is in progress.
+  // - What is refused: a second wait (entering() throws), and input that
+  //   would start a command (scriptResultAwaited() in the callback boundary;
+  //   a spelling choice here).
   JSCValuePtr evaluate(const std::string& script) {
-    if (waiting) throw std::logic_error("editing surface: a script is already awaited");
-    waiting = true;
-    Wait wait;
-    wait.loop = g_main_loop_new(nullptr, FALSE);
-    webkit_web_view_evaluate_javascript(view.get(), script.data(),
-                                        static_cast<gssize>(script.size()), kScriptWorld, nullptr,
-                                        nullptr, guardedCallback<&Impl::evaluated>, &wait);
-    if (!wait.done) awaitScriptResult(wait.loop);
-    g_main_loop_unref(wait.loop);
-    waiting = false;
-    if (!deferred.empty()) scheduleDeferred();
-    if (wait.error) {
-      std::string message = wait.error->message ? wait.error->message : "script failed";
-      g_error_free(wait.error);
-      throw std::runtime_error("editing surface: " + message);
-    }
-    return adopt(wait.value);
+    const ui::ScopedValue<SurfaceCall> awaiting(call, entering(call, CallEvent::Await));
+    // Whatever arrived during the wait runs once it is over.
+    const ui::ScopeExit resume([this] {
+      if (!deferred.empty()) scheduleDeferred();
+    });
+    return awaitScript(view.get(), script);
   }
 
   // --- notifications to the editor -------------------------------------------
 
   void deliver(std::function<void()> notification) {
-    if (waiting) {
+    if (isAwaiting(call)) {
       deferred.push_back(std::move(notification));
       scheduleDeferred();
     } else {
@@ -240,11 +220,11 @@ struct WebKitEditingSurface::Impl {
   static gboolean runDeferred(gpointer data) {
     auto* impl = static_cast<Impl*>(data);
     impl->idleSource = 0;
-    if (impl->waiting) {
+    if (isAwaiting(impl->call)) {
       impl->scheduleDeferred();
       return G_SOURCE_REMOVE;
     }
-    while (!impl->deferred.empty() && !impl->waiting) {
+    while (!impl->deferred.empty() && !isAwaiting(impl->call)) {
       auto notification = std::move(impl->deferred.front());
       impl->deferred.pop_front();
       guarded(notification);
@@ -264,65 +244,17 @@ struct WebKitEditingSurface::Impl {
   }
 
   void notifyDisplayChanged() {
-    if (busy || !loadedOnce || !owner.events.onDisplayChanged) return;
-    struct Scope {
-      bool& flag;
-      explicit Scope(bool& f) : flag(f) { flag = true; }
-      ~Scope() { flag = false; }
-    } handling(inDisplayChange);
+    if (!editable() || !owner.events.onDisplayChanged) return;
+    const ui::ScopedValue<SurfaceCall> handling(call, entering(call, CallEvent::DisplayChange));
     owner.events.onDisplayChanged();
   }
 
   // --- the page's state --------------------------------------------------------
 
-  void applyState(JSCValue* answer) {
-    if (!answer || !jsc_value_is_object(answer)) return;
-    const std::string page = toText(property(answer, "page").get());
-    const JSCValuePtr states = property(answer, "st");
-    for (std::size_t i = 0; i < kStatusIds.size(); ++i) {
-      const JSCValuePtr value = adopt(jsc_value_object_get_property_at_index(states.get(), i));
-      state.states[i] = jsc_value_to_int32(value.get());
-    }
-    state.blockElement = toText(property(answer, "blk").get());
-    const double version = jsc_value_to_double(property(answer, "v").get());
-    const JSCValuePtr body = property(answer, "body");
-    if (jsc_value_is_object(body.get())) {
-      applyBody(page, body.get());
-    } else if (page != state.page || version != state.version) {
-      state.bodyKnown = false;
-    }
-    state.page = page;
-    state.version = version;
-    state.valid = true;
-  }
-
-  void applyBody(const std::string& page, JSCValue* body) {
-    const double base = jsc_value_to_double(property(body, "base").get());
-    const auto prefix = static_cast<std::size_t>(jsc_value_to_double(property(body, "p").get()));
-    const auto suffix = static_cast<std::size_t>(jsc_value_to_double(property(body, "s").get()));
-    std::string middle = toText(property(body, "mid").get());
-    state.cp1252Current = false;
-    if (base < 0) {
-      state.bodyUtf8 = std::move(middle);
-      state.bodyKnown = true;
-    } else if (state.bodyKnown && page == state.page && base == state.version &&
-               prefix + suffix <= state.bodyUtf8.size()) {
-      std::string rebuilt;
-      rebuilt.reserve(prefix + middle.size() + suffix);
-      rebuilt.append(state.bodyUtf8, 0, prefix)
-          .append(middle)
-          .append(state.bodyUtf8, state.bodyUtf8.size() - suffix, suffix);
-      state.bodyUtf8 = std::move(rebuilt);
-    } else {
-      // A difference against a text we do not hold: ask for all of it.
-      state.bodyKnown = false;
-    }
-  }
-
   void invalidate() { state.valid = false; }
 
   void refresh(bool wholeBody) {
-    applyState(evaluate(wholeBody ? "pellora.state(true)" : "pellora.state(false)").get());
+    state.apply(evaluate(wholeBody ? "pellora.state(true)" : "pellora.state(false)").get());
   }
 
   void ensureState() {
@@ -332,7 +264,7 @@ struct WebKitEditingSurface::Impl {
   // Runs a page function that answers the state after its change.
   void run(const std::string& script) {
     invalidate();
-    applyState(evaluate(script).get());
+    state.apply(evaluate(script).get());
   }
 
   std::string bodyInnerHTML() {
@@ -352,14 +284,14 @@ struct WebKitEditingSurface::Impl {
   int queryStatus(int cmdID) {
     const int index = statusIndex(cmdID);
     if (index < 0) return ui::DECMDF_NOTSUPPORTED;
-    if (!loadedOnce) return ui::DECMDF_DISABLED;
+    if (!loadedOnce()) return ui::DECMDF_DISABLED;
     if (!caching) {
       return jsc_value_to_int32(evaluate("pellora.statusOf(" + std::to_string(cmdID) + ")").get());
     }
     // The cache serves the many queries of one display change. Any other
     // query (a command's gate) asks the page afresh: a selection change whose
     // notification is still on its way must not make a command refuse.
-    if (!inDisplayChange) invalidate();
+    if (!isInDisplayChange(call)) invalidate();
     ensureState();
     return state.states[static_cast<std::size_t>(index)];
   }
@@ -518,7 +450,7 @@ struct WebKitEditingSurface::Impl {
 
   void load(const std::string& html) {
     const std::string& baseUrl = editingContext().BaseUrl;
-    setBusy(true);
+    setPhase(DocumentEvent::Put);
     putDocument = html;
     ++putSerial;
     const std::string base = toWidgetText(baseUrl + "/contents/");
@@ -527,7 +459,7 @@ struct WebKitEditingSurface::Impl {
     // late for the page before can be told from this one's.
     const std::string document = contentPolicyElement(toWidgetText(baseUrl), putSerial) +
                                  localAddressesIn(toWidgetText(html), localFiles);
-    ++ownLoadsPending;
+    navigation.expectOwnLoad();
     state = PageState{};
     applySpellChecking();
     webkit_web_view_load_html(view.get(), document.c_str(), base.c_str());
@@ -549,7 +481,7 @@ struct WebKitEditingSurface::Impl {
     impl->deliver([impl, serial = impl->putSerial] {
       // Loads that a newer put replaced finish too (cancelled, or reported
       // late): only the page of the latest put completes it, once.
-      if (impl->busy && serial == impl->putSerial && impl->showsPut(serial)) impl->completeLoad();
+      if (impl->busy() && serial == impl->putSerial && impl->showsPut(serial)) impl->completeLoad();
     });
     return G_SOURCE_REMOVE;
   }
@@ -563,50 +495,25 @@ struct WebKitEditingSurface::Impl {
   }
 
   // Hosts that drive the view from outside (scripted demos, end-to-end
-  // tests) read the busy flag from the widget itself.
-  void setBusy(bool value) {
-    busy = value;
-    g_object_set_data(G_OBJECT(view.get()), kBusyKey, GINT_TO_POINTER(value ? 1 : 0));
+  // tests) read the busy mark from the widget itself.
+  void setPhase(DocumentEvent event) {
+    phase = after(phase, event);
+    g_object_set_data(G_OBJECT(view.get()), kBusyKey, GINT_TO_POINTER(busy() ? 1 : 0));
   }
 
   void completeLoad() {
-    setBusy(false);
-    // The latest put is on screen: an older one's unused turn lapses.
-    ownLoadsPending = 0;
+    setPhase(DocumentEvent::Shown);
+    navigation.settle();
     std::string().swap(putDocument);
-    loadedOnce = true;
     state = PageState{};
     if (showDetails) evaluate("pellora.details(true)");
     if (owner.events.onDocumentComplete) owner.events.onDocumentComplete();
     raiseDisplayChanged();
   }
 
-  // Only our own loads navigate the view; links, forms, refreshes and new
-  // windows are refused.
   static gboolean decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
                                WebKitPolicyDecisionType type, gpointer data) {
-    auto* impl = static_cast<Impl*>(data);
-    switch (type) {
-      case WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION: {
-        auto* navigation = WEBKIT_NAVIGATION_POLICY_DECISION(decision);
-        WebKitNavigationAction* action =
-            webkit_navigation_policy_decision_get_navigation_action(navigation);
-        if (impl->ownLoadsPending > 0 &&
-            webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_OTHER &&
-            !webkit_navigation_action_is_user_gesture(action)) {
-          --impl->ownLoadsPending;
-          webkit_policy_decision_use(decision);
-        } else {
-          webkit_policy_decision_ignore(decision);
-        }
-        return TRUE;
-      }
-      case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION:
-        webkit_policy_decision_ignore(decision);
-        return TRUE;
-      default:
-        return FALSE;
-    }
+    return static_cast<Impl*>(data)->navigation.decide(decision, type);
   }
 
   // --- messages and input ---------------------------------------------------------
@@ -619,7 +526,7 @@ struct WebKitEditingSurface::Impl {
       impl->raiseDisplayChanged();
       return;
     }
-    impl->applyState(webkit_javascript_result_get_js_value(result));
+    impl->state.apply(webkit_javascript_result_get_js_value(result));
     impl->raiseDisplayChanged();
   }
 
@@ -641,7 +548,7 @@ struct WebKitEditingSurface::Impl {
 
   // The host's option words hold for pasted markup as for the tool bar.
   void insertPasted(const std::string& html, const std::string& text) {
-    if (busy || !loadedOnce) return;
+    if (!editable()) return;
     std::string cleaned = content::CleanPastedHtml(
         html, content::PasteOptionsFromWords(editingContext().EditOptions));
     if (content::ShowsNothing(cleaned)) cleaned.clear();
@@ -674,13 +581,13 @@ struct WebKitEditingSurface::Impl {
   static gboolean keyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
     auto* impl = static_cast<Impl*>(data);
     const auto key = surfaceKeyFor(event->keyval, static_cast<GdkModifierType>(event->state));
-    if (!key || !impl->loadedOnce || impl->busy) return FALSE;
+    if (!key || !impl->editable()) return FALSE;
     impl->deliver([impl, action = *key] { impl->act(action); });
     return TRUE;
   }
 
   void act(SurfaceKey key) {
-    if (!loadedOnce || busy) return;
+    if (!editable()) return;
     switch (key) {
       case SurfaceKey::Undo:
         undoStep();
@@ -747,7 +654,7 @@ struct WebKitEditingSurface::Impl {
     if (!alive || !text || !*text) return;
     Impl* impl = *alive;
     impl->deliver([impl, plain = std::string(text)] {
-      if (!impl->loadedOnce || impl->busy) return;
+      if (!impl->editable()) return;
       // Typed in as text: no markup of the source comes along, and the
       // engine keeps it as one undo step.
       impl->run("pellora.exec('insertText', " + jsString(plain) + ")");
@@ -786,11 +693,11 @@ struct WebKitEditingSurface::Impl {
       if (suggestion) {
         g_object_set_data_full(G_OBJECT(action.get()), "pellora-word", g_strdup(label.c_str()),
                                g_free);
-        g_signal_connect(action.get(), "activate",
-                         G_CALLBACK((guardedCallback<&Impl::suggestionChosen>)), impl);
+        impl->menuConnections.emplace_back(
+            action.get(), "activate", G_CALLBACK((guardedCallback<&Impl::suggestionChosen>)), impl);
       } else {
-        g_signal_connect(action.get(), "activate", G_CALLBACK((guardedCallback<&Impl::menuChosen>)),
-                         impl);
+        impl->menuConnections.emplace_back(action.get(), "activate",
+                                           G_CALLBACK((guardedCallback<&Impl::menuChosen>)), impl);
       }
       webkit_context_menu_append(menu, webkit_context_menu_item_new_from_gaction(
                                            G_ACTION(action.get()), label.c_str(), nullptr));
@@ -824,7 +731,7 @@ struct WebKitEditingSurface::Impl {
     auto* impl = static_cast<Impl*>(data);
     const auto* word =
         static_cast<const char*>(g_object_get_data(G_OBJECT(action), "pellora-word"));
-    if (!word || impl->waiting || !impl->loadedOnce || impl->busy) return;
+    if (!word || isAwaiting(impl->call) || !impl->editable()) return;
     // One typing command over the selected word: one undo step.
     impl->evaluate("document.execCommand('insertText', false, " + jsString(word) + ")");
     impl->invalidate();
@@ -839,7 +746,7 @@ struct WebKitEditingSurface::Impl {
   }
 
   void releaseMenuActions() {
-    for (auto& action : menuActions) g_signal_handlers_disconnect_by_data(action.get(), this);
+    menuConnections.clear();
     menuActions.clear();
     menuLabels.clear();
   }
@@ -869,18 +776,21 @@ void SurfaceDocument::setBgColor(const std::string& value) {
 WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*this)) {
   impl_->content = adopt(webkit_user_content_manager_new());
   WebKitUserContentManager* content = impl_->content.get();
-  auto script = adopt(webkit_user_script_new_for_world(
-      pageScript().c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kScriptWorld, nullptr, nullptr));
+  // A boxed type, not a GObject: its own unref.
+  const std::unique_ptr<WebKitUserScript, decltype(&webkit_user_script_unref)> script(
+      webkit_user_script_new_for_world(pageScript().c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                       WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kScriptWorld,
+                                       nullptr, nullptr),
+      &webkit_user_script_unref);
   webkit_user_content_manager_add_script(content, script.get());
-  webkit_user_script_unref(script.release());
   const std::string signal = std::string("script-message-received::") + kMessageChannel;
-  g_signal_connect(content, signal.c_str(), G_CALLBACK((guardedCallback<&Impl::scriptMessage>)),
-                   impl_.get());
+  impl_->connections.emplace_back(content, signal.c_str(),
+                                  G_CALLBACK((guardedCallback<&Impl::scriptMessage>)), impl_.get());
   webkit_user_content_manager_register_script_message_handler_in_world(content, kMessageChannel,
                                                                        kScriptWorld);
 
-  WebKitSettings* settings = webkit_settings_new();
+  const auto owned = adopt(webkit_settings_new());
+  WebKitSettings* settings = owned.get();
   // The content's own scripts are kept in the document but never run: the
   // policy element that opens every document forbids them, while our
   // scripts, in their own world, are not bound by it. (Turning JavaScript
@@ -894,28 +804,28 @@ WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*thi
 
   GtkWidget* view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "user-content-manager", content,
                                             "settings", settings, nullptr));
-  g_object_unref(settings);
   impl_->view = adopt(WEBKIT_WEB_VIEW(g_object_ref_sink(view)));
   webkit_web_view_set_editable(impl_->view.get(), TRUE);
   impl_->applySpellChecking();
   serveLocalFiles(impl_->view.get(), impl_->localFiles);
 
-  g_signal_connect(view, "load-changed", G_CALLBACK((guardedCallback<&Impl::loadChanged>)),
-                   impl_.get());
-  g_signal_connect(view, "decide-policy", G_CALLBACK((guardedCallback<&Impl::decidePolicy>)),
-                   impl_.get());
-  g_signal_connect(view, "context-menu", G_CALLBACK((guardedCallback<&Impl::contextMenu, TRUE>)),
-                   impl_.get());
-  g_signal_connect(view, "event", G_CALLBACK((guardedCallback<&Impl::inputEvent>)), impl_.get());
-  g_signal_connect(view, "key-press-event", G_CALLBACK((guardedCallback<&Impl::keyPress, TRUE>)),
-                   impl_.get());
+  auto& connections = impl_->connections;
+  connections.emplace_back(view, "load-changed", G_CALLBACK((guardedCallback<&Impl::loadChanged>)),
+                           impl_.get());
+  connections.emplace_back(view, "decide-policy",
+                           G_CALLBACK((guardedCallback<&Impl::decidePolicy>)), impl_.get());
+  connections.emplace_back(view, "context-menu",
+                           G_CALLBACK((guardedCallback<&Impl::contextMenu, TRUE>)), impl_.get());
+  connections.emplace_back(view, "event", G_CALLBACK((guardedCallback<&Impl::inputEvent>)),
+                           impl_.get());
+  connections.emplace_back(view, "key-press-event",
+                           G_CALLBACK((guardedCallback<&Impl::keyPress, TRUE>)), impl_.get());
 }
 
 WebKitEditingSurface::~WebKitEditingSurface() {
   // The view may outlive us in its container: nothing of it may call back.
   forgetLocalFiles(impl_->view.get());
-  g_signal_handlers_disconnect_by_data(impl_->view.get(), impl_.get());
-  g_signal_handlers_disconnect_by_data(impl_->content.get(), impl_.get());
+  impl_->connections.clear();
   impl_->releaseMenuActions();
   if (impl_->idleSource != 0) g_source_remove(impl_->idleSource);
   if (impl_->completionCheck != 0) g_source_remove(impl_->completionCheck);
@@ -930,27 +840,27 @@ void WebKitEditingSurface::setDialogs(std::unique_ptr<SurfaceDialogs> dialogs) {
 
 ui::CommandArg WebKitEditingSurface::ExecCommand(int cmdID, int cmdexecopt,
                                                  const ui::CommandArg& pInVar) {
-  if (!impl_->loadedOnce) throw std::logic_error("editing surface: no document loaded");
+  if (!impl_->loadedOnce()) throw std::logic_error("editing surface: no document loaded");
   return impl_->exec(cmdID, cmdexecopt, pInVar);
 }
 
 int WebKitEditingSurface::QueryStatus(int cmdID) { return impl_->queryStatus(cmdID); }
 
 std::string WebKitEditingSurface::DocumentHTML() {
-  if (impl_->busy) return impl_->putDocument;
-  if (!impl_->loadedOnce) return {};
+  if (impl_->busy()) return impl_->putDocument;
+  if (!impl_->loadedOnce()) return {};
   return fromWidgetText(localAddressesOut(toText(impl_->evaluate("pellora.html()").get())));
 }
 
 void WebKitEditingSurface::setDocumentHTML(const std::string& html) { impl_->load(html); }
 
-bool WebKitEditingSurface::Busy() { return impl_->busy; }
+bool WebKitEditingSurface::Busy() { return impl_->busy(); }
 
 bool WebKitEditingSurface::ShowDetails() { return impl_->showDetails; }
 
 void WebKitEditingSurface::setShowDetails(bool value) {
   impl_->showDetails = value;
-  if (impl_->loadedOnce && !impl_->busy) {
+  if (impl_->editable()) {
     impl_->evaluate(std::string("pellora.details(") + (value ? "true" : "false") + ")");
   }
 }
@@ -960,7 +870,7 @@ std::string WebKitEditingSurface::FilterSourceCode(const std::string& text) {
 }
 
 ui::HtmlDocument* WebKitEditingSurface::DOM() {
-  return impl_->loadedOnce ? &impl_->document : nullptr;
+  return impl_->loadedOnce() ? &impl_->document : nullptr;
 }
 
 void WebKitEditingSurface::SetContextMenu(const ui::ContextMenuStrings& menuStrings,

@@ -10,6 +10,11 @@
 // content's own server. Text crosses in Windows-1252; characters outside it
 // come back as numeric character references.
 //
+// Its parts: the document phase and the call in progress with their legal
+// changes (surface_state.h), the script wait (script_wait.h), the record
+// of the page's last answer (page_state.h) and the navigation policy
+// (navigation_policy.h).
+//
 // Covered by tests/platform/gtk/webkit_surface_test.cpp.
 #pragma once
 
@@ -25,6 +30,7 @@
 namespace pellora::gtk {
 
 // GObject data key on the view: non-zero while a document put is loading.
+// Hosts that drive the view from outside wait on it by this name.
 inline constexpr const char* kBusyKey = "pellora-busy";
 
 class WebKitEditingSurface final : public ui::EditingSurface {
