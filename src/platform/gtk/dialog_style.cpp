@@ -4,6 +4,7 @@
 
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_text.h"
+#include "platform/gtk/resource_bundle.h"
 
 namespace pellora::gtk {
 
@@ -17,12 +18,8 @@ std::string css(const ui::Font& font) {
   // Negative heights are pixels, positive ones points.
   const std::string size =
       font.height < 0 ? std::to_string(-font.height) + "px" : std::to_string(font.height) + "pt";
-  return "* { font-family: \"" + family + "\", sans-serif; font-size: " + size +
-         "; }\n"
-         "entry, button, combobox, combobox button, checkbutton, radiobutton {"
-         " min-height: 0; min-width: 0; padding-top: 0; padding-bottom: 0; }\n"
-         "entry { padding-left: 3px; padding-right: 3px; }\n"
-         "button { padding-left: 4px; padding-right: 4px; }\n";
+  return "* { font-family: \"" + family + "\", sans-serif; font-size: " + size + "; }\n" +
+         resourceText("css/dialog.css");
 }
 
 void attach(GtkWidget* widget, gpointer provider) {

@@ -3,13 +3,13 @@
 
 #include <gtk/gtk.h>
 
-extern "C" void pellora_resources_register_resource(void);
+#include "platform/gtk/resource_bundle.h"
 
 namespace pellora::gtk {
 
 void registerOwnIcons() {
   static const bool registered = [] {
-    pellora_resources_register_resource();
+    registerResources();
     gtk_icon_theme_add_resource_path(gtk_icon_theme_get_default(), "/com/brixel/pellora/icons");
     return true;
   }();

@@ -13,85 +13,23 @@
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_text.h"
 #include "platform/gtk/html_view_theme.h"
+#include "platform/gtk/source_view_definitions.h"
 
 namespace pellora::gtk {
 
 namespace {
 
-// HTML with embedded server script ("<? ?>", "<% %>") on top of the
-// desktop's HTML definition.
-constexpr const char* kLanguage = R"(<?xml version="1.0" encoding="UTF-8"?>
-<language id="pellora-html" name="Pellora HTML" version="2.0" _section="Markup" hidden="true">
-  <styles>
-    <style id="server-script" name="Server script"/>
-  </styles>
-  <definitions>
-    <context id="server-script" style-ref="server-script" class="no-spell-check">
-      <start>&lt;[?%]</start>
-      <end>[?%]&gt;</end>
-    </context>
-    <replace id="html:embedded-lang-hook" ref="server-script"/>
-    <context id="pellora-html">
-      <include>
-        <context ref="server-script"/>
-        <context ref="html:html"/>
-      </include>
-    </context>
-  </definitions>
-</language>
-)";
-
-// Comments gray; tag names, attribute names, symbols and values navy;
-// server script maroon; entities, unknown tags and text in the default
-// colour; nothing bold (headings included).
-constexpr const char* kScheme = R"(<?xml version="1.0" encoding="UTF-8"?>
-<style-scheme id="pellora" name="Pellora" version="1.0">
-  <style name="text" foreground="#000000" background="#FFFFFF"/>
-  <style name="def:comment" foreground="#808080"/>
-  <style name="xml:comment" foreground="#808080"/>
-  <style name="html:comment" foreground="#808080"/>
-  <style name="xml:element-name" foreground="#000080"/>
-  <style name="html:tag" foreground="#000080"/>
-  <style name="xml:attribute-name" foreground="#000080"/>
-  <style name="html:attrib-name" foreground="#000080"/>
-  <style name="xml:attribute-value" foreground="#000080"/>
-  <style name="html:attrib-value" foreground="#000080"/>
-  <style name="html:dtd" foreground="#000080"/>
-  <style name="html:error" foreground="#000000"/>
-  <style name="xml:entity" foreground="#000000"/>
-  <style name="def:heading0" bold="false"/>
-  <style name="def:heading1" bold="false"/>
-  <style name="def:heading2" bold="false"/>
-  <style name="def:heading3" bold="false"/>
-  <style name="def:heading4" bold="false"/>
-  <style name="def:heading5" bold="false"/>
-  <style name="def:heading6" bold="false"/>
-  <style name="html:title" bold="false"/>
-  <style name="html:h1" bold="false"/>
-  <style name="html:h2" bold="false"/>
-  <style name="html:h3" bold="false"/>
-  <style name="html:h4" bold="false"/>
-  <style name="html:h5" bold="false"/>
-  <style name="html:h6" bold="false"/>
-  <style name="pellora-html:server-script" foreground="#800000"/>
-  <style name="current-line" background="#FFFFFF"/>
-  <style name="right-margin" foreground="#FFFFFF" background="#FFFFFF"/>
-</style-scheme>
-)";
-
-// The definitions live in a private folder for the process's lifetime.
+// The language and the light scheme, from the resource bundle's copies on
+// disk.
 class Definitions {
  public:
   Definitions() {
-    GCharPtr dir(g_dir_make_tmp("pellora-sourceview-XXXXXX", nullptr));
-    if (!dir) return;
-    dir_ = dir.get();
-    std::ofstream(dir_ / "pellora-html.lang") << kLanguage;
-    std::ofstream(dir_ / "pellora.xml") << kScheme;
+    const std::string& dir = htmlViewDefinitionsFolder();
+    if (dir.empty()) return;
 
     GtkSourceLanguageManager* languages = gtk_source_language_manager_get_default();
     const gchar* const* old = gtk_source_language_manager_get_search_path(languages);
-    std::vector<std::string> paths{dir_.string()};
+    std::vector<std::string> paths{dir};
     for (; old && *old; ++old) paths.emplace_back(*old);
     std::vector<const gchar*> raw;
     for (const auto& p : paths) raw.push_back(p.c_str());
@@ -100,18 +38,13 @@ class Definitions {
     language_ = gtk_source_language_manager_get_language(languages, "pellora-html");
 
     GtkSourceStyleSchemeManager* schemes = gtk_source_style_scheme_manager_get_default();
-    gtk_source_style_scheme_manager_prepend_search_path(schemes, dir_.c_str());
+    gtk_source_style_scheme_manager_prepend_search_path(schemes, dir.c_str());
     scheme_ = gtk_source_style_scheme_manager_get_scheme(schemes, "pellora");
-  }
-  ~Definitions() {
-    std::error_code ignored;
-    if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
   }
   GtkSourceLanguage* language() const { return language_; }
   GtkSourceStyleScheme* scheme() const { return scheme_; }
 
  private:
-  std::filesystem::path dir_;
   GtkSourceLanguage* language_ = nullptr;
   GtkSourceStyleScheme* scheme_ = nullptr;
 };

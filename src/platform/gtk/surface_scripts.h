@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/gtk/page_commands.h"
+
 namespace pellora::gtk {
 
 // The script world of our own scripts and the name of its message channel.
@@ -24,13 +26,26 @@ inline constexpr const char* kMessageChannel = "pellora";
 
 // The command ids whose states `state()` answers, in the order of its
 // answer's `st` array.
-inline constexpr std::array<int, 28> kStatusIds = {
-    5000, 5002, 5003, 5004, 5006, 5007, 5009, 5011, 5016, 5017, 5018, 5020, 5021, 5022,
-    5023, 5024, 5025, 5026, 5029, 5030, 5031, 5032, 5035, 5043, 5047, 5048, 5049, 5051,
-};
+inline constexpr auto kStatusIds = [] {
+  std::array<int, kPageCommands.size()> ids{};
+  for (std::size_t i = 0; i < ids.size(); ++i) ids[i] = kPageCommands[i].id;
+  return ids;
+}();
 
-// The page script, injected at document start of every load.
+// The page script's parts in the resource bundle, in the order they run.
+inline constexpr std::array<std::string_view, 3> kPageScriptParts = {
+    "page/state.js", "page/editing.js", "page/tables.js"};
+
+// The detail marks' style sheet in the resource bundle.
+inline constexpr std::string_view kDetailsStyleSheet = "css/details.css";
+
+// The page script, injected at document start of every load: the parts run
+// as one function, after the constants they share.
 const std::string& pageScript();
+
+// Those constants: the command table's ids, states and engine commands by
+// name, the message channel and the detail marks' style.
+std::string pageScriptConstants();
 
 // A JavaScript string literal (double-quoted) holding `utf8`.
 std::string jsString(std::string_view utf8);

@@ -18,6 +18,7 @@
 #include "platform/gtk/local_addresses.h"
 #include "platform/gtk/local_file_scheme.h"
 #include "platform/gtk/navigation_policy.h"
+#include "platform/gtk/page_commands.h"
 #include "platform/gtk/page_state.h"
 #include "platform/gtk/script_wait.h"
 #include "platform/gtk/signal_connection.h"
@@ -32,68 +33,6 @@
 namespace pellora::gtk {
 
 namespace {
-
-// The engine's command names behind our ids; ids not here are ours.
-const char* engineCommand(int cmdID) {
-  switch (cmdID) {
-    case ui::DECMD_BOLD:
-      return "bold";
-    case ui::DECMD_ITALIC:
-      return "italic";
-    case ui::DECMD_UNDERLINE:
-      return "underline";
-    case ui::DECMD_JUSTIFYCENTER:
-      return "justifyCenter";
-    case ui::DECMD_JUSTIFYLEFT:
-      return "justifyLeft";
-    case ui::DECMD_JUSTIFYRIGHT:
-      return "justifyRight";
-    case ui::DECMD_ORDERLIST:
-      return "insertOrderedList";
-    case ui::DECMD_UNORDERLIST:
-      return "insertUnorderedList";
-    case ui::DECMD_INDENT:
-      return "indent";
-    case ui::DECMD_OUTDENT:
-      return "outdent";
-    case ui::DECMD_SELECTALL:
-      return "selectAll";
-    default:
-      return nullptr;
-  }
-}
-
-const char* tableOperation(int cmdID) {
-  switch (cmdID) {
-    case ui::DECMD_INSERTROW:
-      return "insertRow";
-    case ui::DECMD_DELETEROWS:
-      return "deleteRows";
-    case ui::DECMD_INSERTCOL:
-      return "insertColumn";
-    case ui::DECMD_DELETECOLS:
-      return "deleteColumns";
-    case ui::DECMD_MERGECELLS:
-      return "merge";
-    case ui::DECMD_SPLITCELL:
-      return "split";
-    default:
-      return nullptr;
-  }
-}
-
-const char* clipboardCommand(int cmdID) {
-  switch (cmdID) {
-    case ui::DECMD_COPY:
-      return WEBKIT_EDITING_COMMAND_COPY;
-    case ui::DECMD_CUT:
-      return WEBKIT_EDITING_COMMAND_CUT;
-    case ui::DECMD_PASTE:
-      return WEBKIT_EDITING_COMMAND_PASTE;
-    default:
-      return nullptr;
-  }
-}
 
 int statusIndex(int cmdID) {
   for (std::size_t i = 0; i < kStatusIds.size(); ++i) {

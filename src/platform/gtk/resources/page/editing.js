@@ -1,0 +1,216 @@
+// The editing surface's page script, second part: paste, commands, undo of
+// our own changes, the kept selection, links, images, fonts and the page's
+// colour and detail marks. See state.js for how the parts are run.
+/* global CHANNEL, DETAILS_ID, DETAILS_CSS */
+// Pasted HTML goes to the surface, which cleans it of the source program's
+// markup and hands it back to insertPasted. A clipboard without HTML (plain
+// text, or a paste as plain text) keeps the engine's own paste.
+document.addEventListener('paste', (event) => {
+  const data = event.clipboardData;
+  const html = data ? data.getData('text/html') : '';
+  if (!html) return;
+  event.preventDefault();
+  try {
+    window.webkit.messageHandlers[CHANNEL].postMessage({paste: html, text: data.getData('text/plain')});
+  } catch (e) {}
+}, true);
+
+// One editing command, so one undo step; the plain text when the HTML
+// cleaned down to nothing.
+P.insertPasted = function (html, text) {
+  if (html) document.execCommand('insertHTML', false, html);
+  else if (text) document.execCommand('insertText', false, text);
+  return P.state(false);
+};
+
+P.exec = function (name, value) {
+  document.execCommand(name, false, value === undefined ? null : value);
+  return P.state(false);
+};
+
+// Delete acts on a selection only; a bare caret deletes nothing.
+P.remove = function () {
+  const s = selection();
+  return s && !s.isCollapsed ? P.exec('delete') : P.state(false);
+};
+
+P.undo = function () {
+  const top = ownUndo[ownUndo.length - 1];
+  if (top && top.after === body()) {
+    ownUndo.pop();
+    document.body.innerHTML = top.before;
+    placeCaret(document.body);
+    return P.state(false);
+  }
+  ownUndo.length = 0;
+  return P.exec('undo');
+};
+
+// Our own last change, when the body still shows its result; false when
+// there is none to undo (the engine's undo comes next).
+P.undoOwn = function () {
+  const top = ownUndo[ownUndo.length - 1];
+  if (!top || top.after !== body()) {
+    ownUndo.length = 0;
+    return false;
+  }
+  ownUndo.pop();
+  document.body.innerHTML = top.before;
+  placeCaret(document.body);
+  return true;
+};
+
+// The selection a dialog acts on: the dialog takes the focus, so the range
+// is kept before it opens and put back before its answer is applied, or
+// when it is cancelled.
+let kept = null;
+P.keep = function () {
+  const s = selection();
+  kept = s ? s.getRangeAt(0).cloneRange() : null;
+  return !!kept;
+};
+
+P.restore = function () {
+  const range = kept;
+  kept = null;
+  if (range && document.body && document.body.contains(range.startContainer) &&
+      document.body.contains(range.endContainer)) {
+    const s = window.getSelection();
+    s.removeAllRanges();
+    s.addRange(range);
+  }
+  return P.state(false);
+};
+
+function currentRange() {
+  const s = selection();
+  return s ? s.getRangeAt(0) : null;
+}
+
+// The one element a range spans exactly (an image the user clicked).
+function spannedElement(range) {
+  if (!range || range.startContainer !== range.endContainer) return null;
+  const container = range.startContainer;
+  if (container.nodeType !== 1 || range.endOffset - range.startOffset !== 1) return null;
+  const node = container.childNodes[range.startOffset];
+  return node && node.nodeType === 1 ? node : null;
+}
+
+function linkOf(range) {
+  if (!range) return null;
+  const spanned = spannedElement(range);
+  if (spanned && spanned.matches('a[href]')) return spanned;
+  const node = range.commonAncestorContainer;
+  const element = node.nodeType === 1 ? node : node.parentElement;
+  const a = element && element.closest('a[href]');
+  return a && document.body.contains(a) ? a : null;
+}
+
+P.link = function () {
+  const a = linkOf(currentRange());
+  return a ? a.getAttribute('href') : '';
+};
+
+// Inside a link its address changes; otherwise the selection becomes a link.
+P.setLink = function (address) {
+  const a = linkOf(currentRange());
+  if (a) {
+    a.setAttribute('href', address);
+    return P.state(false);
+  }
+  return P.exec('createLink', address);
+};
+
+function selectedImage() {
+  const element = spannedElement(currentRange());
+  return element && element.tagName === 'IMG' ? element : null;
+}
+
+P.image = function () {
+  const img = selectedImage();
+  if (!img) return null;
+  const text = name => img.getAttribute(name) || '';
+  return {src: text('src'), alt: text('alt'), width: text('width'), height: text('height')};
+};
+
+// A selected image keeps all its other attributes; otherwise a new one.
+// Empty alternative text or size: the attribute goes.
+P.setImage = function (src, alt, width, height) {
+  const given = {alt: alt || '', width: width || '', height: height || ''};
+  const img = selectedImage();
+  if (img) {
+    img.setAttribute('src', src);
+    for (const name in given) {
+      if (given[name]) img.setAttribute(name, given[name]); else img.removeAttribute(name);
+    }
+    return P.state(false);
+  }
+  if (!given.alt && !given.width && !given.height) return P.exec('insertImage', src);
+  const fresh = document.createElement('img');
+  fresh.setAttribute('src', src);
+  for (const name in given) {
+    if (given[name]) fresh.setAttribute(name, given[name]);
+  }
+  return P.exec('insertHTML', fresh.outerHTML);
+};
+
+function hexColor(value) {
+  const m = /^rgba?\((\d+),\s*(\d+),\s*(\d+)/.exec(value);
+  if (!m) return /^#[0-9a-f]{6}$/i.test(value) ? value.toLowerCase() : '';
+  return '#' + [m[1], m[2], m[3]].map(n => ('0' + Number(n).toString(16)).slice(-2)).join('');
+}
+
+// The face, size (1..7, 0 unknown) and colour at the selection.
+P.fontState = function () {
+  let face = '', size = 0, color = '';
+  try { face = String(document.queryCommandValue('fontName') || ''); } catch (e) {}
+  try { size = parseInt(document.queryCommandValue('fontSize'), 10) || 0; } catch (e) {}
+  try { color = hexColor(String(document.queryCommandValue('foreColor') || '')); } catch (e) {}
+  face = face.split(',')[0].trim().replace(/^["']|["']$/g, '');
+  return {face: face, size: size, color: color};
+};
+
+P.font = function (family, size, color) {
+  if (family) document.execCommand('fontName', false, family);
+  if (size) document.execCommand('fontSize', false, String(size));
+  if (color) document.execCommand('foreColor', false, color);
+  return P.state(false);
+};
+
+P.insertTable = function (rows, cols, attrs) {
+  const row = '<tr>' + '<td><br></td>'.repeat(cols) + '</tr>';
+  const html = '<table' + attrs + '><tbody>' + row.repeat(rows) + '</tbody></table>';
+  return P.exec('insertHTML', html);
+};
+
+P.bgColor = function (value) {
+  if (value !== undefined) document.bgColor = value;
+  return String(document.bgColor || '');
+};
+
+P.details = function (on) {
+  let style = document.getElementById(DETAILS_ID);
+  if (on && !style) {
+    style = document.createElement('style');
+    style.id = DETAILS_ID;
+    style.textContent = DETAILS_CSS;
+    (document.head || document.documentElement).appendChild(style);
+  } else if (!on && style) {
+    style.remove();
+  }
+  return !!document.getElementById(DETAILS_ID);
+};
+
+P.html = function () {
+  return document.documentElement ? document.documentElement.outerHTML : '';
+};
+
+function placeCaret(node) {
+  const s = window.getSelection();
+  const range = document.createRange();
+  range.selectNodeContents(node);
+  range.collapse(true);
+  s.removeAllRanges();
+  s.addRange(range);
+}
+

@@ -1,0 +1,180 @@
+// The editing surface's page script, first part: the page's identity, the
+// watch on its document, command states and the body sent to the surface.
+//
+// The surface runs state.js, editing.js and tables.js as one function in a
+// script world of its own, after constants it makes from its command table:
+// CMD (command ids by name), STATUS (command states by name), ENGINE (the
+// engine command behind a command's state, by id), IDS (the ids `state()`
+// answers, in order), CHANNEL (the message channel to the surface),
+// DETAILS_ID and DETAILS_CSS (the style element of the detail marks).
+/* global CMD, STATUS, ENGINE, IDS, CHANNEL */
+const P = {};
+window.pellora = P;
+const pageId = Math.random().toString(36).slice(2) + Date.now().toString(36);
+let version = 0;
+let sent = null;   // the body text the surface holds (version `version`)
+let text = '';     // the body as last read
+let dirty = true;  // the document changed since `text` was read
+let posting = false;
+// Changes made by our own table scripts, which the engine's undo does not
+// know: the body before and after each.
+const ownUndo = [];
+
+const observer = new MutationObserver(() => { dirty = true; schedule(); });
+// While the document is parsed it is dirty anyway; watching it only from
+// then on spares a record per parsed node of a large item.
+function watch() {
+  dirty = true;
+  observer.observe(document, {subtree: true, childList: true, characterData: true, attributes: true});
+}
+if (document.readyState === 'loading') {
+  document.addEventListener('DOMContentLoaded', watch);
+} else {
+  watch();
+}
+
+function body() {
+  if (observer.takeRecords().length) dirty = true;
+  if (dirty) {
+    text = document.body ? document.body.innerHTML : '';
+    dirty = false;
+  }
+  return text;
+}
+
+function selection() {
+  const s = window.getSelection();
+  if (!s || !s.rangeCount || !document.body || !document.body.contains(s.anchorNode)) return null;
+  return s;
+}
+
+function engineStatus(name) {
+  try {
+    if (!document.queryCommandSupported(name)) return STATUS.NOTSUPPORTED;
+    if (!document.queryCommandEnabled(name)) return STATUS.DISABLED;
+    if (document.queryCommandIndeterm(name)) return STATUS.NINCHED;
+    if (document.queryCommandState(name)) return STATUS.LATCHED;
+    return STATUS.ENABLED;
+  } catch (e) {
+    return STATUS.NOTSUPPORTED;
+  }
+}
+
+function cellOf(node) {
+  if (!node) return null;
+  const element = node.nodeType === 1 ? node : node.parentElement;
+  const cell = element && element.closest('td,th');
+  return cell && document.body.contains(cell) ? cell : null;
+}
+
+function caretCell() {
+  const s = selection();
+  return s ? cellOf(s.focusNode) || cellOf(s.anchorNode) : null;
+}
+
+// The cells a merge joins: the selected cells of one row, or the caret cell
+// and its right neighbour.
+function mergeCells() {
+  const s = selection();
+  if (!s) return null;
+  const range = s.getRangeAt(0);
+  const a = cellOf(range.startContainer), b = cellOf(range.endContainer);
+  if (!a || !b || a.parentNode !== b.parentNode) return null;
+  if (a === b) {
+    const next = a.nextElementSibling;
+    return next && (next.tagName === 'TD' || next.tagName === 'TH') ? [a, next] : null;
+  }
+  const cells = Array.from(a.parentNode.cells);
+  const i = cells.indexOf(a), j = cells.indexOf(b);
+  return cells.slice(Math.min(i, j), Math.max(i, j) + 1);
+}
+
+// Commands the engine cannot answer for have rules of their own; the
+// others ask the engine about the command behind them.
+function status(id) {
+  const s = selection();
+  const enabledIf = (yes) => yes ? STATUS.ENABLED : STATUS.DISABLED;
+  switch (id) {
+    case CMD.COPY: case CMD.CUT: return enabledIf(s && !s.isCollapsed);
+    case CMD.DELETE: return enabledIf(s && !s.isCollapsed);
+    case CMD.PASTE: return enabledIf(s);
+    case CMD.UNDO: {
+      const top = ownUndo[ownUndo.length - 1];
+      if (top && top.after === body()) return STATUS.ENABLED;
+      return engineStatus('undo');
+    }
+    case CMD.DELETECOLS: case CMD.DELETEROWS: case CMD.INSERTCOL: case CMD.INSERTROW:
+    case CMD.SPLITCELL:
+      return enabledIf(caretCell());
+    case CMD.MERGECELLS: return enabledIf(caretCell() && mergeCells());
+  }
+  const name = ENGINE[id];
+  return name ? engineStatus(name) : STATUS.NOTSUPPORTED;
+}
+
+P.statusOf = status;
+
+// Everything a display change needs. The body is a difference against the
+// text sent last (see the header of this script's owner).
+P.state = function (full) {
+  const st = IDS.map(status);
+  let blk = '';
+  try { blk = String(document.queryCommandValue('formatBlock') || ''); } catch (e) {}
+  const cur = body();
+  let b = null;
+  if (full || sent === null) {
+    b = {base: -1, v: ++version, p: 0, s: 0, mid: cur};
+  } else if (cur !== sent) {
+    const d = difference(sent, cur);
+    b = {base: version, v: ++version, p: d.p, s: d.s, mid: d.mid};
+  }
+  if (b) sent = cur;
+  return {page: pageId, v: version, st: st, blk: blk, body: b};
+};
+
+function isHigh(c) { return c >= 0xd800 && c <= 0xdbff; }
+function isLow(c) { return c >= 0xdc00 && c <= 0xdfff; }
+
+function utf8Length(str, from, to) {
+  if (!/[^\x00-\x7f]/.test(str.slice(from, to))) return to - from;
+  let n = 0;
+  for (let i = from; i < to; ++i) {
+    const c = str.charCodeAt(i);
+    if (c < 0x80) n += 1;
+    else if (c < 0x800) n += 2;
+    else if (isHigh(c) && i + 1 < to && isLow(str.charCodeAt(i + 1))) { n += 4; ++i; }
+    else n += 3;
+  }
+  return n;
+}
+
+// Common start and end of two texts, in UTF-8 bytes, and the new middle.
+// Never splits a surrogate pair.
+function difference(old, cur) {
+  const n = Math.min(old.length, cur.length);
+  const block = 4096;
+  let p = 0;
+  while (p + block <= n && old.substr(p, block) === cur.substr(p, block)) p += block;
+  while (p < n && old.charCodeAt(p) === cur.charCodeAt(p)) ++p;
+  if (p > 0 && isHigh(cur.charCodeAt(p - 1))) --p;
+  const room = n - p;
+  let s = 0;
+  while (s + block <= room && old.substr(old.length - s - block, block) === cur.substr(cur.length - s - block, block)) s += block;
+  while (s < room && old.charCodeAt(old.length - 1 - s) === cur.charCodeAt(cur.length - 1 - s)) ++s;
+  if (s > 0 && isLow(cur.charCodeAt(cur.length - s))) --s;
+  return {p: utf8Length(cur, 0, p), s: utf8Length(cur, cur.length - s, cur.length),
+          mid: cur.slice(p, cur.length - s)};
+}
+
+function schedule() {
+  if (posting || document.readyState === 'loading') return;
+  posting = true;
+  Promise.resolve().then(() => {
+    posting = false;
+    try { window.webkit.messageHandlers[CHANNEL].postMessage(P.state(false)); } catch (e) {}
+  });
+}
+document.addEventListener('selectionchange', schedule);
+document.addEventListener('input', schedule);
+document.addEventListener('DOMContentLoaded', schedule);
+
