@@ -25,9 +25,12 @@ std::string fillIn(std::string_view pattern, const std::string& value) {
   return text;
 }
 
-void setCaption(GtkWidget* button, std::string_view text) {
-  gtk_button_set_label(GTK_BUTTON(button), std::string(text).c_str());
-  gtk_button_set_use_underline(GTK_BUTTON(button), TRUE);
+// A button the scripts find by `name`, labelled `caption` (with its
+// mnemonic).
+GtkWidget* newButton(const char* name, std::string_view caption) {
+  GtkWidget* button = gtk_button_new_with_mnemonic(std::string(caption).c_str());
+  gtk_widget_set_name(button, name);
+  return button;
 }
 
 }  // namespace
@@ -49,12 +52,8 @@ HostWindow::HostWindow(ModuleClient& control) : control_(control) {
 
   editorPage_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 4);
   GtkWidget* buttons = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
-  closeButton_ = gtk_button_new();
-  saveButton_ = gtk_button_new();
-  gtk_widget_set_name(saveButton_, "HostSave");
-  gtk_widget_set_name(closeButton_, "HostClose");
-  setCaption(saveButton_, hostText(HostText::SaveButtonBar, language_));
-  setCaption(closeButton_, hostText(HostText::CloseButtonBar, language_));
+  saveButton_ = newButton("HostSave", hostText(HostText::SaveButtonBar, language_));
+  closeButton_ = newButton("HostClose", hostText(HostText::CloseButtonBar, language_));
   gtk_box_pack_end(GTK_BOX(buttons), closeButton_, FALSE, FALSE, 0);
   gtk_box_pack_end(GTK_BOX(buttons), saveButton_, FALSE, FALSE, 0);
   gtk_box_pack_end(GTK_BOX(editorPage_), buttons, FALSE, FALSE, 4);
@@ -76,12 +75,9 @@ HostWindow::HostWindow(ModuleClient& control) : control_(control) {
   gtk_widget_set_name(message_, kMessage);
   gtk_box_pack_start(GTK_BOX(closed), message_, FALSE, FALSE, 0);
   GtkWidget* choices = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
-  loadAgainButton_ = gtk_button_new();
-  closeWindowButton_ = gtk_button_new();
-  gtk_widget_set_name(loadAgainButton_, "HostLoadAgain");
-  gtk_widget_set_name(closeWindowButton_, "HostCloseWindow");
-  setCaption(loadAgainButton_, hostText(HostText::LoadAgainButton, language_));
-  setCaption(closeWindowButton_, hostText(HostText::CloseWindowButton, language_));
+  loadAgainButton_ = newButton("HostLoadAgain", hostText(HostText::LoadAgainButton, language_));
+  closeWindowButton_ =
+      newButton("HostCloseWindow", hostText(HostText::CloseWindowButton, language_));
   gtk_box_pack_start(GTK_BOX(choices), loadAgainButton_, FALSE, FALSE, 0);
   gtk_box_pack_start(GTK_BOX(choices), closeWindowButton_, FALSE, FALSE, 0);
   gtk_box_pack_start(GTK_BOX(closed), choices, FALSE, FALSE, 0);
