@@ -10,6 +10,7 @@
 #include "images/upload_form.h"
 #include "platform/gtk/binding/binder.h"
 #include "platform/gtk/form_binding.h"
+#include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_fixture.h"
 #include "settings/about.h"
 #include "settings/options.h"
@@ -141,13 +142,13 @@ TEST_P(EveryForm, EachControlHasTheBinderOfItsKindAndAPlacedWidget) {
     shown.push_back(widget);
   }
 
-  // The binders hold references of their own: they all go with the binding.
-  for (GtkWidget*& widget : shown) g_object_add_weak_pointer(G_OBJECT(widget), (gpointer*)&widget);
+  // The binders hold references of their own: they all go with the binding,
+  // leaving the test's own as the last.
+  std::vector<GObjectPtr<GtkWidget>> held;
+  for (GtkWidget* widget : shown) held.push_back(retain(widget));
   binding.reset();
-  for (GtkWidget* widget : shown) EXPECT_EQ(widget, nullptr);
-  for (GtkWidget*& widget : shown) {
-    if (widget) g_object_remove_weak_pointer(G_OBJECT(widget), (gpointer*)&widget);
-  }
+  for (const auto& widget : held)
+    EXPECT_EQ(G_OBJECT(widget.get())->ref_count, 1u) << G_OBJECT_TYPE_NAME(widget.get());
 }
 
 INSTANTIATE_TEST_SUITE_P(EditorForms, EveryForm,
