@@ -150,7 +150,9 @@ void ScriptRunner::attach(ModuleClient& control, GtkWidget* window) {
   control_ = &control;
   window_ = window;
   // A `quit` step may close it; later steps then find no window.
-  if (window_) g_signal_connect(window_, "destroy", G_CALLBACK(gtk_widget_destroyed), &window_);
+  if (window_)
+    windowGone_ =
+        gtk::SignalConnection(window_, "destroy", G_CALLBACK(gtk_widget_destroyed), &window_);
 }
 
 bool ScriptRunner::run(const std::vector<std::string>& lines) {

@@ -12,6 +12,7 @@
 
 #include "app/host/module_client.h"
 #include "app/host/window_watcher.h"
+#include "platform/gtk/signal_connection.h"
 
 namespace pellora::host {
 
@@ -41,6 +42,8 @@ class ScriptRunner {
   WindowWatcher* windows_;
   ModuleClient* control_ = nullptr;
   GtkWidget* window_ = nullptr;
+  // Clears window_ when the window goes first.
+  gtk::SignalConnection windowGone_;
 };
 
 }  // namespace pellora::host

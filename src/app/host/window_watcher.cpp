@@ -6,18 +6,30 @@
 #include "app/host/widget_text.h"
 #include "app/host/window_capture.h"
 #include "platform/gtk/gobject_ptr.h"
+#include "platform/gtk/signal_connection.h"
 #include "platform/gtk/widget_search.h"
 
 namespace pellora::host {
 
 // One modal window on screen: its answer runs once the window waits for the
-// user, its grace timer closes it if it is still there.
+// user, its grace timer closes it if it is still there. The watcher owns it
+// until the window is unmapped.
 struct WindowWatcher::Pending {
+  Pending(WindowWatcher* owner, GtkWindow* window) : owner(owner), window(gtk::retain(window)) {}
+  ~Pending() {
+    if (idle) g_source_remove(idle);
+    if (timer) g_source_remove(timer);
+  }
+  Pending(const Pending&) = delete;
+  Pending& operator=(const Pending&) = delete;
+
   WindowWatcher* owner;
-  GtkWindow* window;  // holds a reference
+  // Declared first, so the reference goes last: the window may be in its
+  // destruction.
+  gtk::GObjectPtr<GtkWindow> window;
+  gtk::SignalConnection unmapped;
   guint idle = 0;
   guint timer = 0;
-  gulong unmapped = 0;
 };
 
 namespace {
@@ -55,13 +67,6 @@ WindowWatcher::WindowWatcher() {
 
 WindowWatcher::~WindowWatcher() {
   g_signal_remove_emission_hook(g_signal_lookup("map", GTK_TYPE_WIDGET), hook_);
-  for (Pending* pending : pending_) {
-    if (pending->idle) g_source_remove(pending->idle);
-    if (pending->timer) g_source_remove(pending->timer);
-    g_signal_handler_disconnect(pending->window, pending->unmapped);
-    g_object_unref(pending->window);
-    delete pending;
-  }
 }
 
 void WindowWatcher::queueAnswer(const std::string& label) { answers_.push_back(label); }
@@ -97,28 +102,21 @@ gboolean WindowWatcher::onMap(GSignalInvocationHint*, guint, const GValue* value
 }
 
 void WindowWatcher::watch(GtkWindow* window) {
-  auto* pending = new Pending{this, GTK_WINDOW(g_object_ref(window))};
-  pending_.push_back(pending);
+  Pending* pending = pending_.emplace_back(std::make_unique<Pending>(this, window)).get();
+  // Unmapped: the record goes, and with it its sources, its handler and
+  // its reference.
   auto forget = +[](GtkWidget*, gpointer data) {
     auto* p = static_cast<Pending*>(data);
-    auto& list = p->owner->pending_;
-    list.erase(std::remove(list.begin(), list.end(), p), list.end());
-    if (p->idle) g_source_remove(p->idle);
-    if (p->timer) g_source_remove(p->timer);
-    g_signal_handler_disconnect(p->window, p->unmapped);
-    // The reference goes last: the window may be in its destruction.
-    GtkWindow* held = p->window;
-    delete p;
-    g_object_unref(held);
+    std::erase_if(p->owner->pending_, [p](const auto& held) { return held.get() == p; });
   };
-  pending->unmapped = g_signal_connect(window, "unmap", G_CALLBACK(forget), pending);
+  pending->unmapped = gtk::SignalConnection(window, "unmap", G_CALLBACK(forget), pending);
   // Answered once the window runs its modal loop and waits for the user.
   pending->idle = g_idle_add_full(
       G_PRIORITY_LOW,
       +[](gpointer data) -> gboolean {
         auto* p = static_cast<Pending*>(data);
         p->idle = 0;
-        p->owner->answer(p->window);
+        p->owner->answer(p->window.get());
         return G_SOURCE_REMOVE;
       },
       pending, nullptr);
@@ -128,11 +126,11 @@ void WindowWatcher::watch(GtkWindow* window) {
         auto* p = static_cast<Pending*>(data);
         p->timer = 0;
         std::printf("  [%s] still open after %u s: closed by its frame\n",
-                    gtk_widget_get_name(GTK_WIDGET(p->window)), kGraceSeconds);
+                    gtk_widget_get_name(GTK_WIDGET(p->window.get())), kGraceSeconds);
         p->owner->fail("the window was not answered");
         std::fflush(stdout);
         // Closing may unmap the window and so end `p`: nothing of it after.
-        gtk_window_close(p->window);
+        gtk_window_close(p->window.get());
         return G_SOURCE_REMOVE;
       },
       pending);

@@ -10,6 +10,7 @@
 
 #include <gtk/gtk.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,7 +61,7 @@ class WindowWatcher {
   std::vector<std::string> answers_;
   std::vector<Setting> settings_;
   std::vector<std::string> captures_;
-  std::vector<Pending*> pending_;
+  std::vector<std::unique_ptr<Pending>> pending_;
   unsigned failures_ = 0;
   gulong hook_ = 0;
 };

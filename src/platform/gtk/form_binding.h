@@ -12,6 +12,9 @@
 // Each widget is named after its model control, so a driver or a test can
 // find "btnBold" in the widget tree.
 //
+// Each control has a binder of its kind (binding/binder_table.cpp) that owns
+// its widgets' references and its signal connections.
+//
 // Ownership: the binding holds a reference on its top widget and destroys
 // the widget tree when it is destroyed. The model must outlive the binding;
 // views that lose their model earlier must destroy the binding first.
@@ -20,17 +23,18 @@
 #include <gtk/gtk.h>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "platform/gtk/binding/widget_tree.h"
 #include "ui/control.h"
 #include "ui/form.h"
 
 namespace pellora::gtk {
 
-class SourceViewBinding;
+namespace binding {
+class Binder;
+}
 
 class FormBinding {
  public:
@@ -46,7 +50,7 @@ class FormBinding {
   FormBinding& operator=(const FormBinding&) = delete;
 
   ui::Form& form() const { return form_; }
-  GtkWidget* widget() const { return top_; }
+  GtkWidget* widget() const { return top_.get(); }
   // The widget bound to the control called `name`; nullptr when there is
   // none (separators, controls without a view).
   GtkWidget* widgetFor(const std::string& name) const;
@@ -55,48 +59,24 @@ class FormBinding {
   ui::Control* defaultButton() const { return defaultButton_; }
   ui::Control* cancelButton() const { return cancelButton_; }
 
+  // The binder of the control called `name`, or nullptr (kinds without a
+  // view).
+  const binding::Binder* binderFor(const std::string& name) const;
+
   // Shows the popup menu control `menu` at the pointer: raises its click
   // first, so the model sets the items' states before the menu opens.
   void popupMenu(ui::Control& menu, const GdkEvent* trigger);
 
  private:
-  struct Bound;
-
-  GtkWidget* build(ui::Control& control);
-  GtkWidget* buildContainer(ui::Control& control);
-  GtkWidget* buildCoolBar(ui::Control& coolBar);
-  GtkWidget* buildToolBar(ui::Control& bar);
-  GtkWidget* buildPageControl(ui::Control& pages);
-  GtkWidget* buildMenu(ui::Control& menu);
-  void addOverflowProxy(Bound& bound, GtkToolItem* item);
-  void addListProxy(Bound& bound, GtkToolItem* item);
-  void place(GtkWidget* fixed, ui::Control& child, GtkWidget* widget);
-  Bound& bind(ui::Control& control, GtkWidget* widget);
-  void apply(Bound& bound, ui::Property property);
-  void applyAll(Bound& bound);
-  void rebuildItems(Bound& bound);
-
-  static void onClicked(GtkWidget*, gpointer data);
-  static void onProxyActivate(GtkWidget*, gpointer data);
-  static gboolean onCreateMenuProxy(GtkToolItem*, gpointer data);
-  static gboolean onCreateListProxy(GtkToolItem*, gpointer data);
-  static void onListProxyChosen(GtkWidget*, gpointer data);
-  static void onToggled(GtkWidget*, gpointer data);
-  static void onEntryChanged(GtkWidget*, gpointer data);
-  static void onComboChanged(GtkWidget*, gpointer data);
-  static void onSwitchPage(GtkNotebook*, GtkWidget*, guint page, gpointer data);
-  static void onItemToggled(GtkWidget*, gpointer data);
-  static gboolean onLinkPressed(GtkWidget*, GdkEventButton*, gpointer data);
-  static gboolean onFloatingPosition(GtkOverlay*, GtkWidget*, GdkRectangle*, gpointer);
-  static void onAllocated(GtkWidget*, GdkRectangle*, gpointer data);
+  // The binding site the binders build in.
+  class Site;
 
   ui::Form& form_;
   Hooks hooks_;
-  GtkWidget* top_ = nullptr;
-  std::vector<std::unique_ptr<Bound>> bound_;
-  std::map<std::string, Bound*> byName_;
-  std::vector<std::unique_ptr<SourceViewBinding>> sourceViews_;
-  std::vector<GtkWidget*> menus_;
+  // Declared before the binders: the tree is destroyed after every binder
+  // has let go of its widgets and handlers.
+  binding::WidgetTree top_;
+  std::unique_ptr<Site> site_;
   ui::Control* defaultButton_ = nullptr;
   ui::Control* cancelButton_ = nullptr;
 };

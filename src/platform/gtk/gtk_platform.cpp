@@ -10,6 +10,7 @@
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_text.h"
 #include "platform/gtk/main_loop_timer.h"
+#include "platform/gtk/signal_connection.h"
 #include "platform/gtk/tracked_surface.h"
 
 namespace pellora::gtk {
@@ -103,7 +104,6 @@ int GtkPlatform::showModal(ui::Form& form) {
   } cleanUp{[&] {
     if (stacked) modalStack_.pop_back();
     if (connection) form.closeRequested.disconnect(*connection);
-    g_signal_handlers_disconnect_by_data(window, &run);
     binding.reset();
     gtk_widget_destroy(window);
   }};
@@ -130,10 +130,12 @@ int GtkPlatform::showModal(ui::Form& form) {
   }
 
   // Closing by the frame or a failed key handler keeps the window: only
-  // the form closes it.
-  g_signal_connect(window, "delete-event", G_CALLBACK((guardedCallback<&onDelete, TRUE>)), &run);
-  g_signal_connect(window, "key-press-event", G_CALLBACK((guardedCallback<&onDialogKey, TRUE>)),
-                   &run);
+  // the form closes it. Declared after the clean-up, so disconnected before
+  // it runs.
+  const SignalConnection closing(window, "delete-event",
+                                 G_CALLBACK((guardedCallback<&onDelete, TRUE>)), &run);
+  const SignalConnection keys(window, "key-press-event",
+                              G_CALLBACK((guardedCallback<&onDialogKey, TRUE>)), &run);
   connection = form.closeRequested.connect([&run](ui::Form&) {
     if (g_main_loop_is_running(run.loop)) g_main_loop_quit(run.loop);
   });

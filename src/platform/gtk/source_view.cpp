@@ -13,6 +13,7 @@
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_text.h"
 #include "platform/gtk/html_view_theme.h"
+#include "platform/gtk/signal_connection.h"
 #include "platform/gtk/source_view_definitions.h"
 
 namespace pellora::gtk {
@@ -64,14 +65,16 @@ GtkSourceLanguage* htmlViewLanguage() { return definitions().language(); }
 
 SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(const GdkEvent*)> popup)
     : model_(model), popup_(std::move(popup)) {
-  buffer_ = gtk_source_buffer_new(nullptr);
+  // The view holds the buffer; this reference goes at the end of the
+  // constructor.
+  const GObjectPtr<GtkSourceBuffer> buffer = adopt(gtk_source_buffer_new(nullptr));
+  buffer_ = buffer.get();
   if (GtkSourceLanguage* language = htmlViewLanguage())
     gtk_source_buffer_set_language(buffer_, language);
   followDesktopTheme(buffer_);
   gtk_source_buffer_set_highlight_matching_brackets(buffer_, FALSE);
 
   view_ = GTK_SOURCE_VIEW(gtk_source_view_new_with_buffer(buffer_));
-  g_object_unref(buffer_);  // the view holds it
   gtk_source_view_set_show_line_numbers(view_, FALSE);
   gtk_source_view_set_show_line_marks(view_, FALSE);
   // The right-edge marker is never visible in this view.
@@ -95,25 +98,25 @@ SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(cons
 
   // Before the buffer's own handlers, while the offsets still describe the
   // text the edit applies to.
-  g_signal_connect(buffer_, "insert-text", G_CALLBACK((guardedCallback<&onInsertText>)), this);
-  g_signal_connect(buffer_, "delete-range", G_CALLBACK((guardedCallback<&onDeleteRange>)), this);
-  g_signal_connect(buffer_, "changed", G_CALLBACK((guardedCallback<&onBufferChanged>)), this);
-  g_signal_connect(buffer_, "mark-set", G_CALLBACK((guardedCallback<&onMarkSet>)), this);
-  g_signal_connect(view_, "key-press-event", G_CALLBACK((guardedCallback<&onKeyPress, TRUE>)),
-                   this);
-  g_signal_connect(view_, "button-press-event", G_CALLBACK((guardedCallback<&onButtonPress, TRUE>)),
-                   this);
-  g_signal_connect(view_, "popup-menu", G_CALLBACK((guardedCallback<&onPopupMenu, TRUE>)), this);
-  g_signal_connect(view_, "size-allocate", G_CALLBACK((guardedCallback<&onSizeAllocate>)), this);
+  const auto connect = [this](gpointer instance, const char* signal, GCallback handler) {
+    connections_.emplace_back(instance, signal, handler, this);
+  };
+  connect(buffer_, "insert-text", G_CALLBACK((guardedCallback<&onInsertText>)));
+  connect(buffer_, "delete-range", G_CALLBACK((guardedCallback<&onDeleteRange>)));
+  connect(buffer_, "changed", G_CALLBACK((guardedCallback<&onBufferChanged>)));
+  connect(buffer_, "mark-set", G_CALLBACK((guardedCallback<&onMarkSet>)));
+  connect(view_, "key-press-event", G_CALLBACK((guardedCallback<&onKeyPress, TRUE>)));
+  connect(view_, "button-press-event", G_CALLBACK((guardedCallback<&onButtonPress, TRUE>)));
+  connect(view_, "popup-menu", G_CALLBACK((guardedCallback<&onPopupMenu, TRUE>)));
+  connect(view_, "size-allocate", G_CALLBACK((guardedCallback<&onSizeAllocate>)));
   seenResets_ = model_.textResets();
   pullText(true);
   model_.lendText([this] { return mirror_.text(); });
 }
 
 SourceViewBinding::~SourceViewBinding() {
+  // The handlers go after this, with connections_.
   model_.lendText({});
-  g_signal_handlers_disconnect_by_data(buffer_, this);
-  g_signal_handlers_disconnect_by_data(view_, this);
 }
 
 std::string SourceViewBinding::bufferText() const {

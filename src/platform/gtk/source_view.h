@@ -25,8 +25,10 @@
 #include <gtksourceview/gtksource.h>
 
 #include <functional>
+#include <vector>
 
 #include "content/cp1252_mirror.h"
+#include "platform/gtk/signal_connection.h"
 #include "ui/control.h"
 
 namespace pellora::gtk {
@@ -88,6 +90,8 @@ class SourceViewBinding {
   int allocatedHeight_ = 0;
   // The buffer's text in the model's code page, lent to the model.
   content::Cp1252Mirror mirror_;
+  // Last, so the handlers are disconnected first.
+  std::vector<SignalConnection> connections_;
 };
 
 }  // namespace pellora::gtk
