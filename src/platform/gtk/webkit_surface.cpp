@@ -88,6 +88,10 @@ struct WebKitEditingSurface::Impl {
   // text is the document.
   std::string putDocument;
   unsigned putSerial = 0;
+  // The put whose page WebKit is loading, and whether that load is still
+  // under way (started, not yet finished).
+  unsigned loadingSerial = 0;
+  bool loadInFlight = false;
 
   PageState state;
   ui::ContextMenuStrings menuStrings{};
@@ -388,25 +392,37 @@ struct WebKitEditingSurface::Impl {
   // --- loading ---------------------------------------------------------------------
 
   void load(const std::string& html) {
-    const std::string& baseUrl = editingContext().BaseUrl;
     setPhase(DocumentEvent::Put);
     putDocument = html;
     ++putSerial;
+    state = PageState{};
+    // A put never replaces a load still under way: WebKit has been seen to
+    // leave a view's first load, replaced at once by a second, with neither
+    // ever finishing (the editor then stays busy for good). The latest put
+    // waiting is loaded once the load in flight has finished; the ones
+    // between are never shown, as before.
+    if (!loadInFlight) startLoad();
+  }
+
+  void startLoad() {
+    const std::string& baseUrl = editingContext().BaseUrl;
     const std::string base = toWidgetText(baseUrl + "/contents/");
     localFiles.clear();
+    loadingSerial = putSerial;
     // The page carries this put's number, so a finish that WebKit reports
     // late for the page before can be told from this one's.
     const std::string document = contentPolicyElement(toWidgetText(baseUrl), putSerial) +
-                                 localAddressesIn(toWidgetText(html), localFiles);
+                                 localAddressesIn(toWidgetText(putDocument), localFiles);
     navigation.expectOwnLoad();
-    state = PageState{};
     applySpellChecking();
+    loadInFlight = true;
     webkit_web_view_load_html(view.get(), document.c_str(), base.c_str());
   }
 
   static void loadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
     auto* impl = static_cast<Impl*>(data);
     if (event != WEBKIT_LOAD_FINISHED) return;
+    impl->loadInFlight = false;
     // The page is asked which put it shows once WebKit has finished
     // emitting, not from inside its signal.
     if (impl->completionCheck == 0) {
@@ -417,6 +433,11 @@ struct WebKitEditingSurface::Impl {
   static gboolean checkCompletion(gpointer data) {
     auto* impl = static_cast<Impl*>(data);
     impl->completionCheck = 0;
+    // A put that waited for the load before it goes now.
+    if (!impl->loadInFlight && impl->loadingSerial != impl->putSerial) {
+      impl->startLoad();
+      return G_SOURCE_REMOVE;
+    }
     impl->deliver([impl, serial = impl->putSerial] {
       // Loads that a newer put replaced finish too (cancelled, or reported
       // late): only the page of the latest put completes it, once.
