@@ -204,12 +204,6 @@ void TMainForm::bindCommandHandlers() {
     control->onClick = [this, handler = handler] { (this->*handler)(); };
   }
   cmbStyles.onChange = [this] { cmbStylesChange(); };
-
-  ui::EditingSurfaceEvents& events = DHTMLEdit().events;
-  events.onDisplayChanged = [this] { DHTMLEditDisplayChanged(); };
-  events.onShowContextMenu = [this](int x, int y) { DHTMLEditShowContextMenu(x, y); };
-  events.onContextMenuAction = [this](int itemIndex) { DHTMLEditContextMenuAction(itemIndex); };
-  events.onShortcut = [this](ui::SurfaceShortcut shortcut) { DHTMLEditShortcut(shortcut); };
 }
 
 void TMainForm::DHTMLEditShortcut(ui::SurfaceShortcut shortcut) {

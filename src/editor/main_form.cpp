@@ -179,6 +179,9 @@ TMainForm::~TMainForm() {
   // ContentBody may still follow the HTML view's text: take it while the
   // view's model lives.
   editingContext();
+  // The form's members go from here on: the surface, going with them, has
+  // nobody to tell.
+  surface_->setClient(nullptr);
 }
 
 }  // namespace pellora

@@ -237,6 +237,21 @@ class TMainForm : public ui::Form {
   void takeSavedBody(std::optional<BodySnapshot> saved);
   void documentStateChanged();
 
+  // The surface's client: its events run the form's handlers above.
+  // Declared before the surface, so it outlives it.
+  class SurfaceEvents final : public ui::EditingSurfaceClient {
+   public:
+    explicit SurfaceEvents(TMainForm& form) : form_(form) {}
+    void onDocumentComplete() override;
+    void onDisplayChanged() override;
+    void onShowContextMenu(int x, int y) override;
+    void onContextMenuAction(int itemIndex) override;
+    bool onShortcut(ui::SurfaceShortcut shortcut) override;
+
+   private:
+    TMainForm& form_;
+  };
+  SurfaceEvents surfaceEvents_{*this};
   std::unique_ptr<ui::EditingSurface> surface_;
   // None where the system keeps no drafts.
   std::unique_ptr<DraftJournal> journal_;

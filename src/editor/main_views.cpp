@@ -12,10 +12,23 @@ constexpr int kEditorPage = 0;
 }
 
 void TMainForm::bindViewHandlers() {
-  DHTMLEdit().events.onDocumentComplete = [this] { DHTMLEditDocumentComplete(); };
+  DHTMLEdit().setClient(&surfaceEvents_);
   PageControl.onChanging = [this] { PageControlChanging(); };
   mmoHTML.onChange = [this] { mmoHTMLChange(); };
   btnUndo.onClick = [this] { btnUndoClick(); };
+}
+
+void TMainForm::SurfaceEvents::onDocumentComplete() { form_.DHTMLEditDocumentComplete(); }
+void TMainForm::SurfaceEvents::onDisplayChanged() { form_.DHTMLEditDisplayChanged(); }
+void TMainForm::SurfaceEvents::onShowContextMenu(int x, int y) {
+  form_.DHTMLEditShowContextMenu(x, y);
+}
+void TMainForm::SurfaceEvents::onContextMenuAction(int itemIndex) {
+  form_.DHTMLEditContextMenuAction(itemIndex);
+}
+bool TMainForm::SurfaceEvents::onShortcut(ui::SurfaceShortcut shortcut) {
+  form_.DHTMLEditShortcut(shortcut);
+  return true;
 }
 
 void TMainForm::DHTMLEditDocumentComplete() {

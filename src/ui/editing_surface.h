@@ -1,12 +1,11 @@
 // The visual editing surface: an HTML document the user edits in place.
 // The editor drives it only through this interface: commands by number,
 // command states, the document text, its body and background colour, the
-// block formats, and four events. WebKitGTK implements it for real; tests
+// block formats, and the events its client hears. WebKitGTK implements it for real; tests
 // use a scriptable double.
 #pragma once
 
 #include <array>
-#include <functional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -95,12 +94,24 @@ class HtmlDocument {
 // are the button's.
 enum class SurfaceShortcut { Bold, Italic, Underline, Hyperlink };
 
-struct EditingSurfaceEvents {
-  std::function<void()> onDocumentComplete;
-  std::function<void()> onDisplayChanged;
-  std::function<void(int x, int y)> onShowContextMenu;
-  std::function<void(int itemIndex)> onContextMenuAction;
-  std::function<void(SurfaceShortcut shortcut)> onShortcut;
+// What the surface tells the one who edits with it. Every handler does
+// nothing unless overridden, so a client takes only the events it needs.
+class EditingSurfaceClient {
+ public:
+  // A put document has loaded; DOM() is the new document.
+  virtual void onDocumentComplete() {}
+  // The selection or the document changed: command states may differ.
+  virtual void onDisplayChanged() {}
+  // The surface is about to show its context menu at (x, y); the client may
+  // still set its entries.
+  virtual void onShowContextMenu(int /*x*/, int /*y*/) {}
+  // The user chose the entry at `itemIndex` of the client's entries.
+  virtual void onContextMenuAction(int /*itemIndex*/) {}
+  // False leaves the key to the surface, which runs the command itself.
+  virtual bool onShortcut(SurfaceShortcut /*shortcut*/) { return false; }
+
+ protected:
+  ~EditingSurfaceClient() = default;
 };
 
 // All text crossing this interface is Windows-1252.
@@ -131,7 +142,14 @@ class EditingSurface {
   virtual void SetContextMenu(const ContextMenuStrings& menuStrings,
                               const ContextMenuStates& menuStates) = 0;
 
-  EditingSurfaceEvents events;
+  // The client hears the events from now on; nullptr leaves the surface
+  // without one. A surface reads its client when an event fires, and never
+  // calls a client once it is replaced or while the surface is destroyed.
+  void setClient(EditingSurfaceClient* client) { client_ = client; }
+  EditingSurfaceClient* client() const { return client_; }
+
+ private:
+  EditingSurfaceClient* client_ = nullptr;
 };
 
 }  // namespace pellora::ui

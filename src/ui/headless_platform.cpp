@@ -15,7 +15,7 @@ class TextOnlySurface final : public EditingSurface, HtmlDocument {
   void setDocumentHTML(const std::string& html) override {
     document_ = html;
     loaded_ = true;
-    if (events.onDocumentComplete) events.onDocumentComplete();
+    if (EditingSurfaceClient* listener = client()) listener->onDocumentComplete();
   }
   bool Busy() override { return false; }
   bool ShowDetails() override { return details_; }

@@ -96,8 +96,8 @@ TEST_F(CommandsTest, NothingRunsOrIsAskedBeforeTheFirstCompletedLoad) {
     button.click();
   }
   form.cmbStyles.onChange();
-  surface.events.onContextMenuAction(3);
-  surface.events.onContextMenuAction(7);
+  surface.raiseContextMenuAction(3);
+  surface.raiseContextMenuAction(7);
   EXPECT_TRUE(surface.executed.empty());
   EXPECT_TRUE(surface.queried.empty());
 }

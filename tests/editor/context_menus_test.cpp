@@ -53,10 +53,10 @@ TEST_F(ContextMenusTest, MenuTextsFollowTheLanguageAtEveryRightClick) {
       "L\xF6schen",
       "",
       "Alles markieren"};
-  surface.events.onShowContextMenu(10, 20);
+  surface.raiseShowContextMenu(10, 20);
   EXPECT_EQ(surface.menuStrings, english);
   selectGermanLanguage();
-  surface.events.onShowContextMenu(0, 0);
+  surface.raiseShowContextMenu(0, 0);
   EXPECT_EQ(surface.menuStrings, german);
   EXPECT_EQ(surface.contextMenuSets, 2);
   EXPECT_EQ(surface.menuStates, (ui::ContextMenuStates{0, 0, 0, 0, 0, 0, 0, 0}));
@@ -68,9 +68,9 @@ TEST_F(ContextMenusTest, EntriesArePlainEvenWhenTheyCannotAct) {
   surface.statuses[5002] = ui::DECMDF_DISABLED;
   surface.statuses[5004] = ui::DECMDF_NOTSUPPORTED;
   surface.menuStates.fill(-1);
-  surface.events.onShowContextMenu(0, 0);
+  surface.raiseShowContextMenu(0, 0);
   EXPECT_EQ(surface.menuStates, (ui::ContextMenuStates{0, 0, 0, 0, 0, 0, 0, 0}));
-  for (int index : {2, 3, 5}) surface.events.onContextMenuAction(index);
+  for (int index : {2, 3, 5}) surface.raiseContextMenuAction(index);
   EXPECT_TRUE(surface.executed.empty());
   EXPECT_TRUE(fake.platform.boxes.shown.empty());
 }
@@ -87,14 +87,14 @@ TEST_F(ContextMenusTest, ChoicesRunTheToolBarCommands) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.index);
     surface.executed.clear();
-    surface.events.onContextMenuAction(c.index);
+    surface.raiseContextMenuAction(c.index);
     EXPECT_EQ(executedIds(), c.ids);
   }
 }
 
 TEST_F(ContextMenusTest, ChoicesBeforeTheFirstLoadDoNothing) {
   for (int index = 0; index < ui::kContextMenuSize; ++index) {
-    surface.events.onContextMenuAction(index);
+    surface.raiseContextMenuAction(index);
   }
   EXPECT_TRUE(surface.executed.empty());
   EXPECT_TRUE(surface.documentPuts.empty());
@@ -111,7 +111,7 @@ TEST_F(ContextMenusTest, UndoAfterASourceEditRestoresTheBodyWhateverTheSurfaceSa
   surface.statuses[ui::DECMD_UNDO] = ui::DECMDF_NOTSUPPORTED;
   surface.executed.clear();
 
-  surface.events.onContextMenuAction(0);
+  surface.raiseContextMenuAction(0);
 
   EXPECT_EQ(surface.documentPuts.back(), wrapInDocumentTemplate("<p>original</p>"));
   EXPECT_TRUE(executedIds().empty());

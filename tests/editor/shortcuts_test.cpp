@@ -33,7 +33,7 @@ TEST_F(ShortcutsTest, EachKeyClicksItsButton) {
     button.setEnabled(true);
     const bool downBefore = button.down();
     surface.executed.clear();
-    surface.events.onShortcut(row.shortcut);
+    surface.raiseShortcut(row.shortcut);
     ASSERT_EQ(surface.executed.size(), 1u);
     EXPECT_EQ(surface.executed[0].id, row.id);
     EXPECT_EQ(surface.executed[0].option, row.option);
@@ -45,7 +45,7 @@ TEST_F(ShortcutsTest, ADisabledOrHiddenButtonOrNoDocumentRunsNothing) {
   for (const auto& row : kShortcuts) {
     SCOPED_TRACE(row.button);
     form.child(row.button).setEnabled(true);
-    surface.events.onShortcut(row.shortcut);
+    surface.raiseShortcut(row.shortcut);
     EXPECT_TRUE(surface.executed.empty()) << "before the first load";
   }
   load();
@@ -53,10 +53,10 @@ TEST_F(ShortcutsTest, ADisabledOrHiddenButtonOrNoDocumentRunsNothing) {
     SCOPED_TRACE(row.button);
     ui::Control& button = form.child(row.button);
     button.setEnabled(false);
-    surface.events.onShortcut(row.shortcut);
+    surface.raiseShortcut(row.shortcut);
     button.setEnabled(true);
     button.setVisible(false);
-    surface.events.onShortcut(row.shortcut);
+    surface.raiseShortcut(row.shortcut);
     button.setVisible(true);
     EXPECT_TRUE(surface.executed.empty());
   }

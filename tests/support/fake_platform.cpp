@@ -73,7 +73,7 @@ void FakeEditingSurface::setDocumentHTML(const std::string& html) {
 void FakeEditingSurface::completeLoad() {
   busy = false;
   loadedOnce = true;
-  if (events.onDocumentComplete) events.onDocumentComplete();
+  if (ui::EditingSurfaceClient* listener = client()) listener->onDocumentComplete();
 }
 
 std::string FakeEditingSurface::FilterSourceCode(const std::string& text) {

@@ -141,8 +141,20 @@ class FakeEditingSurface : public ui::EditingSurface {
                       const ui::ContextMenuStates& states) override;
 
   void completeLoad();
+  // The events as the real surface raises them: to the client of the moment.
   void raiseDisplayChanged() {
-    if (events.onDisplayChanged) events.onDisplayChanged();
+    if (ui::EditingSurfaceClient* listener = client()) listener->onDisplayChanged();
+  }
+  void raiseShowContextMenu(int x, int y) {
+    if (ui::EditingSurfaceClient* listener = client()) listener->onShowContextMenu(x, y);
+  }
+  void raiseContextMenuAction(int itemIndex) {
+    if (ui::EditingSurfaceClient* listener = client()) listener->onContextMenuAction(itemIndex);
+  }
+  // False when no client took the key.
+  bool raiseShortcut(ui::SurfaceShortcut shortcut) {
+    ui::EditingSurfaceClient* listener = client();
+    return listener && listener->onShortcut(shortcut);
   }
 
   std::string document;

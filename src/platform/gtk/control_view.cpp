@@ -7,7 +7,7 @@
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/form_binding.h"
 #include "platform/gtk/pane_keys.h"
-#include "platform/gtk/tracked_surface.h"
+#include "platform/gtk/surface_widget.h"
 
 namespace pellora::gtk {
 
@@ -16,7 +16,7 @@ namespace {
 class ControlView {
  public:
   ControlView(GtkWidget* box, TMainForm& editor) : box_(box) {
-    surface_ = dynamic_cast<TrackedSurface*>(&editor.DHTMLEdit());
+    surface_ = dynamic_cast<SurfaceWidget*>(&editor.DHTMLEdit());
     FormBinding::Hooks hooks;
     hooks.visualEditor = [this](ui::Control&) { return surface_ ? surface_->widget() : nullptr; };
     binding_ = std::make_unique<FormBinding>(editor, std::move(hooks));
@@ -46,7 +46,7 @@ class ControlView {
 
  private:
   GtkWidget* box_;
-  TrackedSurface* surface_ = nullptr;
+  SurfaceWidget* surface_ = nullptr;
   std::size_t connection_ = 0;
   gulong paneKeys_ = 0;
   std::unique_ptr<FormBinding> binding_;

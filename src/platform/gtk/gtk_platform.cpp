@@ -11,7 +11,6 @@
 #include "platform/gtk/gtk_text.h"
 #include "platform/gtk/main_loop_timer.h"
 #include "platform/gtk/signal_connection.h"
-#include "platform/gtk/tracked_surface.h"
 
 namespace pellora::gtk {
 
@@ -27,10 +26,7 @@ GtkPlatform::GtkPlatform(SurfaceFactory surfaces)
 
 GtkPlatform::~GtkPlatform() { setWindowProvider(nullptr); }
 
-std::unique_ptr<ui::EditingSurface> GtkPlatform::createEditingSurface() {
-  SurfaceParts parts = surfaces_();
-  return std::make_unique<TrackedSurface>(std::move(parts.surface), parts.widget);
-}
+std::unique_ptr<ui::EditingSurface> GtkPlatform::createEditingSurface() { return surfaces_(); }
 
 GtkWindow* GtkPlatform::ownerWindow() const {
   if (!modalStack_.empty()) return modalStack_.back();

@@ -19,17 +19,12 @@
 
 namespace pellora::gtk {
 
-class TrackedSurface;
-
-// A new editing surface and the widget that shows it.
-struct SurfaceParts {
-  std::unique_ptr<ui::EditingSurface> surface;
-  GtkWidget* widget = nullptr;
-};
-using SurfaceFactory = std::function<SurfaceParts()>;
+// Makes a new editing surface. The form's view shows the widget of one that
+// is also a SurfaceWidget (surface_widget.h); any other has no visual view.
+using SurfaceFactory = std::function<std::unique_ptr<ui::EditingSurface>()>;
 
 // The WebKitGTK surface.
-SurfaceParts createWebKitSurface();
+std::unique_ptr<ui::EditingSurface> createWebKitSurface();
 
 class GtkPlatform final : public ui::Platform,
                           ui::ModalPresenter,

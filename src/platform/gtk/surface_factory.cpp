@@ -5,10 +5,8 @@
 
 namespace pellora::gtk {
 
-SurfaceParts createWebKitSurface() {
-  auto surface = std::make_unique<WebKitEditingSurface>();
-  GtkWidget* widget = surface->widget();
-  return {std::move(surface), widget};
+std::unique_ptr<ui::EditingSurface> createWebKitSurface() {
+  return std::make_unique<WebKitEditingSurface>();
 }
 
 }  // namespace pellora::gtk

@@ -187,9 +187,10 @@ struct WebKitEditingSurface::Impl {
   }
 
   void notifyDisplayChanged() {
-    if (!editable() || !owner.events.onDisplayChanged) return;
+    ui::EditingSurfaceClient* client = owner.client();
+    if (!editable() || !client) return;
     const ui::ScopedValue<SurfaceCall> handling(call, entering(call, CallEvent::DisplayChange));
-    owner.events.onDisplayChanged();
+    client->onDisplayChanged();
   }
 
   // --- the page's state --------------------------------------------------------
@@ -467,7 +468,7 @@ struct WebKitEditingSurface::Impl {
     std::string().swap(putDocument);
     state = PageState{};
     if (showDetails) evaluate("pellora.details(true)");
-    if (owner.events.onDocumentComplete) owner.events.onDocumentComplete();
+    if (ui::EditingSurfaceClient* client = owner.client()) client->onDocumentComplete();
     raiseDisplayChanged();
   }
 
@@ -576,11 +577,8 @@ struct WebKitEditingSurface::Impl {
   // The editor runs these as its tool bar buttons; a surface on its own
   // runs the command itself.
   void shortcut(ui::SurfaceShortcut which, int cmdID) {
-    if (owner.events.onShortcut) {
-      owner.events.onShortcut(which);
-    } else {
-      exec(cmdID, ui::OLECMDEXECOPT_DODEFAULT, {});
-    }
+    ui::EditingSurfaceClient* client = owner.client();
+    if (!client || !client->onShortcut(which)) exec(cmdID, ui::OLECMDEXECOPT_DODEFAULT, {});
   }
 
   // Our own table changes, which the engine does not know, come back
@@ -628,9 +626,8 @@ struct WebKitEditingSurface::Impl {
     auto* impl = static_cast<Impl*>(data);
     double x = 0, y = 0;
     if (event) gdk_event_get_coords(event, &x, &y);
-    if (impl->owner.events.onShowContextMenu) {
-      impl->owner.events.onShowContextMenu(static_cast<int>(x), static_cast<int>(y));
-    }
+    if (ui::EditingSurfaceClient* client = impl->owner.client())
+      client->onShowContextMenu(static_cast<int>(x), static_cast<int>(y));
     // The engine offers guesses only with the misspelt word selected, so
     // choosing one replaces exactly that word.
     const std::vector<std::string> suggestions = pickSuggestions(spellingGuesses(menu));
@@ -701,7 +698,8 @@ struct WebKitEditingSurface::Impl {
     auto* impl = static_cast<Impl*>(data);
     const int index = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(action), "pellora-index"));
     impl->deliver([impl, index] {
-      if (impl->owner.events.onContextMenuAction) impl->owner.events.onContextMenuAction(index);
+      if (ui::EditingSurfaceClient* client = impl->owner.client())
+        client->onContextMenuAction(index);
     });
   }
 
@@ -783,6 +781,10 @@ WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*thi
 }
 
 WebKitEditingSurface::~WebKitEditingSurface() {
+  // Nobody hears of what happens from here on, not even while the view
+  // bound to us lets go.
+  setClient(nullptr);
+  destroying.emit();
   // The view may outlive us in its container: nothing of it may call back.
   forgetLocalFiles(impl_->view.get());
   impl_->connections.clear();

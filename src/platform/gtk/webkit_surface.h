@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/gtk/surface_dialogs.h"
+#include "platform/gtk/surface_widget.h"
 #include "ui/editing_surface.h"
 
 namespace pellora::gtk {
@@ -33,16 +34,15 @@ namespace pellora::gtk {
 // Hosts that drive the view from outside wait on it by this name.
 inline constexpr const char* kBusyKey = "pellora-busy";
 
-class WebKitEditingSurface final : public ui::EditingSurface {
+class WebKitEditingSurface final : public ui::EditingSurface, public SurfaceWidget {
  public:
   WebKitEditingSurface();
   ~WebKitEditingSurface() override;
   WebKitEditingSurface(const WebKitEditingSurface&) = delete;
   WebKitEditingSurface& operator=(const WebKitEditingSurface&) = delete;
 
-  // The WebKitWebView. The surface holds a reference of its own; the
-  // embedder packs it into a container.
-  GtkWidget* widget() const;
+  // The WebKitWebView.
+  GtkWidget* widget() const override;
 
   // The dialogs of option 1 (hyperlink, image, font). GTK dialogs unless
   // replaced (tests script them).

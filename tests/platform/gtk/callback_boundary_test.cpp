@@ -16,7 +16,6 @@
 #include "exchange/editing_context.h"
 #include "platform/gtk/form_binding.h"
 #include "platform/gtk/gtk_fixture.h"
-#include "platform/gtk/tracked_surface.h"
 #include "platform/gtk/webkit_surface.h"
 
 namespace pellora::gtk::test {
@@ -196,7 +195,7 @@ class ScriptReentryTest : public ::testing::Test {
     platform_ = std::make_unique<GtkPlatform>();
     ui::setPlatform(platform_.get());
     form_ = std::make_unique<TMainForm>();
-    surface_ = dynamic_cast<TrackedSurface*>(&form_->DHTMLEdit());
+    surface_ = dynamic_cast<WebKitEditingSurface*>(&form_->DHTMLEdit());
     ASSERT_NE(surface_, nullptr);
     FormBinding::Hooks hooks;
     hooks.visualEditor = [this](ui::Control&) { return surface_->widget(); };
@@ -229,13 +228,11 @@ class ScriptReentryTest : public ::testing::Test {
     while (!form_->DocumentReady) g_main_context_iteration(nullptr, TRUE);
   }
 
-  std::string eval(const std::string& script) {
-    return static_cast<WebKitEditingSurface&>(surface_->inner()).evaluateForTesting(script);
-  }
+  std::string eval(const std::string& script) { return surface_->evaluateForTesting(script); }
 
   std::unique_ptr<GtkPlatform> platform_;
   std::unique_ptr<TMainForm> form_;
-  TrackedSurface* surface_ = nullptr;
+  WebKitEditingSurface* surface_ = nullptr;
   std::unique_ptr<FormBinding> binding_;
   GtkWidget* window_ = nullptr;
 };

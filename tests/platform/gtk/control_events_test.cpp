@@ -18,7 +18,7 @@
 #include "control/com_test_support.h"
 #include "control/window_interface.h"
 #include "exchange/editing_context.h"
-#include "platform/gtk/gobject_ptr.h"
+#include "platform/gtk/fake_widget_surface.h"
 #include "platform/gtk/gtk_platform.h"
 #include "support/fake_platform.h"
 #include "ui/services.h"
@@ -90,9 +90,7 @@ class ControlEventsTest : public ::testing::Test {
     // so keys it leaves alone reach the container.
     platform_ = std::make_unique<GtkPlatform>([this] {
       standIn = gtk_button_new_with_label("visual view");
-      // Kept alive as a real surface keeps its widget.
-      standInRef = adopt(GTK_WIDGET(g_object_ref_sink(standIn)));
-      return SurfaceParts{std::make_unique<pellora::test::FakeEditingSurface>(), standIn};
+      return std::make_unique<test::FakeWidgetSurface>(standIn);
     });
     ui::setPlatform(platform_.get());
     resetEditingContextForTesting();
@@ -154,7 +152,6 @@ class ControlEventsTest : public ::testing::Test {
   GtkWidget* window = nullptr;
   GtkWidget* hostField = nullptr;
   GtkWidget* standIn = nullptr;
-  GObjectPtr<GtkWidget> standInRef;
   // Outlives the control, which holds it until it goes.
   RecordingSink sink{DIID_IPelloraEvents};
 };

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/gtk/fake_widget_surface.h"
 #include "platform/gtk/gtk_platform.h"
 #include "platform/gtk/widget_search.h"
 #include "support/fake_platform.h"
@@ -24,9 +25,9 @@ class GtkTest : public ::testing::Test {
   void SetUp() override {
     if (!GtkPlatform::initialise()) GTK_SKIP();
     platform_ = std::make_unique<GtkPlatform>([this] {
-      auto surface = std::make_unique<pellora::test::FakeEditingSurface>();
+      auto surface = std::make_unique<FakeWidgetSurface>(gtk_label_new("visual view"));
       lastSurface = surface.get();
-      return SurfaceParts{std::move(surface), gtk_label_new("visual view")};
+      return surface;
     });
     ui::setPlatform(platform_.get());
   }

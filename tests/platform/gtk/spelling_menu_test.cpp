@@ -16,6 +16,7 @@
 #include "platform/gtk/surface_scripts.h"
 #include "platform/gtk/webkit_surface.h"
 #include "settings/lang.h"
+#include "support/surface_handlers.h"
 
 namespace pellora::gtk {
 namespace {
@@ -77,6 +78,8 @@ class SpellingEngineTest : public ::testing::TestWithParam<const char*> {
     resetLanguageCodeForTesting();
     while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
   }
+  // The surface's client; it outlives the surface.
+  pellora::test::SurfaceHandlers handlers_;
   std::unique_ptr<WebKitEditingSurface> surface_;
   GtkWidget* window_ = nullptr;
 };
@@ -95,11 +98,12 @@ TEST_P(SpellingEngineTest, MisspeltWordGetsSuggestionsAndChoosingOneReplacesItAs
   gtk_container_add(GTK_CONTAINER(window_), surface_->widget());
   gtk_widget_show_all(window_);
   int completed = 0;
-  surface_->events.onDocumentComplete = [&] { ++completed; };
+  handlers_.documentComplete = [&] { ++completed; };
+  surface_->setClient(&handlers_);
   ui::ContextMenuStrings strings{"First", "", "Second", "", "", "", "", ""};
   surface_->SetContextMenu(strings, {});
   int shown = 0;
-  surface_->events.onShowContextMenu = [&](int, int) { ++shown; };
+  handlers_.showContextMenu = [&](int, int) { ++shown; };
   surface_->setDocumentHTML(wrapInDocumentTemplate("<p>A " + misspelt + " here</p>"));
   runUntil([&] { return completed > 0; });
   gtk_widget_grab_focus(surface_->widget());

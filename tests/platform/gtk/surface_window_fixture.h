@@ -14,6 +14,7 @@
 #include "exchange/editing_context.h"
 #include "platform/gtk/surface_scripts.h"
 #include "platform/gtk/webkit_surface.h"
+#include "support/surface_handlers.h"
 
 namespace pellora::gtk::engine_test {
 
@@ -42,7 +43,8 @@ class SurfaceWindowTest : public ::testing::Test {
     if (width_ > 0) gtk_window_set_default_size(GTK_WINDOW(window_), width_, height_);
     gtk_container_add(GTK_CONTAINER(window_), contentAround(surface_->widget()));
     gtk_widget_show_all(window_);
-    surface_->events.onDocumentComplete = [this] { ++completed_; };
+    handlers_.documentComplete = [this] { ++completed_; };
+    surface_->setClient(&handlers_);
   }
 
   void TearDown() override {
@@ -79,6 +81,8 @@ class SurfaceWindowTest : public ::testing::Test {
                            jsString(word) + ")"));
   }
 
+  // The surface's client, set up for every test; it outlives the surface.
+  pellora::test::SurfaceHandlers handlers_;
   std::unique_ptr<WebKitEditingSurface> surface_;
   GtkWidget* window_ = nullptr;
   int completed_ = 0;

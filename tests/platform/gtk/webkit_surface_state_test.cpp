@@ -58,7 +58,7 @@ TEST_F(WebKitSurfaceStateTest, DisplayChangesNeverReachTheEditorInsideAScriptWai
   int changes = 0;
   int insideAWait = 0;
   int failedQueries = 0;
-  surface_->events.onDisplayChanged = [&] {
+  handlers_.displayChanged = [&] {
     ++changes;
     if (scriptResultAwaited()) ++insideAWait;
     // The editor queries states from here, which awaits a script itself.

@@ -26,7 +26,7 @@ class WebKitSurfaceTest : public engine_test::SurfaceWindowTest {
 
   void SetUp() override {
     SurfaceWindowTest::SetUp();
-    if (surface_) surface_->events.onDisplayChanged = [this] { ++displayChanges_; };
+    handlers_.displayChanged = [this] { ++displayChanges_; };
   }
 
   void load(const std::string& body) {
@@ -304,13 +304,13 @@ GtkMenu* openContextMenu(GtkWidget* view) {
 TEST_F(WebKitSurfaceTest, ContextMenuOffersTheEntriesLastSetAndReportsTheChoice) {
   load("<p>some text to click on</p>");
   std::vector<std::string> calls;
-  surface_->events.onShowContextMenu = [&](int, int) {
+  handlers_.showContextMenu = [&](int, int) {
     calls.push_back("show");
     // The editor answers the notification with the menu to show.
     surface_->SetContextMenu({"Undo", "", "Cut", "Copy", "Paste", "Delete", "", "Select All"},
                              {0, 0, 0, 0, 0, 0, 0, 0});
   };
-  surface_->events.onContextMenuAction = [&](int index) {
+  handlers_.contextMenuAction = [&](int index) {
     calls.push_back("action " + std::to_string(index));
   };
   GtkMenu* menu = openContextMenu(surface_->widget());
