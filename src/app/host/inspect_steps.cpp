@@ -7,6 +7,7 @@
 
 #include "app/host/script_steps.h"
 #include "app/host/window_capture.h"
+#include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/surface_scripts.h"
 #include "platform/gtk/webkit_surface.h"
 #include "platform/gtk/widget_search.h"
@@ -85,12 +86,11 @@ bool pixelStep(StepContext& c, const Words& args) {
   if (*endX || *endY || x < 0 || y < 0 || x >= gdk_window_get_width(native) ||
       y >= gdk_window_get_height(native))
     return why("no pixel " + args[0] + " " + args[1] + " in the window");
-  GdkPixbuf* dot =
-      gdk_pixbuf_get_from_window(native, static_cast<int>(x), static_cast<int>(y), 1, 1);
+  const auto dot = gtk::adopt(
+      gdk_pixbuf_get_from_window(native, static_cast<int>(x), static_cast<int>(y), 1, 1));
   if (!dot) return why("the window cannot be read");
-  const guchar* p = gdk_pixbuf_get_pixels(dot);
+  const guchar* p = gdk_pixbuf_get_pixels(dot.get());
   std::printf("  pixel %ld %ld: #%02x%02x%02x\n", x, y, p[0], p[1], p[2]);
-  g_object_unref(dot);
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/host/script_steps.h"
+#include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/widget_search.h"
 
 namespace pellora::host {
@@ -35,18 +36,16 @@ std::optional<std::string> evaluate(GtkWidget* view, const std::string& script, 
             static_cast<std::shared_ptr<Outcome>*>(data));
         Outcome& out = **held;
         out.finished = true;
-        GError* error = nullptr;
-        JSCValue* value =
-            webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
+        GError* raw = nullptr;
+        const auto value = gtk::adopt(
+            webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &raw));
+        const gtk::GErrorPtr error(raw);
         if (error) {
           std::printf("  script error: %s\n", error->message);
-          g_error_free(error);
           return;
         }
-        gchar* text = jsc_value_to_string(value);
-        out.value = text ? text : "";
-        g_free(text);
-        g_object_unref(value);
+        const gtk::GCharPtr text(jsc_value_to_string(value.get()));
+        out.value = text ? text.get() : "";
       },
       new std::shared_ptr<Outcome>(outcome));
   if (!runUntil([&outcome] { return outcome->finished; })) {

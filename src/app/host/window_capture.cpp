@@ -1,6 +1,8 @@
 #include "app/host/window_capture.h"
 
 #include "app/host/script_steps.h"
+#include "platform/gtk/gobject_ptr.h"
+#include "platform/gtk/signal_connection.h"
 
 namespace pellora::host {
 
@@ -18,18 +20,18 @@ bool redraw(GtkWidget* window) {
   GdkFrameClock* clock = native ? gdk_window_get_frame_clock(native) : nullptr;
   if (!clock) return false;
   bool painted = false;
-  const gulong handler = g_signal_connect_swapped(
-      clock, "after-paint", G_CALLBACK(+[](bool* done) { *done = true; }), &painted);
+  const gtk::SignalConnection afterPaint(clock, "after-paint",
+                                         G_CALLBACK(+[](bool* done) { *done = true; }), &painted,
+                                         G_CONNECT_SWAPPED);
   gtk_widget_queue_draw(window);
   runUntil([&painted] { return painted; }, kRedrawSeconds);
-  g_signal_handler_disconnect(clock, handler);
   return painted;
 }
 
 // The window as its widgets draw it, at the display's scale (2x on a display
 // scaled by 2). Drawn rather than read back from the screen, so other
 // windows over it do not show.
-GdkPixbuf* render(GtkWidget* window) {
+gtk::GObjectPtr<GdkPixbuf> render(GtkWidget* window) {
   const int scale = gtk_widget_get_scale_factor(window);
   const int width = gtk_widget_get_allocated_width(window) * scale;
   const int height = gtk_widget_get_allocated_height(window) * scale;
@@ -40,7 +42,7 @@ GdkPixbuf* render(GtkWidget* window) {
   gtk_widget_draw(window, cr);
   cairo_destroy(cr);
   cairo_surface_set_device_scale(surface, 1, 1);
-  GdkPixbuf* shot = gdk_pixbuf_get_from_surface(surface, 0, 0, width, height);
+  auto shot = gtk::adopt(gdk_pixbuf_get_from_surface(surface, 0, 0, width, height));
   cairo_surface_destroy(surface);
   return shot;
 }
@@ -48,11 +50,8 @@ GdkPixbuf* render(GtkWidget* window) {
 }  // namespace
 
 bool writeWindowPng(GtkWidget* window, const std::string& file, std::string& error) {
-  g_object_ref(window);
-  struct Release {
-    GtkWidget* window;
-    ~Release() { g_object_unref(window); }
-  } release{window};
+  // Held while the redraw runs the main loop, which may close it.
+  const auto held = gtk::retain(window);
   if (!gtk_widget_get_mapped(window)) {
     error = "the window is not on screen";
     return false;
@@ -65,18 +64,17 @@ bool writeWindowPng(GtkWidget* window, const std::string& file, std::string& err
     error = "the window went away";
     return false;
   }
-  GdkPixbuf* shot = render(window);
+  const auto shot = render(window);
   if (!shot) {
     error = "the window cannot be drawn";
     return false;
   }
-  GError* failure = nullptr;
+  GError* raw = nullptr;
   const bool saved =
-      gdk_pixbuf_save(shot, file.c_str(), "png", &failure, "compression", "9", nullptr);
-  g_object_unref(shot);
+      gdk_pixbuf_save(shot.get(), file.c_str(), "png", &raw, "compression", "9", nullptr);
+  const gtk::GErrorPtr failure(raw);
   if (!saved) {
     error = "cannot write " + file + ": " + (failure ? failure->message : "unknown error");
-    if (failure) g_error_free(failure);
     return false;
   }
   return true;

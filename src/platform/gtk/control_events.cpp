@@ -7,6 +7,7 @@
 
 #include "content/cp1252.h"
 #include "platform/gtk/callback_boundary.h"
+#include "platform/gtk/signal_connection.h"
 
 namespace pellora::gtk {
 
@@ -28,15 +29,11 @@ struct ControlEvents {
     unfollow();
     if (!window) return;
     toplevel = window;
-    // Cleared by GObject if the window goes first.
-    g_object_add_weak_pointer(G_OBJECT(toplevel), reinterpret_cast<gpointer*>(&toplevel));
-    setFocusHandler =
-        g_signal_connect(toplevel, "set-focus", G_CALLBACK((guardedCallback<&onSetFocus>)), box);
+    setFocus =
+        SignalConnection(toplevel, "set-focus", G_CALLBACK((guardedCallback<&onSetFocus>)), box);
   }
   void unfollow() {
-    if (!toplevel) return;
-    g_signal_handler_disconnect(toplevel, setFocusHandler);
-    g_object_remove_weak_pointer(G_OBJECT(toplevel), reinterpret_cast<gpointer*>(&toplevel));
+    setFocus.disconnect();
     toplevel = nullptr;
   }
 
@@ -45,9 +42,10 @@ struct ControlEvents {
   bool pressed = false;
   // The keyboard focus is inside the control.
   bool active = false;
-  // The top-level window whose focus changes are followed, if any.
+  // The top-level window whose focus changes are followed, if any; only
+  // compared, never used once its connection says it is gone.
   GtkWidget* toplevel = nullptr;
-  gulong setFocusHandler = 0;
+  SignalConnection setFocus;
 };
 
 ControlEvents& stateOf(GtkWidget* box) {

@@ -35,8 +35,7 @@ class ControlView {
       surface_->destroying.disconnect(connection_);
       // The surface keeps its own widget; it must not die with our tree.
       GtkWidget* visual = surface_->widget();
-      if (visual && paneKeys_ != 0) g_signal_handler_disconnect(visual, paneKeys_);
-      paneKeys_ = 0;
+      paneKeys_.disconnect();
       if (GtkWidget* parent = visual ? gtk_widget_get_parent(visual) : nullptr)
         gtk_container_remove(GTK_CONTAINER(parent), visual);
     }
@@ -48,7 +47,7 @@ class ControlView {
   GtkWidget* box_;
   SurfaceWidget* surface_ = nullptr;
   std::size_t connection_ = 0;
-  gulong paneKeys_ = 0;
+  SignalConnection paneKeys_;
   std::unique_ptr<FormBinding> binding_;
 };
 

@@ -86,8 +86,7 @@ int GtkPlatform::showModal(ui::Form& form) {
   form.setModalResult(ui::mrNone);
   auto binding = std::make_unique<FormBinding>(form);
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  const std::unique_ptr<GMainLoop, decltype(&g_main_loop_unref)> loop(
-      g_main_loop_new(nullptr, FALSE), &g_main_loop_unref);
+  const GMainLoopPtr loop(g_main_loop_new(nullptr, FALSE));
   ModalRun run{&form, binding.get(), loop.get()};
   std::optional<ui::Signal<ui::Form&>::ConnectionId> connection;
   bool stacked = false;
@@ -177,7 +176,7 @@ std::optional<std::string> GtkPlatform::text() {
 bool GtkPlatform::open(const std::string& url) {
   GError* error = nullptr;
   const gboolean done = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &error);
-  if (error) g_error_free(error);
+  const GErrorPtr failure(error);  // the result says it; the detail is not shown
   return done;
 }
 

@@ -36,9 +36,8 @@ std::string allowedPath(WebKitURISchemeRequest* request) {
 }
 
 void refuse(WebKitURISchemeRequest* request, const char* why) {
-  GError* error = g_error_new_literal(G_IO_ERROR, G_IO_ERROR_PERMISSION_DENIED, why);
-  webkit_uri_scheme_request_finish_error(request, error);
-  g_error_free(error);
+  const GErrorPtr error(g_error_new_literal(G_IO_ERROR, G_IO_ERROR_PERMISSION_DENIED, why));
+  webkit_uri_scheme_request_finish_error(request, error.get());
 }
 
 void answer(WebKitURISchemeRequest* request) {

@@ -70,13 +70,14 @@ std::optional<PaneDirection> paneKeyFor(guint keyval, GdkModifierType state) {
   return shift ? PaneDirection::Backward : PaneDirection::Forward;
 }
 
-gulong followPaneKeys(GtkWidget* form, GtkWidget* visual, GtkWidget* bars, GtkWidget* pages) {
-  if (!form || !bars || !GTK_IS_NOTEBOOK(pages)) return 0;
+SignalConnection followPaneKeys(GtkWidget* form, GtkWidget* visual, GtkWidget* bars,
+                                GtkWidget* pages) {
+  if (!form || !bars || !GTK_IS_NOTEBOOK(pages)) return {};
   g_object_set_data_full(G_OBJECT(form), kPanesKey, new Panes{bars, pages},
                          [](gpointer data) { delete static_cast<Panes*>(data); });
   g_signal_connect(form, "key-press-event", G_CALLBACK((guardedCallback<&onKeyPress>)), nullptr);
-  if (!visual) return 0;
-  return g_signal_connect(visual, "key-press-event",
+  if (!visual) return {};
+  return SignalConnection(visual, "key-press-event",
                           G_CALLBACK((guardedCallback<&onVisualKeyPress>)), form);
 }
 

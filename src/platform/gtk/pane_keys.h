@@ -9,6 +9,8 @@
 
 #include <optional>
 
+#include "platform/gtk/signal_connection.h"
+
 namespace pellora::gtk {
 
 enum class PaneDirection { Forward, Backward };
@@ -19,8 +21,9 @@ std::optional<PaneDirection> paneKeyFor(guint keyval, GdkModifierType state);
 // Follows the pane keys that reach `form` (the editor's widget tree) with
 // the tool bars `bars` and the page control `pages`, both inside `form`,
 // and those of the visual view `visual` (may be null), whose engine would
-// take them first. Gives the id of the handler on `visual` (0 for none),
-// which its owner disconnects when the view leaves `form`.
-gulong followPaneKeys(GtkWidget* form, GtkWidget* visual, GtkWidget* bars, GtkWidget* pages);
+// take them first. Gives the handler on `visual` (none without one), which
+// its owner drops when the view leaves `form`.
+SignalConnection followPaneKeys(GtkWidget* form, GtkWidget* visual, GtkWidget* bars,
+                                GtkWidget* pages);
 
 }  // namespace pellora::gtk

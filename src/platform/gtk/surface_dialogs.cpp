@@ -157,7 +157,7 @@ void showPreview(GtkImage* image, const std::string& address) {
       GError* error = nullptr;
       auto picture = adopt(gdk_pixbuf_new_from_file_at_scale(
           path->c_str(), fits ? -1 : kPreviewWidth, fits ? -1 : kPreviewHeight, TRUE, &error));
-      if (error) g_error_free(error);
+      const GErrorPtr failure(error);  // an unreadable picture shows the icon below
       if (picture) {
         gtk_image_set_from_pixbuf(image, picture.get());
         return;
