@@ -69,39 +69,39 @@ class WindowTearOff final : public IPelloraWindow2 {
   HRESULT GetDocumentState(std::int32_t* flags) override {
     if (!flags) return E_POINTER;
     *flags = 0;
-    const std::shared_ptr<DocumentStatus> status = status_.lock();
-    if (!status) return E_NOTIMPL;
-    try {
-      *flags = status->flags();
-    } catch (...) {
-      return E_FAIL;
-    }
-    return S_OK;
+    return withStatus([flags](DocumentStatus& status) { *flags = status.flags(); });
   }
 
   HRESULT SetStateHandler(void (*changed)(void* context), void* context) override {
-    const std::shared_ptr<DocumentStatus> status = status_.lock();
-    if (!status) return E_NOTIMPL;
-    status->handler = changed;
-    status->handlerContext = changed ? context : nullptr;
-    return S_OK;
+    return withStatus([changed, context](DocumentStatus& status) {
+      status.handler = changed;
+      status.handlerContext = changed ? context : nullptr;
+    });
   }
 
  private:
   ~WindowTearOff() { control_.Release(); }
 
+  // Runs `use` on the editor's status; E_NOTIMPL once the editor is gone,
+  // E_FAIL when `use` throws.
   template <typename F>
-  HRESULT text(BSTR* out, F read) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
+  HRESULT withStatus(F use) {
     const std::shared_ptr<DocumentStatus> status = status_.lock();
     if (!status) return E_NOTIMPL;
     try {
-      *out = allocBstr(widenText(read(*status)));
+      use(*status);
     } catch (...) {
       return E_FAIL;
     }
     return S_OK;
+  }
+
+  template <typename F>
+  HRESULT text(BSTR* out, F read) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    return withStatus(
+        [out, &read](DocumentStatus& status) { *out = allocBstr(widenText(read(status))); });
   }
 
   std::atomic<ULONG> refs_{1};

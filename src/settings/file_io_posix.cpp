@@ -101,20 +101,6 @@ FileContent readWholeFile(const std::filesystem::path& file, std::size_t limit) 
   return content;
 }
 
-std::optional<std::filesystem::path> resolveLinks(const std::filesystem::path& file) {
-  constexpr int kMaxLinks = 40;  // as many as the kernel follows
-  std::filesystem::path current = file;
-  for (int followed = 0; followed <= kMaxLinks; ++followed) {
-    struct stat info {};
-    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
-    std::error_code error;
-    const std::filesystem::path target = std::filesystem::read_symlink(current, error);
-    if (error) return std::nullopt;
-    current = target.is_absolute() ? target : current.parent_path() / target;
-  }
-  return std::nullopt;
-}
-
 bool replaceFileAtomically(const std::filesystem::path& file, std::string_view bytes,
                            std::string& error) {
   const std::optional<std::filesystem::path> target = resolveLinks(file);

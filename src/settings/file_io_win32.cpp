@@ -139,21 +139,6 @@ FileContent readWholeFile(const std::filesystem::path& file, std::size_t limit) 
   return content;
 }
 
-std::optional<std::filesystem::path> resolveLinks(const std::filesystem::path& file) {
-  constexpr int kMaxLinks = 40;
-  std::filesystem::path current = file;
-  for (int followed = 0; followed <= kMaxLinks; ++followed) {
-    std::error_code error;
-    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(current, error))) {
-      return current;
-    }
-    const std::filesystem::path target = std::filesystem::read_symlink(current, error);
-    if (error) return std::nullopt;
-    current = target.is_absolute() ? target : current.parent_path() / target;
-  }
-  return std::nullopt;
-}
-
 bool replaceFileAtomically(const std::filesystem::path& file, std::string_view bytes,
                            std::string& error) {
   const std::optional<std::filesystem::path> target = resolveLinks(file);

@@ -1,6 +1,5 @@
 #include "settings/lang.h"
 
-#include <stdexcept>
 #include <string_view>
 
 namespace pellora {
@@ -92,13 +91,7 @@ constexpr GermanText kGermanTexts[] = {
     {Target::Main, "btnBackColor", What::Hint, "Hintergrundfarbe umschalten"},
 };
 
-struct RuntimeText {
-  LanguageText id;
-  std::string_view english;
-  std::string_view german;
-};
-
-constexpr RuntimeText kRuntimeTexts[] = {
+constexpr BilingualText<LanguageText> kRuntimeTexts[] = {
     {LanguageText::CameWithTheItem, "(came with the item)", "(kam mit dem Inhalt)"},
     {LanguageText::DraftRestoreQuestion,
      "There is a draft of \"%1\" with changes that were never saved, written on %2.\r\n\r\n"
@@ -153,11 +146,6 @@ void ApplyGermanTexts(const GermanTextTargets& forms) {
   }
 }
 
-std::string_view languageText(LanguageText text) {
-  for (const RuntimeText& row : kRuntimeTexts) {
-    if (row.id == text) return LanguageCode() == "DE" ? row.german : row.english;
-  }
-  throw std::logic_error("A language text is missing from the table.");
-}
+std::string_view languageText(LanguageText text) { return textInForce(kRuntimeTexts, text); }
 
 }  // namespace pellora

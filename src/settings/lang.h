@@ -7,6 +7,8 @@
 // change back to English only in a fresh process.
 #pragma once
 
+#include <cstddef>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -47,5 +49,22 @@ enum class LanguageText {
   DraftNotWritten,  // %1 content name, %2 why
 };
 std::string_view languageText(LanguageText text);
+
+// One text built in at run time, in both languages (Windows-1252).
+template <typename Id>
+struct BilingualText {
+  Id id;
+  std::string_view english;
+  std::string_view german;
+};
+
+// The text of `id` in `table`, in the language in force when asked.
+template <typename Id, std::size_t N>
+std::string_view textInForce(const BilingualText<Id> (&table)[N], Id id) {
+  for (const BilingualText<Id>& row : table) {
+    if (row.id == id) return LanguageCode() == "DE" ? row.german : row.english;
+  }
+  throw std::logic_error("A text is missing from its table.");
+}
 
 }  // namespace pellora

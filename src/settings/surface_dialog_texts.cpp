@@ -1,21 +1,13 @@
 #include "settings/surface_dialog_texts.h"
 
-#include <stdexcept>
-
 #include "settings/lang.h"
 
 namespace pellora {
 
 namespace {
 
-struct Row {
-  SurfaceDialogText id;
-  std::string_view english;
-  std::string_view german;
-};
-
 // Windows-1252: E4 ä, F6 ö, FC ü, DF ß.
-constexpr Row kTexts[] = {
+constexpr BilingualText<SurfaceDialogText> kTexts[] = {
     {SurfaceDialogText::Ok, "OK", "OK"},
     {SurfaceDialogText::Cancel, "Cancel", "Abbrechen"},
     {SurfaceDialogText::LinkTitle, "Insert Link", "Link einf\xFCgen"},
@@ -47,11 +39,6 @@ constexpr Row kTexts[] = {
 
 }  // namespace
 
-std::string_view surfaceDialogText(SurfaceDialogText text) {
-  for (const Row& row : kTexts) {
-    if (row.id == text) return LanguageCode() == "DE" ? row.german : row.english;
-  }
-  throw std::logic_error("A dialog text is missing from the table.");
-}
+std::string_view surfaceDialogText(SurfaceDialogText text) { return textInForce(kTexts, text); }
 
 }  // namespace pellora
