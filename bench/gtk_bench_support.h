@@ -6,11 +6,29 @@
 #include <glib.h>
 #include <gtk/gtk.h>
 
+#include <cstddef>
+#include <memory>
+
 namespace pellora::bench {
 
 // Runs the main loop until `flag` is set by a handler.
 inline void runUntil(const bool& flag) {
   while (!flag) g_main_context_iteration(nullptr, TRUE);
+}
+
+// The one fixture of the size a benchmark case asks for: built when the size
+// changes (a window with a large document is slow to make), kept between the
+// repetitions of a case.
+template <typename Fixture>
+Fixture& fixtureOfSize(std::size_t bytes) {
+  static std::unique_ptr<Fixture> current;
+  static std::size_t currentBytes = 0;
+  if (!current || currentBytes != bytes) {
+    current.reset();
+    current = std::make_unique<Fixture>(bytes);
+    currentBytes = bytes;
+  }
+  return *current;
 }
 
 inline int runGtkBenchmarks(int argc, char** argv) {

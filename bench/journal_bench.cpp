@@ -26,6 +26,7 @@
 #include "exchange/document_template.h"
 #include "gtk_bench_support.h"
 #include "platform/gtk/webkit_surface.h"
+#include "support/surface_handlers.h"
 
 namespace {
 
@@ -64,6 +65,8 @@ class HandTimers : public ui::Timers {
 };
 
 struct Fixture {
+  // Declared first: it outlives the surface that tells it.
+  pellora::test::SurfaceHandlers handlers;
   std::unique_ptr<WebKitEditingSurface> surface;
   GtkWidget* window = nullptr;
   HandTimers timers;
@@ -78,13 +81,14 @@ struct Fixture {
     gtk_container_add(GTK_CONTAINER(window), surface->widget());
     gtk_widget_show_all(window);
     gtk_widget_grab_focus(surface->widget());
+    surface->setClient(&handlers);
     bool complete = false;
-    surface->events.onDocumentComplete = [&] { complete = true; };
+    handlers.documentComplete = [&] { complete = true; };
     surface->setDocumentHTML(pellora::wrapInDocumentTemplate(pellora::bench::sampleBody(bytes)));
     pellora::bench::runUntil(complete);
-    surface->events.onDocumentComplete = nullptr;
+    handlers.documentComplete = nullptr;
     // As the editor's display change does: the undo snapshot reads the body.
-    surface->events.onDisplayChanged = [this] {
+    handlers.displayChanged = [this] {
       benchmark::DoNotOptimize(surface->DOM()->bodyInnerHTML());
       journal->changed();
       changed = true;
@@ -122,16 +126,7 @@ struct Fixture {
   }
 };
 
-Fixture& fixture(std::size_t bytes) {
-  static std::unique_ptr<Fixture> current;
-  static std::size_t currentBytes = 0;
-  if (!current || currentBytes != bytes) {
-    current.reset();
-    current = std::make_unique<Fixture>(bytes);
-    currentBytes = bytes;
-  }
-  return *current;
-}
+Fixture& fixture(std::size_t bytes) { return pellora::bench::fixtureOfSize<Fixture>(bytes); }
 
 void BM_JournalWrite_UiThread(benchmark::State& state) {
   Fixture& f = fixture(static_cast<std::size_t>(state.range(0)));

@@ -28,6 +28,7 @@
 #include "exchange/http_client.h"
 #include "gtk_bench_support.h"
 #include "platform/gtk/webkit_surface.h"
+#include "support/surface_handlers.h"
 
 namespace {
 
@@ -100,10 +101,12 @@ GtkWidget* windowWith(GtkWidget* view) {
 void BM_Pellora(benchmark::State& state) {
   BodyServer server(pellora::bench::sampleBody(static_cast<std::size_t>(state.range(0)), "\n"));
   pellora::editingContext().BaseUrl = server.base();
+  pellora::test::SurfaceHandlers handlers;
   pellora::gtk::WebKitEditingSurface surface;
+  surface.setClient(&handlers);
   GtkWidget* window = windowWith(surface.widget());
   bool complete = false;
-  surface.events.onDocumentComplete = [&] { complete = true; };
+  handlers.documentComplete = [&] { complete = true; };
   pellora::exchange::TIdHTTP http;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
@@ -114,7 +117,7 @@ void BM_Pellora(benchmark::State& state) {
     state.SetIterationTime(
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
-  surface.events.onDocumentComplete = nullptr;
+  surface.setClient(nullptr);
   gtk_widget_destroy(window);
 }
 

@@ -20,6 +20,7 @@
 #include "exchange/document_template.h"
 #include "gtk_bench_support.h"
 #include "platform/gtk/webkit_surface.h"
+#include "support/surface_handlers.h"
 
 namespace {
 
@@ -38,6 +39,8 @@ using pellora::bench::runUntil;
 
 // One view per document size, kept across the runs of both ways.
 struct Fixture {
+  // Declared first: it outlives the surface that tells it.
+  pellora::test::SurfaceHandlers handlers;
   std::unique_ptr<WebKitEditingSurface> surface;
   GtkWidget* window = nullptr;
   bool changed = false;
@@ -50,14 +53,15 @@ struct Fixture {
     gtk_container_add(GTK_CONTAINER(window), surface->widget());
     gtk_widget_show_all(window);
     gtk_widget_grab_focus(surface->widget());
+    surface->setClient(&handlers);
     bool complete = false;
-    surface->events.onDocumentComplete = [&] { complete = true; };
+    handlers.documentComplete = [&] { complete = true; };
     surface->setDocumentHTML(pellora::wrapInDocumentTemplate(pellora::bench::sampleBody(bytes)));
     runUntil(complete);
-    surface->events.onDocumentComplete = nullptr;
+    handlers.documentComplete = nullptr;
     // The editor handles a display change inside the surface's
     // notification, where the states of that change are cached.
-    surface->events.onDisplayChanged = [this] {
+    handlers.displayChanged = [this] {
       const auto start = std::chrono::steady_clock::now();
       displayChange();
       handlerSeconds =
@@ -95,16 +99,7 @@ struct Fixture {
   }
 };
 
-Fixture& fixture(std::size_t bytes) {
-  static std::unique_ptr<Fixture> current;
-  static std::size_t currentBytes = 0;
-  if (!current || currentBytes != bytes) {
-    current.reset();
-    current = std::make_unique<Fixture>(bytes);
-    currentBytes = bytes;
-  }
-  return *current;
-}
+Fixture& fixture(std::size_t bytes) { return pellora::bench::fixtureOfSize<Fixture>(bytes); }
 
 // The display change alone, as the user interface thread spends it.
 void displayChange(benchmark::State& state, bool cached) {
