@@ -13,6 +13,7 @@
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_text.h"
 #include "platform/gtk/html_view_theme.h"
+#include "platform/gtk/line_edge_spacer.h"
 #include "platform/gtk/signal_connection.h"
 #include "platform/gtk/source_view_definitions.h"
 
@@ -362,6 +363,7 @@ gboolean SourceViewBinding::onKeyPress(GtkWidget*, GdkEventKey* event, gpointer 
 // makes the draw measure the visible lines at the final height first.
 void SourceViewBinding::onSizeAllocate(GtkWidget* widget, GdkRectangle* allocation, gpointer data) {
   auto* self = static_cast<SourceViewBinding*>(data);
+  keepBottomOffLineEnds(GTK_TEXT_VIEW(widget), allocation->height);
   const int height = allocation->height;
   const bool grew = height > self->allocatedHeight_;
   self->allocatedHeight_ = height;
