@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/gtk/resource_bundle.h"
+#include "platform/gtk/webkit_surface_text.h"
 
 namespace pellora::gtk {
 
@@ -51,6 +52,7 @@ std::string pageScriptConstants() {
                   }) +
          ";\nconst IDS = [" + ids + "];\nconst CHANNEL = " + jsString(kMessageChannel) +
          ";\nconst DETAILS_ID = " + jsString(kDetailsStyleId) +
+         ";\nconst POLICY_ID = " + jsString(kPolicyId) +
          ";\nconst DETAILS_CSS = " + jsString(resourceText(kDetailsStyleSheet)) + ";\n";
 }
 

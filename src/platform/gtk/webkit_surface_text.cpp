@@ -10,8 +10,6 @@ namespace pellora::gtk {
 
 namespace {
 
-constexpr std::string_view kPolicyId = "pellora-policy";
-
 bool lowerEquals(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) ==

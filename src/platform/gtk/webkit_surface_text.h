@@ -24,6 +24,9 @@ std::optional<std::string> serverOrigin(std::string_view baseUrl);
 // on screen.
 std::string contentPolicyElement(std::string_view baseUrl, unsigned put = 0);
 
+// The id of that element; the page script reads the put number from it too.
+inline constexpr std::string_view kPolicyId = "pellora-policy";
+
 // A script that gives the put number of the page on screen as text.
 std::string putNumberScript();
 
