@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 
 namespace pellora::content {
 
@@ -47,19 +48,28 @@ std::size_t UrlEncodedSize(std::string_view value) {
   return n + sums[0] + sums[1] + sums[2] + sums[3];
 }
 
-char* UrlEncodeInto(std::string_view value, char* out) {
+EncodedPiece UrlEncodeSomeInto(std::string_view value, char* out, std::size_t capacity) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  for (char c : value) {
+  std::size_t taken = 0;
+  std::size_t written = 0;
+  for (; taken < value.size(); ++taken) {
+    const char c = value[taken];
     if (keptAsIs(c)) {
-      *out++ = c;
+      if (written + 1 > capacity) break;
+      out[written++] = c;
     } else {
+      if (written + 3 > capacity) break;
       const auto byte = static_cast<unsigned char>(c);
-      *out++ = '%';
-      *out++ = kHex[byte >> 4];
-      *out++ = kHex[byte & 0x0F];
+      out[written++] = '%';
+      out[written++] = kHex[byte >> 4];
+      out[written++] = kHex[byte & 0x0F];
     }
   }
-  return out;
+  return {taken, written};
+}
+
+char* UrlEncodeInto(std::string_view value, char* out) {
+  return out + UrlEncodeSomeInto(value, out, std::numeric_limits<std::size_t>::max()).written;
 }
 
 std::string UrlEncode(std::string_view value) {

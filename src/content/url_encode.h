@@ -16,4 +16,13 @@ std::size_t UrlEncodedSize(std::string_view value);
 // bytes; returns the end of what it wrote.
 char* UrlEncodeInto(std::string_view value, char* out);
 
+// Encodes the longest start of `value` whose encoding fits in `capacity`
+// bytes at `out` (never half an escape), for a caller that writes a large
+// value piece by piece.
+struct EncodedPiece {
+  std::size_t taken;    // bytes of `value` encoded
+  std::size_t written;  // bytes written at `out`
+};
+EncodedPiece UrlEncodeSomeInto(std::string_view value, char* out, std::size_t capacity);
+
 }  // namespace pellora::content

@@ -125,16 +125,27 @@ void TIdHTTP::Post(const std::string& url, const std::vector<std::string>& field
   // Checked here as well, so that a refused request leaves the content type alone.
   if (busy_) throw EIdException("Another request is in progress.");
   Request.ContentType = formPostContentType(Request.ContentType);
-  Post(url, formPostBody(fields), response);
+  std::vector<FormLine> lines;
+  lines.reserve(fields.size());
+  for (const std::string& field : fields) lines.push_back({field, {}, false});
+  FormBodyStream body(lines);
+  post(url, body, response);
 }
 
 void TIdHTTP::Post(const std::string& url, std::span<const FormLine> lines, std::string& response) {
   if (busy_) throw EIdException("Another request is in progress.");
   Request.ContentType = formPostContentType(Request.ContentType);
-  Post(url, formPostBody(lines), response);
+  // Encoded as it goes out: the form never exists whole beside the item.
+  FormBodyStream body(lines);
+  post(url, body, response);
 }
 
 void TIdHTTP::Post(const std::string& url, const std::string& body, std::string& response) {
+  TextBody text(body);
+  post(url, text, response);
+}
+
+void TIdHTTP::post(const std::string& url, OutgoingBody& body, std::string& response) {
   BodyBuffer sink;
   perform(Method::Post, url, &body, sink);
   if (response.empty()) {
@@ -144,8 +155,7 @@ void TIdHTTP::Post(const std::string& url, const std::string& body, std::string&
   }
 }
 
-void TIdHTTP::perform(Method method, const std::string& url, const std::string* body,
-                      BodyBuffer& sink) {
+void TIdHTTP::perform(Method method, const std::string& url, OutgoingBody* body, BodyBuffer& sink) {
   // A message pumped during a wait may start another request; it must not
   // write into the connection this one is using.
   if (busy_) throw EIdException("Another request is in progress.");
@@ -216,10 +226,10 @@ void TIdHTTP::perform(Method method, const std::string& url, const std::string* 
 
     if (method == Method::Post) {
       WorkPhase phase(meter_, wmWrite, static_cast<std::int64_t>(body->size()));
-      const std::size_t piece = sendPiece(body->size());
+      std::vector<char> piece(std::min(sendPiece(body->size()), body->size()));
       for (std::size_t done = 0; done < body->size();) {
-        const std::size_t n = std::min(piece, body->size() - done);
-        link_->socket.sendAll(body->data() + done, n, sent);
+        const std::size_t n = body->read(piece.data(), std::min(piece.size(), body->size() - done));
+        link_->socket.sendAll(piece.data(), n, sent);
         done += n;
         meter_.add(wmWrite, static_cast<std::int64_t>(n));
       }

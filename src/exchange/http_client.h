@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "exchange/cookie_jar.h"
+#include "exchange/form_body_stream.h"
 #include "exchange/http_form.h"
 #include "exchange/http_input.h"
 #include "exchange/http_work.h"
@@ -110,7 +111,8 @@ class TIdHTTP {
   struct Link;
   enum class Method { Get, Post };
 
-  void perform(Method method, const std::string& url, const std::string* body, BodyBuffer& sink);
+  void perform(Method method, const std::string& url, OutgoingBody* body, BodyBuffer& sink);
+  void post(const std::string& url, OutgoingBody& body, std::string& response);
   void closeLink();
   void status(TIdStatus status, const std::string& text);
   std::chrono::steady_clock::time_point now() const;

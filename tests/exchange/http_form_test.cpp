@@ -11,6 +11,7 @@
 
 #include "content/extract_body.h"
 #include "content/url_encode.h"
+#include "exchange/form_body_stream.h"
 
 namespace pellora::exchange {
 namespace {
@@ -79,27 +80,89 @@ TEST(HttpFormTest, OnePassBodyEqualsTheOldConstruction) {
   }
 }
 
-TEST(HttpFormTest, RandomLinesOfControlBytesMatchTheOldConstruction) {
-  // Bytes chosen so that CR, LF and blanks meet in every order.
-  const char alphabet[] = {'\r', '\n', ' ', '\t', 'a', '&', '%', '\x01', '\xE9'};
-  std::mt19937 random(11);
-  auto below = [&random](std::size_t n) {
-    return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
-  };
-  for (int round = 0; round < 2000; ++round) {
-    std::vector<std::string> storage;
+// Lines of bytes chosen so that CR, LF and blanks meet in every order; the
+// texts live in `storage`.
+class RandomLines {
+ public:
+  explicit RandomLines(unsigned seed) : random_(seed) {}
+  std::size_t below(std::size_t n) {
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_);
+  }
+  std::vector<FormLine> next(std::vector<std::string>& storage) {
+    static constexpr char kAlphabet[] = {'\r', '\n', ' ', '\t', 'a', '&', '%', '\x01', '\xE9'};
+    storage.clear();
     const std::size_t count = below(5);
     for (std::size_t i = 0; i < 2 * count; ++i) {
       std::string part;
-      for (std::size_t n = below(6); n > 0; --n) part += alphabet[below(sizeof alphabet)];
+      for (std::size_t n = below(6); n > 0; --n) part += kAlphabet[below(sizeof kAlphabet)];
       storage.push_back(part);
     }
     std::vector<FormLine> lines;
     for (std::size_t i = 0; i < count; ++i)
       lines.push_back({storage[2 * i], storage[2 * i + 1], below(2) == 0});
+    return lines;
+  }
+
+ private:
+  std::mt19937 random_;
+};
+
+TEST(HttpFormTest, RandomLinesOfControlBytesMatchTheOldConstruction) {
+  RandomLines random(11);
+  std::vector<std::string> storage;
+  for (int round = 0; round < 2000; ++round) {
+    const std::vector<FormLine> lines = random.next(storage);
     const std::vector<std::string> fields = joinedLines(lines);
     ASSERT_EQ(formPostBody(lines), joinedTheOldWay(fields)) << "round " << round;
   }
+}
+
+// The body as the client sends it: asked for in pieces of any size from
+// three bytes up, it gives exactly the bytes of the whole, never half an
+// escape, and says how many before the first.
+TEST(FormBodyStreamTest, PiecesOfAnySizeMakeTheWholeBody) {
+  RandomLines random(29);
+  std::vector<std::string> storage;
+  for (int round = 0; round < 2000; ++round) {
+    const std::vector<FormLine> lines = random.next(storage);
+    const std::string whole = joinedTheOldWay(joinedLines(lines));
+    FormBodyStream stream(lines);
+    ASSERT_EQ(stream.size(), whole.size()) << "round " << round;
+    std::string streamed;
+    char piece[8];
+    while (const std::size_t n = stream.read(piece, 3 + random.below(6))) {
+      streamed.append(piece, n);
+      ASSERT_LE(streamed.size(), whole.size()) << "round " << round;
+    }
+    ASSERT_EQ(streamed, whole) << "round " << round;
+  }
+}
+
+TEST(FormBodyStreamTest, ALargeEncodedValueGoesOutInWholeEscapes) {
+  std::string value;
+  for (int i = 0; i < 100000; ++i) value += static_cast<char>(i % 256);
+  const FormLine lines[] = {{"htmlsource=", value, true}, {"auth=", "T0k", false}};
+  const std::string whole = "htmlsource=" + content::UrlEncode(value) + "&auth=T0k&";
+  FormBodyStream stream(lines);
+  ASSERT_EQ(stream.size(), whole.size());
+  std::string streamed;
+  std::vector<char> piece(4096);
+  std::size_t pieces = 0;
+  while (const std::size_t n = stream.read(piece.data(), piece.size())) {
+    streamed.append(piece.data(), n);
+    // Only the last piece is short by more than a cut escape.
+    if (streamed.size() < whole.size()) {
+      EXPECT_GE(n, piece.size() - 2);
+    }
+    ++pieces;
+    // An escape is never cut: what is sent so far ends in a whole one.
+    const std::size_t percent = streamed.rfind('%');
+    if (percent != std::string::npos) {
+      EXPECT_LE(percent + 3, streamed.size());
+    }
+  }
+  EXPECT_EQ(streamed, whole);
+  EXPECT_GT(pieces, 1u);
 }
 
 TEST(UrlEncodeSizeTest, SizeAndWriterAgreeWithTheEncoder) {
