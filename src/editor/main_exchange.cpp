@@ -98,10 +98,16 @@ void TMainForm::SaveContent() {
   exchange::ShownStatus shown(StatusDisplay, "Saving Content \"" + context.ContentName + "\" ...");
   content::ReduceCrLfInPlace(context.ContentBody);
   if (journal_) journal_->saving(viewBody);
+  // The form is encoded while it goes out and the window stays alive
+  // meanwhile: an edit in the HTML view may replace the context's texts
+  // before the last byte is sent. The post reads copies of its own.
+  const std::string name = context.ContentName;
+  const std::string body = context.ContentBody;
+  const std::string token = context.AuthToken;
   const exchange::FormLine fields[] = {
-      {"content=", context.ContentName, true},
-      {"htmlsource=", context.ContentBody, true},
-      {"auth=", context.AuthToken, false},
+      {"content=", name, true},
+      {"htmlsource=", body, true},
+      {"auth=", token, false},
       {"edtype=ax", {}, false},
   };
   try {

@@ -185,6 +185,40 @@ TEST_F(LoadSaveTest, SaveFromTheVisualViewFiltersAndExtractsTheBody) {
       "edtype=ax&");
 }
 
+// The form is encoded while it goes out, and the window stays alive
+// meanwhile: an edit in the HTML view during a slow save replaces the text
+// the editor holds. What goes out is the text as it was when Save was
+// pressed, whole (it had read freed memory).
+TEST_F(LoadSaveTest, AnEditDuringASlowSaveLeavesWhatIsSentAlone) {
+  test::Gate serverReads;
+  ScriptedServer server(
+      {{test::awaitGate(serverReads), readRequest(), sendBytes(answer("200 OK", "OK"))}});
+  pointAt(server);
+  surface->setDocumentHTML(wrapInDocumentTemplate(""));
+  form->PageControl.selectPage(1);
+  // Larger than what the connection buffers while the server does not read.
+  const std::string saved(32u << 20, 'a');
+  form->mmoHTML.setText(saved);
+  form->mmoHTML.onChange();
+  int pumps = 0;
+  fake.platform.pumpDouble.onPump = [&] {
+    if (++pumps > 1) return;
+    form->mmoHTML.setText("typed while saving");
+    form->mmoHTML.onChange();
+    (void)editingContext();  // whoever reads the context next takes the new text
+    serverReads.open();
+  };
+  form->btnSave.click();
+  fake.platform.pumpDouble.onPump = nullptr;
+  ASSERT_GE(pumps, 1) << "the send never waited; the test needs a larger body";
+  const std::string expected = "content=Sample%201&htmlsource=" + saved +
+                               "&auth=0f3c9a7e51d2b8846a0e7c3f92d1b5a6&edtype=ax&";
+  const std::string sent = requestBody(server);
+  EXPECT_EQ(sent.size(), expected.size());
+  EXPECT_TRUE(sent == expected) << "the body sent differs from the text saved";
+  EXPECT_TRUE(editingContext().SaveSucceeded);
+}
+
 TEST_F(LoadSaveTest, RefusedSavesShowTheAnswerAndKeepTheEditor) {
   struct Case {
     std::string reply;
