@@ -11,35 +11,12 @@
 
 #include "content/url_encode.h"
 #include "exchange/form_body_stream.h"
+#include "support/plain_form_body.h"
 
 namespace {
 
 void check(bool condition) {
   if (!condition) std::abort();
-}
-
-// Lines joined with CR LF, each CR LF then "&" (two lines or more), control
-// bytes trimmed from both ends: the construction the stream must equal.
-std::string plainBody(const std::vector<std::string>& fields) {
-  std::string text;
-  for (const std::string& field : fields) text += field + "\r\n";
-  if (fields.size() >= 2) {
-    std::string joined;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-        joined += '&';
-        ++i;
-      } else {
-        joined += text[i];
-      }
-    }
-    text = std::move(joined);
-  }
-  const auto control = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && control(text[begin])) ++begin;
-  while (end > begin && control(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
 }
 
 }  // namespace
@@ -64,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fields.push_back(std::string(parts[i]) + (encode ? pellora::content::UrlEncode(parts[i + 1])
                                                      : std::string(parts[i + 1])));
   }
-  const std::string expected = plainBody(fields);
+  const std::string expected = pellora::test::plainFormBody(fields);
 
   pellora::exchange::FormBodyStream stream(lines);
   check(stream.size() == expected.size());

@@ -125,9 +125,7 @@ void TIdHTTP::Post(const std::string& url, const std::vector<std::string>& field
   // Checked here as well, so that a refused request leaves the content type alone.
   if (busy_) throw EIdException("Another request is in progress.");
   Request.ContentType = formPostContentType(Request.ContentType);
-  std::vector<FormLine> lines;
-  lines.reserve(fields.size());
-  for (const std::string& field : fields) lines.push_back({field, {}, false});
+  const std::vector<FormLine> lines = formLinesOf(fields);
   FormBodyStream body(lines);
   post(url, body, response);
 }

@@ -16,11 +16,15 @@ std::string formPostBody(std::span<const FormLine> lines) {
   return body;
 }
 
-std::string formPostBody(const std::vector<std::string>& fields) {
+std::vector<FormLine> formLinesOf(const std::vector<std::string>& fields) {
   std::vector<FormLine> lines;
   lines.reserve(fields.size());
   for (const std::string& field : fields) lines.push_back({field, {}, false});
-  return formPostBody(lines);
+  return lines;
+}
+
+std::string formPostBody(const std::vector<std::string>& fields) {
+  return formPostBody(formLinesOf(fields));
 }
 
 std::string formPostContentType(const std::string& current) {

@@ -25,6 +25,10 @@ struct FormLine {
 // a buffer sized once: a large value is never copied whole on the way.
 std::string formPostBody(std::span<const FormLine> lines);
 
+// Field lines as they stand (already encoded by the caller), as form lines
+// that refer to them.
+std::vector<FormLine> formLinesOf(const std::vector<std::string>& fields);
+
 // The content type a form post goes out with: an empty or "text/html" type
 // becomes the form type, any other is kept.
 std::string formPostContentType(const std::string& current);

@@ -9,31 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "content/extract_body.h"
 #include "content/url_encode.h"
 #include "exchange/form_body_stream.h"
+#include "support/plain_form_body.h"
 
 namespace pellora::exchange {
 namespace {
-
-// The construction the one-pass builder replaces, kept here as the oracle.
-std::string joinedTheOldWay(const std::vector<std::string>& fields) {
-  std::string text;
-  for (const std::string& field : fields) text += field + "\r\n";
-  if (fields.size() >= 2) {
-    std::string joined;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-        joined += '&';
-        ++i;
-      } else {
-        joined += text[i];
-      }
-    }
-    text = std::move(joined);
-  }
-  return content::TrimControl(text);
-}
 
 std::vector<std::string> joinedLines(const std::vector<FormLine>& lines) {
   std::vector<std::string> fields;
@@ -75,8 +56,8 @@ TEST(HttpFormTest, OnePassBodyEqualsTheOldConstruction) {
     std::string trace;
     for (const std::string& f : fields) trace += "[" + f + "]";
     SCOPED_TRACE(trace);
-    EXPECT_EQ(formPostBody(lines), joinedTheOldWay(fields));
-    EXPECT_EQ(formPostBody(fields), joinedTheOldWay(fields));
+    EXPECT_EQ(formPostBody(lines), test::plainFormBody(fields));
+    EXPECT_EQ(formPostBody(fields), test::plainFormBody(fields));
   }
 }
 
@@ -113,7 +94,7 @@ TEST(HttpFormTest, RandomLinesOfControlBytesMatchTheOldConstruction) {
   for (int round = 0; round < 2000; ++round) {
     const std::vector<FormLine> lines = random.next(storage);
     const std::vector<std::string> fields = joinedLines(lines);
-    ASSERT_EQ(formPostBody(lines), joinedTheOldWay(fields)) << "round " << round;
+    ASSERT_EQ(formPostBody(lines), test::plainFormBody(fields)) << "round " << round;
   }
 }
 
@@ -125,7 +106,7 @@ TEST(FormBodyStreamTest, PiecesOfAnySizeMakeTheWholeBody) {
   std::vector<std::string> storage;
   for (int round = 0; round < 2000; ++round) {
     const std::vector<FormLine> lines = random.next(storage);
-    const std::string whole = joinedTheOldWay(joinedLines(lines));
+    const std::string whole = test::plainFormBody(joinedLines(lines));
     FormBodyStream stream(lines);
     ASSERT_EQ(stream.size(), whole.size()) << "round " << round;
     std::string streamed;

@@ -58,11 +58,6 @@ std::string contentPolicyElement(std::string_view baseUrl, unsigned put) {
          "; font-src" + server + " data:; media-src" + server + "\">";
 }
 
-std::string putNumberScript() {
-  return "String((document.getElementById('" + std::string(kPolicyId) +
-         "') || {dataset: {}}).dataset.put)";
-}
-
 std::string removeSurfaceAdditions(std::string_view text) {
   std::string out(text);
   removeElements(out, "<meta id=\"" + std::string(kPolicyId) + "\"", ">");

@@ -24,11 +24,8 @@ std::optional<std::string> serverOrigin(std::string_view baseUrl);
 // on screen.
 std::string contentPolicyElement(std::string_view baseUrl, unsigned put = 0);
 
-// The id of that element; the page script reads the put number from it too.
+// The id of that element; the page script reads the put number from it.
 inline constexpr std::string_view kPolicyId = "pellora-policy";
-
-// A script that gives the put number of the page on screen as text.
-std::string putNumberScript();
 
 // The text without the policy element and the detail marks the surface
 // puts in the head.

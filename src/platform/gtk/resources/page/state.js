@@ -183,8 +183,11 @@ document.addEventListener('selectionchange', schedule);
 document.addEventListener('input', schedule);
 // As soon as the document is parsed, the surface learns which of its puts
 // made this page, so it need not ask once WebKit reports the load finished.
+// The number of the surface's put that made this page, as text.
+P.putNumber = function () {
+  return String((document.getElementById(POLICY_ID) || {dataset: {}}).dataset.put);
+};
 document.addEventListener('DOMContentLoaded', () => {
-  const put = String((document.getElementById(POLICY_ID) || {dataset: {}}).dataset.put);
-  try { window.webkit.messageHandlers[CHANNEL].postMessage({loaded: put, page: pageId}); } catch (e) {}
+  try { window.webkit.messageHandlers[CHANNEL].postMessage({loaded: P.putNumber(), page: pageId}); } catch (e) {}
 });
 
