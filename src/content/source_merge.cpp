@@ -1,0 +1,314 @@
+// Covered by tests/content/source_merge_test.cpp and fuzz/fuzz_source_merge.cpp.
+#include "content/source_merge.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "content/token_alignment.h"
+
+namespace pellora::content {
+
+namespace {
+
+// Beyond this many token insertions plus deletions between the first and the
+// current serialization, the changed middle is taken whole.
+constexpr std::size_t kMaxEditCost = 400;
+
+// How many times the end of the changed middle is moved on when the rescan
+// does not end cleanly there, before the rest of the text is rescanned.
+constexpr int kResumeAttempts = 3;
+
+bool allContentless(const std::vector<MergeToken>& tokens, std::size_t from, std::size_t to) {
+  for (std::size_t i = from; i < to; ++i) {
+    if (!tokens[i].contentless) return false;
+  }
+  return true;
+}
+
+std::string_view textOf(std::string_view text, const MergeToken& token) {
+  return text.substr(token.begin, token.end - token.begin);
+}
+
+// Whether a scan of the whole text would also end a token at the end of the
+// scanned slice: the last token ends there by itself (a text ends there
+// because markup follows, which the caller ensures).
+bool endsCleanly(const std::vector<MergeToken>& tokens, std::size_t sliceBegin,
+                 std::size_t sliceEnd) {
+  if (tokens.empty()) return sliceBegin == sliceEnd;
+  const MergeToken& last = tokens.back();
+  if (last.end != sliceEnd) return false;  // a tag cut off by the slice's end
+  if (last.closed) return true;
+  if (last.kind != HtmlTokenKind::Text) return false;
+  // Text right after a script, style, ... start tag runs on to its end tag.
+  const bool rawText = tokens.size() >= 2 &&
+                       tokens[tokens.size() - 2].kind == HtmlTokenKind::StartTag &&
+                       !tokens[tokens.size() - 2].closed;
+  return !rawText;
+}
+
+}  // namespace
+
+// The current serialization as tokens: those before `firstChanged` are the
+// first serialization's (same bytes), those from `resume` on too (shifted by
+// `shift` bytes); only the middle was scanned.
+struct SourceMergeBase::Rescan {
+  std::string_view now;
+  const std::vector<MergeToken>* first = nullptr;
+  std::size_t firstChanged = 0;
+  std::size_t resume = 0;
+  std::ptrdiff_t shift = 0;
+  std::vector<MergeToken> middle;
+
+  std::size_t count() const { return firstChanged + middle.size() + (first->size() - resume); }
+
+  MergeToken at(std::size_t i) const {
+    if (i < firstChanged) return (*first)[i];
+    if (i - firstChanged < middle.size()) return middle[i - firstChanged];
+    MergeToken token = (*first)[i - firstChanged - middle.size() + resume];
+    token.begin = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(token.begin) + shift);
+    token.end = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(token.end) + shift);
+    return token;
+  }
+};
+
+class SourceMergeBase::Emitter {
+ public:
+  Emitter(const SourceMergeBase& base, const Rescan& now, MergeResult& out)
+      : base_(base), now_(now), out_(out) {}
+
+  // Engine tokens [from, to), unchanged; `first` and `last` when the run
+  // starts or ends the body.
+  void keep(std::size_t from, std::size_t to, bool first, bool last) {
+    const std::size_t paired = base_.nextPaired_[from];
+    if (paired >= to) {
+      if (first && last && base_.cleanTail_) {
+        copySource(0, base_.source_.size());
+      } else {
+        engineTokens(from, to);
+      }
+      return;
+    }
+    const std::size_t lastPaired = base_.lastPaired_[to - 1];
+    std::size_t spanBegin = 0;
+    if (!(first && base_.cleanGapBefore_[paired])) {
+      // Tokens the engine implied before the run's first pair close or open
+      // what the changed region next to them needs.
+      engineTokens(from, paired);
+      spanBegin = sourceToken(paired).begin;
+    }
+    for (std::size_t at = base_.nextUnclean_[paired + 1]; at <= lastPaired;
+         at = base_.nextUnclean_[at + 1]) {
+      // The sides do not agree between the previous pair and this one: the
+      // engine's form stands in for both.
+      const std::size_t previous = base_.lastPaired_[at - 1];
+      copySource(spanBegin, sourceToken(previous).end);
+      engineTokens(previous + 1, at);
+      spanBegin = sourceToken(at).begin;
+    }
+    if (last && base_.cleanTail_) {
+      copySource(spanBegin, base_.source_.size());
+    } else {
+      copySource(spanBegin, sourceToken(lastPaired).end);
+      engineTokens(lastPaired + 1, to);
+    }
+  }
+
+  // Current tokens [from, to), changed.
+  void changed(std::size_t from, std::size_t to) {
+    if (from >= to) return;
+    const std::size_t begin = now_.at(from).begin;
+    const std::size_t end = now_.at(to - 1).end;
+    engine(now_.now.substr(begin, end - begin));
+  }
+
+ private:
+  const MergeToken& sourceToken(std::size_t engineIndex) const {
+    return base_.sourceTokens_[base_.counterpart_[engineIndex]];
+  }
+
+  void copySource(std::size_t begin, std::size_t end) {
+    if (begin >= end) return;
+    out_.body.append(base_.source_, begin, end - begin);
+    out_.preservedBytes += end - begin;
+    engineLast_ = false;
+  }
+
+  void engineTokens(std::size_t from, std::size_t to) {
+    if (from >= to) return;
+    const std::size_t begin = base_.engineTokens_[from].begin;
+    engine(std::string_view(base_.engineFirst_)
+               .substr(begin, base_.engineTokens_[to - 1].end - begin));
+  }
+
+  void engine(std::string_view text) {
+    if (text.empty()) return;
+    if (!engineLast_) ++out_.engineRegions;
+    engineLast_ = true;
+    out_.body += text;
+  }
+
+  const SourceMergeBase& base_;
+  const Rescan& now_;
+  MergeResult& out_;
+  bool engineLast_ = false;
+};
+
+SourceMergeBase::SourceMergeBase(std::string source, std::string engineFirst)
+    : source_(std::move(source)), engineFirst_(std::move(engineFirst)) {
+  sourceTokens_ = ScanMergeTokens(source_, 0, MergeKeys::Canonical);
+  engineTokens_ = ScanMergeTokens(engineFirst_, 0, MergeKeys::Canonical);
+  counterpart_ = AlignTokens(sourceTokens_, engineTokens_);
+
+  const std::size_t n = engineTokens_.size();
+  cleanGapBefore_.assign(n, false);
+  lastPaired_.assign(n, kNoCounterpart);
+  std::size_t engineFrom = 0;
+  std::size_t sourceFrom = 0;
+  for (std::size_t e = 0; e < n; ++e) {
+    const std::size_t s = counterpart_[e];
+    if (s != kNoCounterpart) {
+      cleanGapBefore_[e] = allContentless(engineTokens_, engineFrom, e) &&
+                           allContentless(sourceTokens_, sourceFrom, s);
+      engineFrom = e + 1;
+      sourceFrom = s + 1;
+    }
+    lastPaired_[e] = s != kNoCounterpart ? e : (e > 0 ? lastPaired_[e - 1] : kNoCounterpart);
+  }
+  cleanTail_ = allContentless(engineTokens_, engineFrom, n) &&
+               allContentless(sourceTokens_, sourceFrom, sourceTokens_.size());
+
+  nextPaired_.assign(n + 1, n);
+  nextUnclean_.assign(n + 1, n);
+  for (std::size_t e = n; e-- > 0;) {
+    const bool paired = counterpart_[e] != kNoCounterpart;
+    nextPaired_[e] = paired ? e : nextPaired_[e + 1];
+    nextUnclean_[e] = paired && !cleanGapBefore_[e] ? e : nextUnclean_[e + 1];
+  }
+}
+
+SourceMergeBase::Rescan SourceMergeBase::rescan(std::string_view now) const {
+  const std::string_view first = engineFirst_;
+  Rescan result;
+  result.now = now;
+  result.first = &engineTokens_;
+  result.shift =
+      static_cast<std::ptrdiff_t>(now.size()) - static_cast<std::ptrdiff_t>(first.size());
+  const std::size_t n = engineTokens_.size();
+
+  const std::size_t shorter = std::min(first.size(), now.size());
+  const std::size_t prefix = static_cast<std::size_t>(
+      std::mismatch(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(shorter),
+                    now.begin())
+          .first -
+      first.begin());
+  if (prefix == first.size() && prefix == now.size()) {
+    result.firstChanged = result.resume = n;
+    return result;
+  }
+  // Rescan from the token holding the last common byte, or earlier, from
+  // just after a token that ended by itself, so the rescan reads what a scan
+  // of the whole text would.
+  std::size_t firstChanged = 0;
+  if (prefix > 0) {
+    const auto holding =
+        std::upper_bound(engineTokens_.begin(), engineTokens_.end(), prefix - 1,
+                         [](std::size_t at, const MergeToken& token) { return at < token.begin; });
+    firstChanged = static_cast<std::size_t>(holding - engineTokens_.begin());
+    if (firstChanged > 0) --firstChanged;
+  }
+  while (firstChanged > 0 && !engineTokens_[firstChanged - 1].closed) --firstChanged;
+  result.firstChanged = firstChanged;
+  const std::size_t rescanBegin = firstChanged < n ? engineTokens_[firstChanged].begin : 0;
+
+  std::size_t suffix = 0;
+  while (suffix < shorter - prefix &&
+         first[first.size() - 1 - suffix] == now[now.size() - 1 - suffix]) {
+    ++suffix;
+  }
+  // Resume at a markup token inside the common end: a scan reaches it in the
+  // same state in both texts once the rescanned middle ends cleanly before it.
+  std::size_t resume = static_cast<std::size_t>(
+      std::lower_bound(engineTokens_.begin(), engineTokens_.end(), first.size() - suffix,
+                       [](const MergeToken& token, std::size_t at) { return token.begin < at; }) -
+      engineTokens_.begin());
+  for (int attempt = 0; attempt < kResumeAttempts; ++attempt) {
+    while (resume < n && engineTokens_[resume].kind == HtmlTokenKind::Text) ++resume;
+    if (resume >= n) break;
+    const std::size_t end = static_cast<std::size_t>(
+        static_cast<std::ptrdiff_t>(engineTokens_[resume].begin) + result.shift);
+    result.middle =
+        ScanMergeTokens(now.substr(rescanBegin, end - rescanBegin), rescanBegin, MergeKeys::None);
+    if (endsCleanly(result.middle, rescanBegin, end)) {
+      result.resume = resume;
+      return result;
+    }
+    ++resume;
+  }
+  result.middle = ScanMergeTokens(now.substr(rescanBegin), rescanBegin, MergeKeys::None);
+  result.resume = n;
+  return result;
+}
+
+std::vector<TokenChange> SourceMergeBase::widenToTopLevel(const std::vector<TokenChange>& changes,
+                                                          const Rescan& now) const {
+  const std::size_t count = now.count();
+  // Depth before each current token; end tags never take it below zero.
+  std::vector<std::size_t> depth(count + 1, 0);
+  for (std::size_t i = 0; i < count; ++i) {
+    const int step = now.at(i).depthStep;
+    depth[i + 1] = step < 0 ? (depth[i] > 0 ? depth[i] - 1 : 0) : depth[i] + step;
+  }
+  std::vector<TokenChange> widened;
+  for (const TokenChange& change : changes) {
+    const std::size_t floor = widened.empty() ? 0 : widened.back().newEnd;
+    std::size_t begin = std::max(change.newBegin, floor);
+    while (begin > floor && depth[begin] != 0) --begin;
+    std::size_t end = std::max(change.newEnd, begin);
+    while (end < count && depth[end] != 0) ++end;
+    if (!widened.empty() && change.newBegin < widened.back().newEnd) {
+      // Inside the previous widened region: they become one.
+      TokenChange& group = widened.back();
+      const std::size_t newEnd = std::max(group.newEnd, end);
+      group.oldEnd = change.oldEnd + (newEnd - change.newEnd);
+      group.newEnd = newEnd;
+      continue;
+    }
+    widened.push_back(TokenChange{change.oldBegin - (change.newBegin - begin),
+                                  change.oldEnd + (end - change.newEnd), begin, end});
+  }
+  return widened;
+}
+
+MergeResult SourceMergeBase::merge(std::string_view engineNow, MergeGranularity granularity) const {
+  const Rescan now = rescan(engineNow);
+  std::vector<std::string_view> before;
+  before.reserve(now.resume - now.firstChanged);
+  for (std::size_t i = now.firstChanged; i < now.resume; ++i) {
+    before.push_back(textOf(engineFirst_, engineTokens_[i]));
+  }
+  std::vector<std::string_view> after;
+  after.reserve(now.middle.size());
+  for (const MergeToken& token : now.middle) after.push_back(textOf(engineNow, token));
+  std::vector<TokenChange> changes = DiffTokens(before, after, kMaxEditCost);
+  for (TokenChange& change : changes) {
+    change.oldBegin += now.firstChanged;
+    change.oldEnd += now.firstChanged;
+    change.newBegin += now.firstChanged;
+    change.newEnd += now.firstChanged;
+  }
+  if (granularity == MergeGranularity::TopLevelBlocks) changes = widenToTopLevel(changes, now);
+
+  MergeResult result;
+  result.body.reserve(std::max(source_.size(), engineNow.size()));
+  Emitter emit(*this, now, result);
+  std::size_t from = 0;
+  for (const TokenChange& change : changes) {
+    emit.keep(from, change.oldBegin, &change == &changes.front(), false);
+    emit.changed(change.newBegin, change.newEnd);
+    from = change.oldEnd;
+  }
+  emit.keep(from, engineTokens_.size(), changes.empty(), true);
+  return result;
+}
+
+}  // namespace pellora::content
