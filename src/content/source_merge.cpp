@@ -14,6 +14,10 @@ namespace {
 // current serialization, the changed middle is taken whole.
 constexpr std::size_t kMaxEditCost = 400;
 
+// How far a deletion or insertion is slid along equal tokens in search of
+// a place where it holds whole elements.
+constexpr std::size_t kMaxSlide = 64;
+
 // How many times the end of the changed middle is moved on when the rescan
 // does not end cleanly there, before the rest of the text is rescanned.
 constexpr int kResumeAttempts = 3;
@@ -249,6 +253,68 @@ SourceMergeBase::Rescan SourceMergeBase::rescan(std::string_view now) const {
   return result;
 }
 
+// A run of tokens holds whole elements when it closes nothing it did not open
+// and leaves nothing open.
+template <typename TokenAt>
+bool holdsWholeElements(std::size_t begin, std::size_t end, const TokenAt& tokenAt) {
+  long depth = 0;
+  for (std::size_t i = begin; i < end; ++i) {
+    depth += tokenAt(i).depthStep;
+    if (depth < 0) return false;
+  }
+  return depth == 0;
+}
+
+// A pure deletion (or insertion) between equal tokens can sit at several
+// places with the same result: "<p>a</p><p>" deleted before "b</p>" is
+// also "<p>a</p>" deleted before "<p>b</p>". The place that holds whole
+// elements keeps the neighbours' own tags paired with their source bytes.
+void SourceMergeBase::slideToWholeElements(std::vector<TokenChange>& changes,
+                                           const Rescan& now) const {
+  for (std::size_t c = 0; c < changes.size(); ++c) {
+    TokenChange& change = changes[c];
+    const bool deletion = change.newBegin == change.newEnd;
+    if (deletion == (change.oldBegin == change.oldEnd)) continue;
+    auto tokenAt = [&](std::size_t i) { return deletion ? engineTokens_[i] : now.at(i); };
+    const std::string_view text = deletion ? std::string_view(engineFirst_) : now.now;
+    auto same = [&](std::size_t i, std::size_t j) {
+      return textOf(text, tokenAt(i)) == textOf(text, tokenAt(j));
+    };
+    std::size_t& begin = deletion ? change.oldBegin : change.newBegin;
+    std::size_t& end = deletion ? change.oldEnd : change.newEnd;
+    if (holdsWholeElements(begin, end, tokenAt)) continue;
+    // The equal tokens around the run lie in the unchanged stretches next to it.
+    const std::size_t floor =
+        c == 0 ? 0 : (deletion ? changes[c - 1].oldEnd : changes[c - 1].newEnd);
+    const std::size_t ceiling =
+        c + 1 == changes.size() ? (deletion ? engineTokens_.size() : now.count())
+                                : (deletion ? changes[c + 1].oldBegin : changes[c + 1].newBegin);
+    std::size_t left = 0;
+    while (left < kMaxSlide && begin - left > floor && same(begin - left - 1, end - left - 1))
+      ++left;
+    std::size_t right = 0;
+    while (right < kMaxSlide && end + right < ceiling && same(begin + right, end + right)) ++right;
+    for (std::size_t step = 1; step <= std::max(left, right); ++step) {
+      std::ptrdiff_t shift = 0;
+      if (step <= left && holdsWholeElements(begin - step, end - step, tokenAt)) {
+        shift = -static_cast<std::ptrdiff_t>(step);
+      } else if (step <= right && holdsWholeElements(begin + step, end + step, tokenAt)) {
+        shift = static_cast<std::ptrdiff_t>(step);
+      } else {
+        continue;
+      }
+      // Both sides move together: the unchanged stretches keep their pairing.
+      change.oldBegin =
+          static_cast<std::size_t>(static_cast<std::ptrdiff_t>(change.oldBegin) + shift);
+      change.oldEnd = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(change.oldEnd) + shift);
+      change.newBegin =
+          static_cast<std::size_t>(static_cast<std::ptrdiff_t>(change.newBegin) + shift);
+      change.newEnd = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(change.newEnd) + shift);
+      break;
+    }
+  }
+}
+
 std::vector<TokenChange> SourceMergeBase::widenToTopLevel(const std::vector<TokenChange>& changes,
                                                           const Rescan& now) const {
   const std::size_t count = now.count();
@@ -296,6 +362,7 @@ MergeResult SourceMergeBase::merge(std::string_view engineNow, MergeGranularity 
     change.newBegin += now.firstChanged;
     change.newEnd += now.firstChanged;
   }
+  slideToWholeElements(changes, now);
   if (granularity == MergeGranularity::TopLevelBlocks) changes = widenToTopLevel(changes, now);
 
   MergeResult result;

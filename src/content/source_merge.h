@@ -50,6 +50,7 @@ class SourceMergeBase {
   class Emitter;
 
   Rescan rescan(std::string_view engineNow) const;
+  void slideToWholeElements(std::vector<TokenChange>& changes, const Rescan& now) const;
   std::vector<TokenChange> widenToTopLevel(const std::vector<TokenChange>& changes,
                                            const Rescan& now) const;
 

@@ -52,7 +52,7 @@ TEST(SourceMergeTest, Cases) {
        "<p>one two</p>\n<p>three <b>four</b></p>\n<p>five</p>", Tokens,
        "<P>one two</P>\r\n<P>three <b>four</b></P>\r\n<P>five</P>"},
       {"deleted paragraph", "<P>one<P>two<P>three", "<p>one</p><p>two</p><p>three</p>",
-       "<p>one</p><p>three</p>", Tokens, "<P>one<P>three"},
+       "<p>one</p><p>three</p>", Tokens, "<P>one</p><P>three"},
       {"inserted table closes the paragraph the engine closed", "<P>a<P>b", "<p>a</p><p>b</p>",
        "<p>a</p><table><tbody><tr><td>x</td></tr></tbody></table><p>b</p>", Tokens,
        "<P>a</p><table><tbody><tr><td>x</td></tr></tbody></table><P>b"},
