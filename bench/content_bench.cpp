@@ -1,6 +1,8 @@
 // ExtractBody and the server-image scan on generated documents of 100 KB,
 // 1 MB and 10 MB, next to PCRE2 (interpreter, no JIT) running the same
-// lazy patterns; and an unclosed body with 100 000 ">" in 1 MB.
+// lazy patterns; and an unclosed body with 100 000 ">" in 1 MB. Beside them
+// the source merge of a 1 MB legacy body with one edit, its base, and the
+// tokenizing it is measured against.
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <benchmark/benchmark.h>
 #include <pcre2.h>
@@ -12,7 +14,9 @@
 #include <vector>
 
 #include "content/extract_body.h"
+#include "content/html_tokens.h"
 #include "content/pattern_matcher.h"
+#include "content/source_merge.h"
 
 namespace {
 
@@ -254,6 +258,78 @@ void BM_ExtractBodyUnclosedPcre2(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
 }
 
+// The generated body as the engine serializes it: lower-case names, quoted
+// values, LF line ends (its values and text hold nothing to escape).
+std::string engineForm(const std::string& body) {
+  std::string out;
+  for (const pellora::content::HtmlToken& token : pellora::content::TokenizeHtml(body)) {
+    if (token.kind == pellora::content::HtmlTokenKind::StartTag) {
+      out += "<" + token.name;
+      for (const auto& attribute : token.attributes) {
+        out += " " + attribute.name + "=\"" + std::string(attribute.value) + "\"";
+      }
+      out += ">";
+    } else if (token.kind == pellora::content::HtmlTokenKind::EndTag) {
+      out += "</" + token.name + ">";
+    } else {
+      for (char c : token.raw) {
+        if (c != '\r') out += c;
+      }
+    }
+  }
+  return out;
+}
+
+struct MergeCase {
+  std::string source;
+  std::string engineFirst;
+  std::string engineNow;  // one word in the middle changed
+};
+
+const MergeCase& mergeCase(std::size_t size) {
+  static std::vector<std::pair<std::size_t, MergeCase>> cache;
+  for (const auto& [s, c] : cache) {
+    if (s == size) return c;
+  }
+  MergeCase c;
+  c.source = makeBody(size, 42);
+  c.engineFirst = engineForm(c.source);
+  c.engineNow = c.engineFirst;
+  const std::size_t word = c.engineNow.find("editor", c.engineNow.size() / 2);
+  c.engineNow.replace(word, 6, "EDITED");
+  cache.emplace_back(size, std::move(c));
+  return cache.back().second;
+}
+
+void BM_SourceMerge(benchmark::State& state) {
+  const MergeCase& c = mergeCase(static_cast<std::size_t>(state.range(0)));
+  const pellora::content::SourceMergeBase base(c.source, c.engineFirst);
+  std::size_t kept = 0;
+  for (auto _ : state) {
+    const auto merged = base.merge(c.engineNow, pellora::content::MergeGranularity::Tokens);
+    kept = merged.preservedBytes;
+    benchmark::DoNotOptimize(merged.body.data());
+  }
+  state.counters["kept"] = static_cast<double>(kept) / static_cast<double>(c.source.size());
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * c.source.size()));
+}
+
+// Built once per load: both texts scanned and keyed, then aligned.
+void BM_SourceMergeBase(benchmark::State& state) {
+  const MergeCase& c = mergeCase(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    const pellora::content::SourceMergeBase base(c.source, c.engineFirst);
+    benchmark::DoNotOptimize(&base);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * c.source.size()));
+}
+
+void BM_TokenizeHtml(benchmark::State& state) {
+  const MergeCase& c = mergeCase(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(pellora::content::TokenizeHtml(c.engineNow));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * c.engineNow.size()));
+}
+
 constexpr int64_t kSizes[] = {100 << 10, 1 << 20, 10 << 20};
 
 void sizes(benchmark::internal::Benchmark* b) {
@@ -267,6 +343,9 @@ BENCHMARK(BM_BodyMatch)->Apply(sizes);
 BENCHMARK(BM_BodyMatchPcre2)->Apply(sizes);
 BENCHMARK(BM_ImageScan)->Apply(sizes);
 BENCHMARK(BM_ImageScanPcre2)->Apply(sizes);
+BENCHMARK(BM_SourceMerge)->Arg(1 << 20)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SourceMergeBase)->Arg(1 << 20)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TokenizeHtml)->Arg(1 << 20)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ExtractBodyUnclosed)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ExtractBodyUnclosedPcre2)->Unit(benchmark::kMicrosecond);
 

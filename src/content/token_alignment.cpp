@@ -27,15 +27,20 @@ class Walk {
     while (s_ < source_.size() && e_ < engine_.size()) {
       if (same(s_, e_)) {
         counterpart_[e_++] = s_++;
+        clearBelow_ = 1;
         continue;
       }
       if (const std::optional<Skip> skip = resync()) {
         s_ += skip->source;
         e_ += skip->engine;
+        clearBelow_ = 1;
       } else {
-        // Nothing agrees nearby: both tokens stay without counterpart.
+        // Nothing agrees nearby: both tokens stay without counterpart. One
+        // step on along both sides, the pairs up to two short of the
+        // look-ahead are known to differ, so the next search starts there.
         ++s_;
         ++e_;
+        clearBelow_ = kLookAhead - 1;
       }
     }
     return std::move(counterpart_);
@@ -53,7 +58,7 @@ class Walk {
   // The nearest skip after which the sides agree, preferring a confirmed one.
   std::optional<Skip> resync() const {
     std::optional<Skip> unconfirmed;
-    for (std::size_t distance = 1; distance <= kLookAhead; ++distance) {
+    for (std::size_t distance = clearBelow_; distance <= kLookAhead; ++distance) {
       for (std::size_t a = 0; a <= distance; ++a) {
         const std::size_t s = s_ + a;
         const std::size_t e = e_ + (distance - a);
@@ -70,6 +75,8 @@ class Walk {
   std::vector<std::size_t> counterpart_;
   std::size_t s_ = 0;
   std::size_t e_ = 0;
+  // Distances from the current pair below this are known to hold no match.
+  std::size_t clearBelow_ = 1;
 };
 
 }  // namespace
