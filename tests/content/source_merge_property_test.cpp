@@ -217,7 +217,7 @@ std::u32string canonical(std::string_view html) {
 }
 
 TEST(SourceMergePropertyTest, RandomLegacyBodiesAndEdits) {
-  for (unsigned seed = 1; seed <= 1500; ++seed) {
+  for (unsigned seed = 1; seed <= 600; ++seed) {
     SCOPED_TRACE(seed);
     Generator g(seed);
     Body body = g.body();
