@@ -58,6 +58,8 @@ TEST(SourceMergeTest, Cases) {
        "<P>a</p><table><tbody><tr><td>x</td></tr></tbody></table><P>b"},
       {"changed attribute", "<P align=center>a</P><P>b</P>", "<p align=\"center\">a</p><p>b</p>",
        "<p align=\"left\">a</p><p>b</p>", Tokens, "<p align=\"left\">a</P><P>b</P>"},
+      {"self-closing void tag kept", "<P>a<BR/>b</P><P>c</P>", "<p>a<br>b</p><p>c</p>",
+       "<p>a<br>b</p><p>d</p>", Tokens, "<P>a<BR/>b</P><P>d</P>"},
       {"duplicate attribute: the first counts", "<P class=a CLASS=b>x</P><P>y</P>",
        "<p class=\"a\">x</p><p>y</p>", "<p class=\"a\">x</p><p>z</p>", Tokens,
        "<P class=a CLASS=b>x</P><P>z</P>"},
