@@ -75,18 +75,32 @@ struct SourceMergeBase::Rescan {
   }
 };
 
+struct SourceMergeBase::Copy {
+  std::size_t sourceBegin;
+  std::size_t sourceEnd;
+  std::size_t outBegin;
+};
+
 class SourceMergeBase::Emitter {
  public:
   Emitter(const SourceMergeBase& base, const Rescan& now, MergeResult& out)
       : base_(base), now_(now), out_(out) {}
 
   // Engine tokens [from, to), unchanged; `first` and `last` when the run
-  // starts or ends the body.
-  void keep(std::size_t from, std::size_t to, bool first, bool last) {
+  // starts or ends the body. Next to a change of text alone, the parser's
+  // context is the same before and after, so what it implied there stays
+  // implied: the run's source bytes then begin at `sourceFrom` (the end of
+  // the changed text's source) or end at `sourceTo` (its start).
+  void keep(std::size_t from, std::size_t to, bool first, bool last,
+            std::optional<std::size_t> sourceFrom = std::nullopt,
+            std::optional<std::size_t> sourceTo = std::nullopt) {
     const std::size_t paired = base_.nextPaired_[from];
     if (paired >= to) {
       if (first && last && base_.cleanTail_) {
         copySource(0, base_.source_.size());
+      } else if (sourceFrom && sourceTo && *sourceFrom <= *sourceTo && from < to &&
+                 allImplied(from, to)) {
+        copySource(*sourceFrom, *sourceTo);
       } else {
         engineTokens(from, to);
       }
@@ -94,7 +108,9 @@ class SourceMergeBase::Emitter {
     }
     const std::size_t lastPaired = base_.lastPaired_[to - 1];
     std::size_t spanBegin = 0;
-    if (!(first && base_.cleanGapBefore_[paired])) {
+    if (sourceFrom && *sourceFrom <= sourceToken(paired).begin && allImplied(from, paired)) {
+      spanBegin = *sourceFrom;
+    } else if (!(first && base_.cleanGapBefore_[paired])) {
       // Tokens the engine implied before the run's first pair close or open
       // what the changed region next to them needs.
       engineTokens(from, paired);
@@ -111,6 +127,9 @@ class SourceMergeBase::Emitter {
     }
     if (last && base_.cleanTail_) {
       copySource(spanBegin, base_.source_.size());
+    } else if (sourceTo && *sourceTo >= sourceToken(lastPaired).end &&
+               allImplied(lastPaired + 1, to)) {
+      copySource(spanBegin, *sourceTo);
     } else {
       copySource(spanBegin, sourceToken(lastPaired).end);
       engineTokens(lastPaired + 1, to);
@@ -126,12 +145,25 @@ class SourceMergeBase::Emitter {
   }
 
  private:
+  // The engine tokens [from, to) are tags the parser implied, none of them
+  // paired with source.
+  bool allImplied(std::size_t from, std::size_t to) const {
+    for (std::size_t i = from; i < to; ++i) {
+      if (base_.counterpart_[i] != kNoCounterpart ||
+          base_.engineTokens_[i].kind == HtmlTokenKind::Text) {
+        return false;
+      }
+    }
+    return true;
+  }
+
   const MergeToken& sourceToken(std::size_t engineIndex) const {
     return base_.sourceTokens_[base_.counterpart_[engineIndex]];
   }
 
   void copySource(std::size_t begin, std::size_t end) {
     if (begin >= end) return;
+    copies_.push_back({begin, end, out_.body.size()});
     out_.body.append(base_.source_, begin, end - begin);
     out_.preservedBytes += end - begin;
     engineLast_ = false;
@@ -142,6 +174,7 @@ class SourceMergeBase::Emitter {
     const std::size_t begin = base_.engineTokens_[from].begin;
     engine(std::string_view(base_.engineFirst_)
                .substr(begin, base_.engineTokens_[to - 1].end - begin));
+    lastTokenEnds_.push_back({to - 1, out_.body.size()});
   }
 
   void engine(std::string_view text) {
@@ -155,6 +188,13 @@ class SourceMergeBase::Emitter {
   const Rescan& now_;
   MergeResult& out_;
   bool engineLast_ = false;
+
+ public:
+  // Where each stretch of source bytes went in the result.
+  std::vector<Copy> copies_;
+  // Where the last token of each run of the first serialization's tokens
+  // written in the engine's form ends in the result.
+  std::vector<std::pair<std::size_t, std::size_t>> lastTokenEnds_;
 };
 
 SourceMergeBase::SourceMergeBase(std::string source, std::string engineFirst)
@@ -177,6 +217,15 @@ SourceMergeBase::SourceMergeBase(std::string source, std::string engineFirst)
       sourceFrom = s + 1;
     }
     lastPaired_[e] = s != kNoCounterpart ? e : (e > 0 ? lastPaired_[e - 1] : kNoCounterpart);
+  }
+  static constexpr std::string_view kCarried[] = {
+      "</a>", "</b>",     "</big>",    "</code>",   "</em>", "</font>", "</i>",   "</nobr>",
+      "</s>", "</small>", "</strike>", "</strong>", "</tt>", "</u>",    "</form>"};
+  for (std::size_t e = 0; e < n && !carriesOpenElements_; ++e) {
+    if (counterpart_[e] != kNoCounterpart || engineTokens_[e].kind != HtmlTokenKind::EndTag)
+      continue;
+    const std::string_view text = textOf(engineFirst_, engineTokens_[e]);
+    for (std::string_view carried : kCarried) carriesOpenElements_ |= text == carried;
   }
   cleanTail_ = allContentless(engineTokens_, engineFrom, n) &&
                allContentless(sourceTokens_, sourceFrom, sourceTokens_.size());
@@ -345,6 +394,172 @@ std::vector<TokenChange> SourceMergeBase::widenToTopLevel(const std::vector<Toke
   return widened;
 }
 
+// A change of text alone (text tokens paired with source replaced by text):
+// the source bytes of the text it replaced.
+std::optional<SourceMergeBase::SourceSpan> SourceMergeBase::changedTextSource(
+    const TokenChange& change, const Rescan& now) const {
+  if (change.oldBegin == change.oldEnd || change.newBegin == change.newEnd) return std::nullopt;
+  for (std::size_t i = change.oldBegin; i < change.oldEnd; ++i) {
+    if (engineTokens_[i].kind != HtmlTokenKind::Text || counterpart_[i] == kNoCounterpart) {
+      return std::nullopt;
+    }
+  }
+  for (std::size_t i = change.newBegin; i < change.newEnd; ++i) {
+    if (now.at(i).kind != HtmlTokenKind::Text) return std::nullopt;
+  }
+  return SourceSpan{sourceTokens_[counterpart_[change.oldBegin]].begin,
+                    sourceTokens_[counterpart_[change.oldEnd - 1]].end};
+}
+
+namespace {
+
+// The lower-case name of a tag as the engine writes it.
+std::string_view tagName(std::string_view tag) {
+  const std::size_t from = tag.size() > 1 && tag[1] == '/' ? 2 : 1;
+  const std::size_t end = tag.find_first_of(" \t\n/>", from);
+  return tag.substr(from, end == std::string_view::npos ? tag.size() - from : end - from);
+}
+
+// Start tags that close an open paragraph (in either parsing mode).
+bool closesParagraph(std::string_view name) {
+  static constexpr std::string_view kNames[] = {
+      "address", "article", "aside",   "blockquote", "center",   "dd",         "details", "dialog",
+      "dir",     "div",     "dl",      "dt",         "fieldset", "figcaption", "figure",  "footer",
+      "form",    "h1",      "h2",      "h3",         "h4",       "h5",         "h6",      "header",
+      "hgroup",  "hr",      "li",      "main",       "menu",     "nav",        "ol",      "p",
+      "pre",     "section", "summary", "ul"};
+  for (std::string_view known : kNames) {
+    if (name == known) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// A top-level element [begin, end) of the current tokens, untouched, every
+// token paired with source, ending in a tag of the source that closes it,
+// or in a paragraph the source left for the next start tag to close.
+SourceMergeBase::BlockEnd SourceMergeBase::cleanBlock(std::size_t begin, std::size_t end,
+                                                      const std::vector<std::size_t>& firstIndex,
+                                                      const Rescan& now) const {
+  if (begin >= end) return BlockEnd::Unclean;
+  for (std::size_t i = begin; i + 1 < end; ++i) {
+    const std::size_t e = firstIndex[i];
+    if (e == kNoCounterpart || counterpart_[e] == kNoCounterpart) return BlockEnd::Unclean;
+  }
+  const std::size_t e = firstIndex[end - 1];
+  if (e == kNoCounterpart) return BlockEnd::Unclean;
+  const MergeToken last = now.at(end - 1);
+  if (counterpart_[e] == kNoCounterpart) {
+    return end - begin > 1 && textOf(now.now, last) == "</p>" ? BlockEnd::ParagraphLeftOpen
+                                                              : BlockEnd::Unclean;
+  }
+  return last.kind == HtmlTokenKind::EndTag ||
+                 (last.kind == HtmlTokenKind::StartTag && last.depthStep == 0)
+             ? BlockEnd::Closed
+             : BlockEnd::Unclean;
+}
+
+void SourceMergeBase::placeCheck(
+    const std::vector<TokenChange>& changes, const Rescan& now, const std::vector<Copy>& copies,
+    const std::vector<std::pair<std::size_t, std::size_t>>& lastTokenEnds,
+    MergeResult& result) const {
+  result.checkBegin = 0;
+  result.checkEnd = result.body.size();
+  result.engineCheckBegin = 0;
+  result.engineCheckEnd = now.now.size();
+  if (changes.empty() || carriesOpenElements_) return;
+  const std::size_t count = now.count();
+  // Depth before each current token, and its token in the first
+  // serialization where it lies outside the changes.
+  std::vector<std::size_t> depth(count + 1, 0);
+  for (std::size_t i = 0; i < count; ++i) {
+    const int step = now.at(i).depthStep;
+    depth[i + 1] = step < 0 ? (depth[i] > 0 ? depth[i] - 1 : 0) : depth[i] + step;
+  }
+  std::vector<std::size_t> firstIndex(count, kNoCounterpart);
+  for (std::size_t i = 0; i < changes.front().newBegin; ++i) firstIndex[i] = i;
+  const TokenChange& lastChange = changes.back();
+  for (std::size_t i = lastChange.newEnd; i < count; ++i) {
+    firstIndex[i] = i - lastChange.newEnd + lastChange.oldEnd;
+  }
+  // Out to whole top-level elements, then on to a clean one on each side.
+  std::size_t begin = changes.front().newBegin;
+  while (begin > 0 && depth[begin] != 0) --begin;
+  // A start tag that closes a paragraph left open before it.
+  const auto closesOpenParagraph = [&](std::size_t i) {
+    if (i >= count) return false;
+    const MergeToken token = now.at(i);
+    return token.kind == HtmlTokenKind::StartTag &&
+           closesParagraph(tagName(textOf(now.now, token)));
+  };
+  std::optional<std::size_t> checkFrom;
+  std::size_t checkFromSource = 0;
+  // Where the result has the implied end tag closing the element before
+  // the check written out, the check starts after it.
+  std::optional<std::size_t> checkFromOut;
+  while (begin > 0) {
+    std::size_t blockBegin = begin - 1;
+    while (blockBegin > 0 && depth[blockBegin] != 0) --blockBegin;
+    const BlockEnd blockEnd = cleanBlock(blockBegin, begin, firstIndex, now);
+    if (blockEnd == BlockEnd::Closed ||
+        (blockEnd == BlockEnd::ParagraphLeftOpen && closesOpenParagraph(begin))) {
+      checkFrom = begin;
+      // After the block's last token of the source.
+      const std::size_t lastOwn = blockEnd == BlockEnd::Closed ? begin - 1 : begin - 2;
+      checkFromSource = sourceTokens_[counterpart_[firstIndex[lastOwn]]].end;
+      for (const auto& [token, outEnd] : lastTokenEnds) {
+        if (token == firstIndex[begin - 1]) checkFromOut = outEnd;
+      }
+      break;
+    }
+    begin = blockBegin;
+  }
+  std::size_t end = lastChange.newEnd;
+  while (end < count && depth[end] != 0) ++end;
+  std::optional<std::size_t> checkTo;
+  while (end < count) {
+    std::size_t blockEnd = end + 1;
+    while (blockEnd < count && depth[blockEnd] != 0) ++blockEnd;
+    // The checked stretch may end in a paragraph the next block closes.
+    const bool leftOpen = end > 0 && textOf(now.now, now.at(end - 1)) == "</p>";
+    if (cleanBlock(end, blockEnd, firstIndex, now) != BlockEnd::Unclean &&
+        (!leftOpen || closesOpenParagraph(end))) {
+      checkTo = end;
+      break;
+    }
+    end = blockEnd;
+  }
+  // The result's offset of a source offset, where a stretch holds it.
+  const auto outAt = [&copies](std::size_t source, bool atEnd) -> std::optional<std::size_t> {
+    for (const Copy& copy : copies) {
+      if (atEnd ? (copy.sourceBegin < source && source <= copy.sourceEnd)
+                : (copy.sourceBegin <= source && source < copy.sourceEnd)) {
+        return copy.outBegin + (source - copy.sourceBegin);
+      }
+    }
+    return std::nullopt;
+  };
+  if (checkFrom) {
+    const std::optional<std::size_t> out =
+        checkFromOut ? checkFromOut : outAt(checkFromSource, true);
+    if (!out) return;
+    result.checkBegin = *out;
+    result.engineCheckBegin = now.at(*checkFrom - 1).end;
+  }
+  if (checkTo) {
+    const std::size_t e = firstIndex[*checkTo];
+    const std::optional<std::size_t> out = outAt(sourceTokens_[counterpart_[e]].begin, false);
+    if (!out || *out < result.checkBegin) {
+      result.checkBegin = 0;
+      result.engineCheckBegin = 0;
+      return;
+    }
+    result.checkEnd = *out;
+    result.engineCheckEnd = now.at(*checkTo).begin;
+  }
+}
+
 MergeResult SourceMergeBase::merge(std::string_view engineNow, MergeGranularity granularity) const {
   const Rescan now = rescan(engineNow);
   std::vector<std::string_view> before;
@@ -369,12 +584,17 @@ MergeResult SourceMergeBase::merge(std::string_view engineNow, MergeGranularity 
   result.body.reserve(std::max(source_.size(), engineNow.size()));
   Emitter emit(*this, now, result);
   std::size_t from = 0;
+  std::optional<std::size_t> sourceFrom;
   for (const TokenChange& change : changes) {
-    emit.keep(from, change.oldBegin, &change == &changes.front(), false);
+    const std::optional<SourceSpan> text = changedTextSource(change, now);
+    emit.keep(from, change.oldBegin, &change == &changes.front(), false, sourceFrom,
+              text ? std::optional<std::size_t>(text->begin) : std::nullopt);
     emit.changed(change.newBegin, change.newEnd);
     from = change.oldEnd;
+    sourceFrom = text ? std::optional<std::size_t>(text->end) : std::nullopt;
   }
-  emit.keep(from, engineTokens_.size(), changes.empty(), true);
+  emit.keep(from, engineTokens_.size(), changes.empty(), true, sourceFrom);
+  placeCheck(changes, now, emit.copies_, emit.lastTokenEnds_, result);
   return result;
 }
 

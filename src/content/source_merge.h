@@ -13,8 +13,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "content/merge_tokens.h"
@@ -31,6 +33,15 @@ struct MergeResult {
   std::string body;
   std::size_t preservedBytes = 0;  // bytes copied from the source
   std::size_t engineRegions = 0;   // regions emitted in the engine's form
+  // The stretch of `body` a check must parse, and the stretch of the
+  // engine's body it must parse to. Around it lie whole top-level elements
+  // of source bytes that parse as they did at load, with a closed element
+  // of the source on each side, so a check of the stretch stands for the
+  // whole; both stretches are the whole texts when no such margin exists.
+  std::size_t checkBegin = 0;
+  std::size_t checkEnd = 0;
+  std::size_t engineCheckBegin = 0;
+  std::size_t engineCheckEnd = 0;
 };
 
 class SourceMergeBase {
@@ -49,7 +60,20 @@ class SourceMergeBase {
   struct Rescan;
   class Emitter;
 
+  struct SourceSpan {
+    std::size_t begin;
+    std::size_t end;
+  };
   Rescan rescan(std::string_view engineNow) const;
+  std::optional<SourceSpan> changedTextSource(const TokenChange& change, const Rescan& now) const;
+  struct Copy;
+  void placeCheck(const std::vector<TokenChange>& changes, const Rescan& now,
+                  const std::vector<Copy>& copies,
+                  const std::vector<std::pair<std::size_t, std::size_t>>& lastTokenEnds,
+                  MergeResult& result) const;
+  enum class BlockEnd { Unclean, Closed, ParagraphLeftOpen };
+  BlockEnd cleanBlock(std::size_t begin, std::size_t end,
+                      const std::vector<std::size_t>& firstIndex, const Rescan& now) const;
   void slideToWholeElements(std::vector<TokenChange>& changes, const Rescan& now) const;
   std::vector<TokenChange> widenToTopLevel(const std::vector<TokenChange>& changes,
                                            const Rescan& now) const;
@@ -65,6 +89,10 @@ class SourceMergeBase {
   // pairs stand for the engine tokens between them.
   std::vector<bool> cleanGapBefore_;
   bool cleanTail_ = true;  // the same after the last pair, to the ends
+  // The source leaves a formatting element (b, font, a, ...) or a form
+  // open somewhere: the parser carries it across top-level elements, so
+  // only the whole body can be checked.
+  bool carriesOpenElements_ = false;
   // Per index i in [0, n]: the first paired token at or after i, and the
   // first whose gap is not clean; n when there is none.
   std::vector<std::size_t> nextPaired_;

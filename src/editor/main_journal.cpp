@@ -53,8 +53,10 @@ void TMainForm::startJournal() {
 }
 
 std::optional<BodySnapshot> TMainForm::journalSnapshot() {
-  // The HTML view's text is `ContentBody` keystroke by keystroke.
-  if (PageControl.activePageIndex() == kHtmlPage) {
+  // The HTML view's text is `ContentBody` keystroke by keystroke. Until it
+  // is edited it shows the visual view's document in the author's spelling,
+  // which is compared in the form the reference was taken in.
+  if (PageControl.activePageIndex() == kHtmlPage && SourceModified) {
     return BodySnapshot{editingContext().ContentBody, BodySnapshot::Kind::Body};
   }
   ui::EditingSurface& surface = DHTMLEdit();

@@ -36,7 +36,7 @@ TEST(SourceMergeTest, Cases) {
       {"table without tbody and end tags", "<TABLE border=1><TR><TD>a<TD>b</TABLE><P>c",
        "<table border=\"1\"><tbody><tr><td>a</td><td>b</td></tr></tbody></table><p>c</p>",
        "<table border=\"1\"><tbody><tr><td>a</td><td>B</td></tr></tbody></table><p>c</p>", Tokens,
-       "<TABLE border=1><TR><TD>a<TD>B</td></tr></tbody></TABLE><P>c"},
+       "<TABLE border=1><TR><TD>a<TD>B</TABLE><P>c"},
       {"list items without end tags, one appended", "<UL><LI>one<LI>two</UL>",
        "<ul><li>one</li><li>two</li></ul>", "<ul><li>one</li><li>two</li><li>3</li></ul>", Tokens,
        "<UL><LI>one<LI>two</li><li>3</li></UL>"},

@@ -10,6 +10,7 @@
 #include <type_traits>
 
 #include "content/paste_cleanup.h"
+#include "content/source_keeper.h"
 #include "exchange/editing_context.h"
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/gobject_ptr.h"
@@ -94,6 +95,9 @@ struct WebKitEditingSurface::Impl {
   bool loadInFlight = false;
   // The put number the page on screen said it was made by, once parsed.
   std::string parsedPut;
+  // The author's bytes of the put loading or shown, and the blocks shielded
+  // from the engine: what the surface hands out keeps them.
+  content::SourceKeeper source;
 
   PageState state;
   ui::ContextMenuStrings menuStrings{};
@@ -215,13 +219,13 @@ struct WebKitEditingSurface::Impl {
 
   std::string bodyInnerHTML() {
     if (!caching) {
-      return fromWidgetText(localAddressesOut(
-          toText(evaluate("document.body ? document.body.innerHTML : ''").get())));
+      return source.restore(
+          fromWidgetText(localAddressesOut(toText(evaluate("pellora.body()").get()))));
     }
     ensureState();
     if (!state.bodyKnown) refresh(true);
     if (!state.cp1252Current) {
-      state.bodyCp1252 = fromWidgetText(localAddressesOut(state.bodyUtf8));
+      state.bodyCp1252 = source.restore(fromWidgetText(localAddressesOut(state.bodyUtf8)));
       state.cp1252Current = true;
     }
     return state.bodyCp1252;
@@ -415,8 +419,9 @@ struct WebKitEditingSurface::Impl {
     loadingSerial = putSerial;
     // The page carries this put's number, so a finish that WebKit reports
     // late for the page before can be told from this one's.
-    const std::string document = contentPolicyElement(toWidgetText(baseUrl), putSerial) +
-                                 localAddressesIn(toWidgetText(putDocument), localFiles);
+    const std::string document =
+        contentPolicyElement(toWidgetText(baseUrl), putSerial) +
+        localAddressesIn(toWidgetText(source.put(putDocument)), localFiles);
     navigation.expectOwnLoad();
     applySpellChecking();
     loadInFlight = true;
@@ -478,9 +483,48 @@ struct WebKitEditingSurface::Impl {
     navigation.settle();
     std::string().swap(putDocument);
     state = PageState{};
+    settleSource();
     if (showDetails) evaluate("pellora.details(true)");
     if (ui::EditingSurfaceClient* client = owner.client()) client->onDocumentComplete();
     raiseDisplayChanged();
+  }
+
+  // The page shows the put's shielded blocks as chips and keeps its body as
+  // first parsed; it is read only once a body is handed out.
+  void settleSource() {
+    std::string list = "[";
+    for (const content::ProtectedBlock& block : source.shielded().blocks) {
+      if (list.size() > 1) list += ',';
+      list += "{kind:" + jsString(content::blockKindName(block.kind)) +
+              ",code:" + jsString(toWidgetText(block.code)) + "}";
+    }
+    list += ']';
+    evaluate("pellora.settle(" + jsString(source.shielded().marker) + ", " + list + ")");
+    source.loaded([this] { return engineText(evaluate("pellora.firstBody()").get()); });
+  }
+
+  // Markup from the page as the surface hands it out, stand-ins kept.
+  static std::string engineText(JSCValue* value) {
+    return fromWidgetText(localAddressesOut(toText(value)));
+  }
+
+  // The whole document, its body in the author's spelling where unchanged.
+  std::string documentHTML() {
+    const JSCValuePtr parts = evaluate("pellora.documentParts()");
+    const std::string engineBody = engineText(property(parts.get(), "body").get());
+    const unsigned fallbacksBefore = source.fallbacks();
+    std::string body =
+        source.body(engineBody, [this](std::string_view text, std::string_view expected) {
+          return jsc_value_to_boolean(evaluate("pellora.parsesTo(" + jsString(toWidgetText(text)) +
+                                               ", " + jsString(toWidgetText(expected)) + ")")
+                                          .get());
+        });
+    if (source.fallbacks() != fallbacksBefore) {
+      g_debug("kept source: %u fallback(s) to the engine's form",
+              source.fallbacks() - fallbacksBefore);
+    }
+    return engineText(property(parts.get(), "before").get()) + body +
+           engineText(property(parts.get(), "after").get());
   }
 
   static gboolean decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
@@ -532,8 +576,11 @@ struct WebKitEditingSurface::Impl {
   // The host's option words hold for pasted markup as for the tool bar.
   void insertPasted(const std::string& html, const std::string& text) {
     if (!editable()) return;
-    std::string cleaned = content::CleanPastedHtml(
-        html, content::PasteOptionsFromWords(editingContext().EditOptions));
+    // A chip copied in this document comes back as its block.
+    std::string cleaned = content::TokensToStandIns(
+        content::CleanPastedHtml(content::ChipsToTokens(html, source.shielded()),
+                                 content::PasteOptionsFromWords(editingContext().EditOptions)),
+        source.shielded());
     if (content::ShowsNothing(cleaned)) cleaned.clear();
     run("pellora.insertPasted(" + jsString(localAddressesIn(cleaned, localFiles)) + ", " +
         jsString(text) + ")");
@@ -833,7 +880,7 @@ int WebKitEditingSurface::QueryStatus(int cmdID) { return impl_->queryStatus(cmd
 std::string WebKitEditingSurface::DocumentHTML() {
   if (impl_->busy()) return impl_->putDocument;
   if (!impl_->loadedOnce()) return {};
-  return fromWidgetText(localAddressesOut(toText(impl_->evaluate("pellora.html()").get())));
+  return impl_->documentHTML();
 }
 
 void WebKitEditingSurface::setDocumentHTML(const std::string& html) { impl_->load(html); }
@@ -885,6 +932,10 @@ std::string WebKitEditingSurface::evaluateForTesting(const std::string& script) 
     return json ? std::string(json.get()) : std::string();
   }
   return toText(value.get());
+}
+
+unsigned WebKitEditingSurface::sourceFallbacksForTesting() const {
+  return impl_->source.fallbacks();
 }
 
 void WebKitEditingSurface::setCachingForTesting(bool enabled) {

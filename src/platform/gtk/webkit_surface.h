@@ -74,6 +74,10 @@ class WebKitEditingSurface final : public ui::EditingSurface, public SurfaceWidg
   std::vector<std::string> contextMenuLabelsForTesting() const;
   bool chooseContextMenuEntryForTesting(const std::string& label);
 
+  // How often a body handed out fell back to the engine's form because the
+  // author's spelling would not parse to what the view shows. For tests.
+  unsigned sourceFallbacksForTesting() const;
+
   // Forgets the cached states so the next query makes the naive round trip
   // per query; for the benchmark's comparison.
   void setCachingForTesting(bool enabled);

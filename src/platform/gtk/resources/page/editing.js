@@ -18,13 +18,64 @@ document.addEventListener('paste', (event) => {
 // One editing command, so one undo step; the plain text when the HTML
 // cleaned down to nothing.
 P.insertPasted = function (html, text) {
-  if (html) document.execCommand('insertHTML', false, html);
+  // Chips go in as chips, so the paste stays one undo step.
+  if (html) document.execCommand('insertHTML', false, withChips(html));
   else if (text) document.execCommand('insertText', false, text);
   return P.state(false);
 };
 
+// The engine makes a list out of a paragraph inside it (<p><ol>), which
+// no parser builds: stored, it would come back as two empty paragraphs
+// around the list, more on every round trip. Such paragraphs are split
+// around the blocks they hold.
+const NESTING_COMMANDS = /^(insertOrderedList|insertUnorderedList|indent|outdent)$/;
+const BLOCK_ELEMENTS = /^(OL|UL|DL|BLOCKQUOTE|DIV|TABLE|H[1-6]|PRE|P|ADDRESS|HR|CENTER|FORM)$/;
+
+function holdsBlock(p) {
+  for (const child of p.children) if (BLOCK_ELEMENTS.test(child.nodeName)) return true;
+  return false;
+}
+
+function mendNesting() {
+  const broken = Array.from(document.body.querySelectorAll('p')).filter(holdsBlock);
+  if (!broken.length) return false;
+  const s = window.getSelection();
+  const kept = s && s.rangeCount ? [s.anchorNode, s.anchorOffset, s.focusNode, s.focusOffset] : null;
+  const runs = [];
+  for (const p of broken) {
+    const parent = p.parentNode;
+    let run = null;
+    for (const child of Array.from(p.childNodes)) {
+      if (child.nodeType === 1 && BLOCK_ELEMENTS.test(child.nodeName)) {
+        parent.insertBefore(child, p);
+        run = null;
+      } else {
+        if (!run) {
+          run = p.cloneNode(false);
+          parent.insertBefore(run, p);
+          runs.push(run);
+        }
+        run.appendChild(child);
+      }
+    }
+    p.remove();
+  }
+  // What was split off around the blocks and shows nothing goes.
+  for (const run of runs) {
+    if (!/\S/.test(run.textContent) && !run.querySelector('img,br,input,iframe,object,embed')) run.remove();
+  }
+  if (kept && document.body.contains(kept[0]) && document.body.contains(kept[2])) {
+    s.setBaseAndExtent(kept[0], kept[1], kept[2], kept[3]);
+  }
+  return true;
+}
+
 P.exec = function (name, value) {
+  const mayNest = NESTING_COMMANDS.test(name);
+  const before = mayNest ? body() : null;
   document.execCommand(name, false, value === undefined ? null : value);
+  // The mended command is undone as one of our own changes, in one step.
+  if (mayNest && mendNesting()) ownUndo.push({before: before, after: body()});
   return P.state(false);
 };
 
@@ -39,6 +90,7 @@ P.undo = function () {
   if (top && top.after === body()) {
     ownUndo.pop();
     document.body.innerHTML = top.before;
+    showChips();
     placeCaret(document.body);
     return P.state(false);
   }
@@ -56,6 +108,7 @@ P.undoOwn = function () {
   }
   ownUndo.pop();
   document.body.innerHTML = top.before;
+  showChips();
   placeCaret(document.body);
   return true;
 };
@@ -204,6 +257,40 @@ P.details = function (on) {
 P.html = function () {
   return document.documentElement ? document.documentElement.outerHTML : '';
 };
+
+// The document in three parts: everything up to and with the body's start
+// tag, the body's markup (chips as their stand-ins), and what follows it.
+P.documentParts = function () {
+  const root = document.documentElement;
+  if (!root || !document.body) return {before: P.html(), body: '', after: ''};
+  const shell = root.cloneNode(false);
+  if (document.head) shell.appendChild(document.head.cloneNode(true));
+  shell.appendChild(document.body.cloneNode(false));
+  const outer = shell.outerHTML;
+  const end = outer.lastIndexOf('</body>');
+  return {before: outer.slice(0, end), body: body(), after: outer.slice(end)};
+};
+
+// Called once a document has loaded: shows its shielded blocks as chips and
+// keeps the body as the engine first holds it.
+let firstBody = '';
+P.settle = function (marker, list) {
+  blocks = list.length ? {marker: marker, list: list} : null;
+  showChips();
+  firstBody = body();
+  return true;
+};
+P.firstBody = function () { return firstBody; };
+
+// `markup` parsed as a body's contents and serialised again, in a document
+// of its own that loads nothing, in this document's mode (items have no
+// doctype, and in quirks mode a table does not close a paragraph).
+P.reparse = function (markup) {
+  const doctype = document.compatMode === 'BackCompat' ? '' : '<!DOCTYPE html>';
+  const parsed = new DOMParser().parseFromString(doctype + '<body>' + markup, 'text/html');
+  return parsed.body ? parsed.body.innerHTML : '';
+};
+P.parsesTo = function (markup, expected) { return P.reparse(markup) === expected; };
 
 function placeCaret(node) {
   const s = window.getSelection();

@@ -35,14 +35,79 @@ if (document.readyState === 'loading') {
   watch();
 }
 
+// Server script and comments reach the page as stand-in comments (the
+// surface keeps their code). Where text may stand, each shows as a chip
+// naming its kind; markup leaving the page always holds the stand-ins, so
+// the surface can put the code back.
+const CHIP_CLASS = 'pellora-chip';
+const CHIP_STYLE = 'display:inline-block;margin:0 1px;padding:0 3px;border:1px dotted #7a7a9a;' +
+    'border-radius:3px;background:#eeeef6;color:#334;font:bold 10px sans-serif;' +
+    'vertical-align:middle;-webkit-user-select:all;user-select:all';
+// Parents in which a chip would be moved out by the parser or not shown.
+const NO_CHIP_PARENTS = /^(TABLE|TBODY|THEAD|TFOOT|TR|COLGROUP|SELECT|HEAD|HTML)$/;
+let blocks = null;  // {marker, list: [{kind, code}]} of this page, or null
+let chipsShown = false;
+
+// The chip for a stand-in comment's text, or null for no block of ours.
+function chipFor(data) {
+  if (!blocks || !data.startsWith(blocks.marker)) return null;
+  const block = blocks.list[parseInt(data.slice(blocks.marker.length), 10)];
+  if (!block) return null;
+  const chip = document.createElement('span');
+  chip.className = CHIP_CLASS;
+  chip.contentEditable = 'false';
+  chip.dataset.block = data;
+  chip.title = block.code;
+  chip.setAttribute('style', CHIP_STYLE);
+  chip.textContent = block.kind;
+  return chip;
+}
+
+// Markup to insert with its stand-ins as chips.
+function withChips(html) {
+  if (!blocks) return html;
+  return html.replace(/<!--([a-z0-9-]+)-->/g, (whole, data) => {
+    const chip = chipFor(data);
+    if (!chip) return whole;
+    chipsShown = true;
+    return chip.outerHTML;
+  });
+}
+
+function showChips() {
+  if (!blocks || !document.body) return;
+  const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_COMMENT);
+  const found = [];
+  for (let node = walker.nextNode(); node; node = walker.nextNode()) found.push(node);
+  for (const node of found) {
+    if (!node.parentNode || NO_CHIP_PARENTS.test(node.parentNode.nodeName)) continue;
+    const chip = chipFor(node.data);
+    if (!chip) continue;
+    node.replaceWith(chip);
+    chipsShown = true;
+  }
+}
+
+// The markup of `root`'s children with every chip as its stand-in.
+// A chip is known by its block, whatever editing did to its class or style.
+function markupOf(root) {
+  if (!chipsShown || !root.querySelector('span[data-block]')) return root.innerHTML;
+  const copy = root.cloneNode(true);
+  for (const chip of copy.querySelectorAll('span[data-block]')) {
+    if (chipFor(chip.dataset.block)) chip.replaceWith(document.createComment(chip.dataset.block));
+  }
+  return copy.innerHTML;
+}
+
 function body() {
   if (observer.takeRecords().length) dirty = true;
   if (dirty) {
-    text = document.body ? document.body.innerHTML : '';
+    text = document.body ? markupOf(document.body) : '';
     dirty = false;
   }
   return text;
 }
+P.body = body;
 
 function selection() {
   const s = window.getSelection();
