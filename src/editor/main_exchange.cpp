@@ -9,6 +9,7 @@
 #include "editor/main_form.h"
 #include "exchange/document_template.h"
 #include "exchange/editing_context.h"
+#include "settings/lang.h"
 #include "settings/options.h"
 #include "ui/services.h"
 
@@ -54,6 +55,7 @@ void TMainForm::LoadContent(const std::string& url) {
     if (journal_) journal_->beforeLoad();
     try {
       context.ContentBody = IdHTTP.Get(url);
+      LoadedItem = ItemOfContext();
       if (journal_) journal_->itemLoaded({context.BaseUrl, context.ContentName});
       expectLoadedBody();
       DHTMLEdit().setDocumentHTML(wrapInDocumentTemplate(context.ContentBody));
@@ -65,7 +67,11 @@ void TMainForm::LoadContent(const std::string& url) {
         SourceModified = false;
       }
     } catch (const std::exception& failure) {
-      if (std::string(failure.what()) != "404 Not Found") {
+      if (std::string(failure.what()) == "404 Not Found") {
+        // A new item is not there yet: saving creates it.
+        LoadedItem = ItemOfContext();
+      } else {
+        if (!LoadedItem) LoadedItem.emplace();
         ui::platform().messageBoxes().warning(failure.what());
       }
     }
@@ -76,6 +82,29 @@ void TMainForm::LoadContent(const std::string& url) {
 }
 
 void TMainForm::btnSaveClick() { SaveContent(); }
+
+std::string TMainForm::ItemOfContext() const { return editingContext().ContentName; }
+
+bool TMainForm::MayReplaceUnloadedItem(const std::string& body) {
+  const bool holdsContent = !content::TrimControl(body).empty();
+  std::string question(languageText(holdsContent ? LanguageText::UnloadedItemReplace
+                                                 : LanguageText::UnloadedItemReload));
+  const std::string& name = editingContext().ContentName;
+  for (std::size_t at = question.find("%1"); at != std::string::npos;
+       at = question.find("%1", at + name.size())) {
+    question.replace(at, 2, name);
+  }
+  const ui::MessageButton answer = ui::platform().messageBoxes().show(
+      ui::MessageKind::Confirmation, question, {ui::MessageButton::Yes, ui::MessageButton::No});
+  if (answer != ui::MessageButton::Yes) return false;
+  if (!holdsContent) {
+    btnLoadClick();
+    return false;
+  }
+  // Stored on the user's word: from now on the editor holds the item.
+  LoadedItem = ItemOfContext();
+  return true;
+}
 
 void TMainForm::SaveContent() {
   RequestScope running(RequestsRunning);
@@ -88,11 +117,18 @@ void TMainForm::SaveContent() {
   } else {
     context.ContentBody = mmoHTML.text();
   }
-  // The journal compares with the view, whose image addresses the
-  // transfer does not rewrite; without a journal the copy is not made.
-  const std::string viewBody = journal_ ? content::ReduceCrLf(context.ContentBody) : std::string();
+  if (LoadedItem && *LoadedItem != ItemOfContext() &&
+      !MayReplaceUnloadedItem(context.ContentBody)) {
+    return;
+  }
   // What the view held: once stored, edits after it are the unsaved ones.
   std::optional<BodySnapshot> sentView = journalSnapshot();
+  // The journal compares with the view, whose image addresses the
+  // transfer does not rewrite, in the form its reference was taken in;
+  // without a journal the copy is not made.
+  const std::string viewBody = !journal_  ? std::string()
+                               : sentView ? finishedBody(*sentView)
+                                          : content::ReduceCrLf(context.ContentBody);
   if (!TransferImages()) return;
 
   exchange::ShownStatus shown(StatusDisplay, "Saving Content \"" + context.ContentName + "\" ...");

@@ -58,6 +58,16 @@ class TMainForm : public ui::Form {
   void LoadContent(const std::string& url);
   void btnSaveClick();
   void SaveContent();
+  // The item (by name) the editor's document was loaded
+  // from, or a new item the server does not hold yet; empty when the loads
+  // so far failed, none before the first. While it is not the item a save
+  // names, the editor does not hold the stored item and a save must not
+  // silently replace it.
+  std::optional<std::string> LoadedItem;
+  std::string ItemOfContext() const;
+  // Whether such a save may go on; asks the user, and may load the item
+  // again instead.
+  bool MayReplaceUnloadedItem(const std::string& body);
   // Image transfer around loading and saving (main_images.cpp).
   void ScanServerImages();
   bool TransferImages();

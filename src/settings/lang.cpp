@@ -106,6 +106,18 @@ constexpr BilingualText<LanguageText> kRuntimeTexts[] = {
      "Der Entwurf von \"%1\" ist nicht lesbar (%2). Er wurde als %3 aufbewahrt."},
     {LanguageText::DraftNotWritten, "The draft of \"%1\" could not be written: %2",
      "Der Entwurf von \"%1\" konnte nicht geschrieben werden: %2"},
+    {LanguageText::UnloadedItemReload,
+     "\"%1\" was not loaded, so the editor does not hold it. Saving now would replace the "
+     "stored item with an empty one; nothing was saved.\r\n\r\nLoad \"%1\" again?",
+     "\"%1\" wurde nicht geladen, der Editor enth\xE4lt den Inhalt also nicht. Speichern "
+     "w\xFCrde den gespeicherten Inhalt durch einen leeren ersetzen; es wurde nichts "
+     "gespeichert.\r\n\r\n\"%1\" erneut laden?"},
+    {LanguageText::UnloadedItemReplace,
+     "\"%1\" was not loaded, so the editor does not hold the stored item.\r\n\r\nReplace the "
+     "stored item with what the editor holds now?",
+     "\"%1\" wurde nicht geladen, der Editor enth\xE4lt den gespeicherten Inhalt also "
+     "nicht.\r\n\r\nDen gespeicherten Inhalt durch das ersetzen, was der Editor jetzt "
+     "enth\xE4lt?"},
 };
 
 ui::Form& formOf(const GermanTextTargets& forms, Target target) {

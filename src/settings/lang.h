@@ -47,6 +47,9 @@ enum class LanguageText {
   DraftTimeFormat,
   DraftUnreadable,  // %1 content name, %2 why, %3 where the file was put
   DraftNotWritten,  // %1 content name, %2 why
+  // A save after a load that failed. %1 content name.
+  UnloadedItemReload,   // nothing typed: load again?
+  UnloadedItemReplace,  // content typed: replace the stored item with it?
 };
 std::string_view languageText(LanguageText text);
 

@@ -277,10 +277,13 @@ TEST_F(IntegrationTest, UnreachableServerEndsInAMessageAndTheEditorStays) {
   editVisualBody("<P>typed while offline</P>");
   ASSERT_EQ(invoke(DISPID_Save), S_OK);
 
-  const auto texts = boxTexts();
-  ASSERT_EQ(texts.size(), 2u) << "one for the load, one for the save";
-  EXPECT_FALSE(texts[0].empty());
-  EXPECT_EQ(texts[0], texts[1]) << "the same connect failure both times";
+  const auto& shown = fake.platform.boxes.shown;
+  ASSERT_EQ(shown.size(), 3u) << "the load's failure, the question before replacing the "
+                                 "item that was never loaded (answered yes), the save's failure";
+  EXPECT_FALSE(shown[0].text.empty());
+  EXPECT_EQ(shown[1].kind, ui::MessageKind::Confirmation);
+  EXPECT_NE(shown[1].text.find("was not loaded"), std::string::npos) << shown[1].text;
+  EXPECT_EQ(shown[0].text, shown[2].text) << "the same connect failure both times";
   EXPECT_TRUE(surface->documentPuts.empty());
   EXPECT_TRUE(application().editorExists());
   EXPECT_EQ(surface->document, wrapInDocumentTemplate("<P>typed while offline</P>"));

@@ -33,6 +33,9 @@ class HostileServerEditorTest : public test::EditorFormTest {
     EditorFormTest::SetUp();
     load("<p>kept</p>");
     editingContext().ContentBody = "<p>kept</p>";
+    // As if loaded from the item: a failed reload keeps it, and saving it
+    // needs no question.
+    form.LoadedItem = form.ItemOfContext();
     form.IdAntiFreeze1.IdleTimeOut = 1;
   }
   void pointAt(const ScriptedServer& server) {

@@ -102,6 +102,49 @@ TEST_F(LoadSaveTest, FailedLoadShowsTheStatusLineAndKeepsTheDocument) {
   EXPECT_FALSE(form->TabSheet2.visible()) << "options apply after a failed load too";
 }
 
+// A load that failed leaves an editor without the stored item: a save must
+// not replace the item with nothing (it posted an empty body), and replaces
+// it with what was typed only when the user says so.
+TEST_F(LoadSaveTest, ASaveAfterAFailedLoadNeverReplacesTheItemUnasked) {
+  const struct {
+    const char* what;
+    const char* typed;
+    ui::MessageButton answer;
+    const char* question;     // part of the question asked
+    const char* nextRequest;  // the request line after the failed GET, or none
+  } rows[] = {
+      {"nothing typed, no reload", "", ui::MessageButton::No, "Saving now would replace", nullptr},
+      {"nothing typed, loaded again", "", ui::MessageButton::Yes, "Load \"Sample 1\" again?",
+       "GET /t/contents/Sample%201.html HTTP/1.1"},
+      {"typed, kept", "<p>mine</p>", ui::MessageButton::No, "Replace the stored item", nullptr},
+      {"typed, stored on request", "<p>mine</p>", ui::MessageButton::Yes, "Replace the stored item",
+       "POST /t/edit.php HTTP/1.0"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    form = std::make_unique<TMainForm>();
+    ScriptedServer server({{readRequest(), sendBytes(answer("503 Service Unavailable", "busy"))},
+                           {readRequest(), sendBytes(answer("200 OK", "OK"))}});
+    pointAt(server);
+    form->btnLoad.click();
+    form->PageControl.selectPage(1);
+    form->mmoHTML.setText(row.typed);
+    form->mmoHTML.onChange();
+    fake.platform.boxes.shown.clear();
+    fake.platform.boxes.answers = {row.answer};
+    form->btnSave.click();
+    ASSERT_FALSE(fake.platform.boxes.shown.empty());
+    EXPECT_NE(fake.platform.boxes.shown[0].text.find(row.question), std::string::npos)
+        << fake.platform.boxes.shown[0].text;
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), row.nextRequest ? 2u : 1u);
+    if (row.nextRequest) {
+      EXPECT_EQ(requestLine(server), row.nextRequest);
+    }
+    EXPECT_EQ(editingContext().SaveSucceeded, row.nextRequest && row.typed[0] != 0);
+  }
+}
+
 TEST_F(LoadSaveTest, UnusableAddressesEndInAMessageNotACrash) {
   for (const std::string base : {"", "http://", "https://example.test/t"}) {
     editingContext().BaseUrl = base;
