@@ -6,7 +6,10 @@
 // bytes of what it edited.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "content/extract_body.h"
 #include "content/line_ends.h"
@@ -52,7 +55,15 @@ std::string storedFor(const std::string& body) {
 class RoundTripJourneyTest : public test::DemoHostTest {};
 
 TEST_F(RoundTripJourneyTest, UntouchedItemsAreStoredAsLoadedFromEitherView) {
-  for (const auto& item_ : kCorpus) {
+  std::vector<std::pair<std::string, std::string>> corpus = {
+      {"the demo's own sample",
+       readFile(std::filesystem::path(PELLORA_DEMO_DIR) / "contents" / "Sample 1.html")}};
+  for (const auto& entry : kCorpus) corpus.emplace_back(entry.what, entry.body);
+  for (const auto& [what, body] : corpus) {
+    const struct {
+      const char* what;
+      std::string body;
+    } item_{what.c_str(), body};
     for (const char* view : {"visual", "HTML"}) {
       SCOPED_TRACE(std::string(item_.what) + ", saved from the " + view + " view");
       writeFile(item(), item_.body);
@@ -90,6 +101,35 @@ TEST_F(RoundTripJourneyTest, OneEditChangesOnlyTheBytesOfWhatItEdited) {
     expected.replace(at, std::string(edit.from).size(), edit.to);
     EXPECT_EQ(readFile(item()), expected);
   }
+}
+
+// Edited in the HTML view, then in the visual view after the switch back:
+// each edit changes its own bytes, the rest stays as the author wrote it.
+TEST_F(RoundTripJourneyTest, EditsInBothViewsKeepTheRestOfTheItem) {
+  const std::string& body = kCorpus[0].body;
+  writeFile(item(), body);
+  const std::string output =
+      run("tab 1\n"
+          "caret zwei end in html\n"
+          "type \" drei\"\n"
+          "tab 0\n"
+          "wait\n"
+          "select Ende\n"
+          "click btnItalic\n"
+          "tab 1\n"
+          "tab 0\n"
+          "wait\n"
+          "Save\n");
+  SCOPED_TRACE(output);
+  EXPECT_EQ(exitCode, 0);
+  std::string expected = storedFor(body);
+  for (const auto& [from, to] : {std::pair<std::string, std::string>{"<LI>zwei", "<LI>zwei drei"},
+                                 {"<P>Ende<BR>", "<P><i>Ende</i><BR>"}}) {
+    const std::size_t at = expected.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    expected.replace(at, from.size(), to);
+  }
+  EXPECT_EQ(readFile(item()), expected);
 }
 
 }  // namespace
