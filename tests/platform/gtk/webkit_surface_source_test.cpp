@@ -62,6 +62,16 @@ TEST_F(WebKitSurfaceSourceTest, ServerScriptAndCommentsShowAsChipsAndLeaveAsLoad
             std::string::npos)
       << "the engine's body, blocks restored: " << body();
   EXPECT_EQ(surface_->sourceFallbacksForTesting(), 0u);
+
+  // A chip goes as one piece and comes back with one undo.
+  eval(
+      "(function(){const c=document.querySelectorAll('.pellora-chip')[1];const r="
+      "document.createRange();r.selectNode(c);getSelection().removeAllRanges();"
+      "getSelection().addRange(r);})()");
+  surface_->ExecCommand(ui::DECMD_DELETE, ui::OLECMDEXECOPT_DODEFAULT, {});
+  EXPECT_EQ(handedOut().find("date("), std::string::npos) << handedOut();
+  surface_->ExecCommand(ui::DECMD_UNDO, ui::OLECMDEXECOPT_DODEFAULT, {});
+  EXPECT_EQ(handedOut(), loaded);
 }
 
 TEST_F(WebKitSurfaceSourceTest, AChipCopiedAndPastedKeepsItsBlock) {
