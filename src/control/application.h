@@ -14,6 +14,8 @@
 
 namespace pellora {
 
+class TaxEdit;
+
 struct EditorForms {
   std::unique_ptr<TMainForm> MainForm;
   std::unique_ptr<TTableForm> TableForm;
@@ -24,6 +26,10 @@ struct EditorForms {
   // A Close that arrived while a load or save was running (through the
   // messages it keeps flowing); carried out when that request is over.
   bool closePending = false;
+
+  // The control whose editor this is; a control made later takes it over,
+  // and the earlier one behaves as closed from then on.
+  TaxEdit* owner = nullptr;
 
   bool editorExists() const { return MainForm != nullptr; }
   bool requestRunning() const { return MainForm && MainForm->RequestsRunning > 0; }

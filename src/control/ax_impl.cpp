@@ -32,12 +32,15 @@ TaxEdit::TaxEdit()
   notifications_->deactivate = [this] { FormDeactivate(); };
   notifications_->paint = [this] { FormPaint(); };
   notifications_->keyPress = [this](char& key) { FormKeyPress(key); };
-  status_->contentName = [] { return editingContext().ContentName; };
+  status_->contentName = [this] {
+    return ownsEditor() ? editingContext().ContentName : takenOverName_;
+  };
   status_->language = [] { return LanguageCode(); };
   status_->flags = [this] { return documentFlags(); };
 }
 
 TaxEdit::~TaxEdit() {
+  if (application().owner == this) application().owner = nullptr;
   notifications_.reset();
   eventsPoint_.disconnectAll();
   propertyNotifyPoint_.disconnectAll();
@@ -54,7 +57,12 @@ void TaxEdit::ActiveFormCreate() {
   if (forms.requestRunning()) {
     throw std::runtime_error("The editor of another control is still loading or saving.");
   }
-  if (forms.editorExists()) Close();
+  if (forms.editorExists()) {
+    if (forms.owner) forms.owner->editorTakenOver();
+    forms.owner = this;
+    Close();
+  }
+  forms.owner = this;
 
   forms.MainForm = std::make_unique<TMainForm>();
   forms.MainForm->setAlign(ui::Align::Client);
@@ -74,9 +82,20 @@ void TaxEdit::ActiveFormCreate() {
   };
 }
 
+bool TaxEdit::ownsEditor() const {
+  return application().owner == this && application().editorExists();
+}
+
+void TaxEdit::editorTakenOver() {
+  takenOverName_ = editingContext().ContentName;
+  closedBySave_ = false;
+  application().owner = nullptr;
+  status_->changed();
+}
+
 std::int32_t TaxEdit::documentFlags() const {
   EditorForms& forms = application();
-  if (!forms.editorExists()) return closedBySave_ ? pdfSaved : 0;
+  if (!ownsEditor()) return closedBySave_ ? pdfSaved : 0;
   return pdfEditorOpen | (forms.MainForm->HasUnsavedEdits() ? pdfModified : 0);
 }
 
@@ -120,24 +139,31 @@ ULONG TaxEdit::Release() {
 // ---- the control's own members ---------------------------------------------------
 
 HRESULT TaxEdit::Load() {
-  HRESULT result = guarded([] {
+  HRESULT result = guarded([this] {
     EditorForms& forms = application();
-    if (!forms.editorExists() || forms.closePending) throw std::runtime_error(kEditorClosed);
+    if (!ownsEditor() || forms.closePending) throw std::runtime_error(kEditorClosed);
     forms.MainForm->btnLoad.click();
   });
-  if (application().closePending && !application().requestRunning()) Close();
+  if (ownsEditor() && application().closePending && !application().requestRunning()) Close();
   return result;
 }
 
 HRESULT TaxEdit::Save() {
-  HRESULT result = guarded([] {
+  HRESULT result = guarded([this] {
     EditorForms& forms = application();
-    if (!forms.editorExists() || forms.closePending) throw std::runtime_error(kEditorClosed);
+    if (!ownsEditor() || forms.closePending) throw std::runtime_error(kEditorClosed);
     forms.MainForm->btnSave.click();
   });
-  if (application().closePending && !application().requestRunning()) return Close();
-  if (FAILED(result)) return result;
-  if (editingContext().SaveSucceeded) result = closeEditor(true);
+  if (FAILED(result)) {
+    if (ownsEditor() && application().closePending && !application().requestRunning()) Close();
+    return result;
+  }
+  // A Close that came while the save ran is carried out now; the host
+  // still learns whether the server stored the item.
+  if (editingContext().SaveSucceeded ||
+      (application().closePending && !application().requestRunning())) {
+    result = closeEditor(editingContext().SaveSucceeded);
+  }
   return result;
 }
 
@@ -154,6 +180,8 @@ HRESULT TaxEdit::Close() { return closeEditor(false); }
 
 HRESULT TaxEdit::closeEditor(bool afterSave) {
   EditorForms& forms = application();
+  // Taken over by a later control: that one's editor is not ours to close.
+  if (forms.owner != this && forms.owner != nullptr) return S_OK;
   if (forms.requestRunning()) {
     // A request the server has let stall is given up instead: it fails with
     // its message, and the editor stays with its document for a later save

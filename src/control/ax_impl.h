@@ -127,6 +127,10 @@ class TaxEdit final : public IPellora, public IConnectionPointContainer, public 
   void ActiveFormCreate();
   // Close, telling the host whether an acknowledged save closed it.
   HRESULT closeEditor(bool afterSave);
+  // The shared editor is this control's (not taken over by a later one).
+  bool ownsEditor() const;
+  // A later control took the editor over: this one is closed from now on.
+  void editorTakenOver();
   std::int32_t documentFlags() const;
   void raiseEvent(DISPID id, DISPPARAMS& params);
 
@@ -143,6 +147,8 @@ class TaxEdit final : public IPellora, public IConnectionPointContainer, public 
   // What a desktop host reads of the document, and its handler.
   std::shared_ptr<DocumentStatus> status_ = std::make_shared<DocumentStatus>();
   bool closedBySave_ = false;
+  // The item this control's editor had when a later control took it over.
+  std::string takenOverName_;
 };
 
 }  // namespace pellora

@@ -16,6 +16,7 @@
 
 #include "app/host/server_process.h"
 #include "host_run.h"
+#include "support/loopback_listener.h"
 #include "support/temp_dir.h"
 
 namespace pellora {
@@ -127,6 +128,47 @@ TEST_F(SavingEndToEndTest, CtrlZInTheFreshHtmlViewLeavesTheItemWhole) {
   EXPECT_NE(output.find("> source\n" + body + "\n"), std::string::npos) << "the view keeps it";
   EXPECT_NE(inodeOf(itemFile("Item A")), before) << "the server stored the item";
   EXPECT_EQ(readFile(itemFile("Item A")), body);
+}
+
+// The item could not be loaded (the server was away); the user presses
+// Save once it is back: nothing is posted over the stored item unless the
+// user says so. With nothing in the editor it offers to load the item again;
+// holding another item's text, it asks before storing that.
+TEST_F(SavingEndToEndTest, ASaveAfterAFailedLoadAsksBeforeReplacingTheItem) {
+  const std::string stored = "<p>Stored <b>item</b></p>";
+  const std::string other = "<p>Other item</p>";
+  const std::string away =
+      "http://127.0.0.1:" + std::to_string(test::unusedLoopbackPort()) + "/tessaron";
+  const std::string failedLoad =
+      "answer OK\nParams \"" + away + "\" \"Item A\" \"" + kToken + "\"\nLoad\n";
+  const struct {
+    const char* what;
+    std::string steps;
+    std::string question;
+    std::string expected;
+  } rows[] = {
+      {"empty editor, no reload", failedLoad + params("Item A") + "answer Nein\nSave\n",
+       "Load \"Item A\" again?", stored},
+      {"another item's text, kept from the item",
+       params("Item B") + "Load\nwait\n" + failedLoad + params("Item A") + "answer Nein\nSave\n",
+       "Replace the stored item", stored},
+      {"another item's text, stored on request",
+       params("Item B") + "Load\nwait\n" + failedLoad + params("Item A") + "answer Ja\nSave\n",
+       "Replace the stored item", other},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    writeFile(itemFile("Item A"), stored);
+    writeFile(itemFile("Item B"), other);
+    writeFile(dir / "script.txt", row.steps);
+    const std::string output = test::captureOutput(
+        test::hostCommand(dir / "registry", "--script '" + (dir / "script.txt").string() + "'"),
+        exitStatus);
+    SCOPED_TRACE(output);
+    EXPECT_EQ(output.find("failed"), std::string::npos);
+    EXPECT_NE(output.find(row.question), std::string::npos) << "the user was asked";
+    EXPECT_EQ(readFile(itemFile("Item A")), row.expected);
+  }
 }
 
 // A user's whole image task: the server image is renamed away in the HTML

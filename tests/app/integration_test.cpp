@@ -25,6 +25,7 @@
 #include "images/image_requests.h"
 #include "images/upload_form.h"
 #include "support/fake_platform.h"
+#include "support/loopback_listener.h"
 #include "support/temp_dir.h"
 #include "tessaron_server_process.h"
 
@@ -40,18 +41,7 @@ using test::Variant;
 
 const std::string kToken = "0f3c9a7e51d2b8846a0e7c3f92d1b5a6";
 
-// A loopback port on which nothing listens: bound, then released.
-int unusedPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in where{};
-  where.sin_family = AF_INET;
-  where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof where;
-  EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
-  EXPECT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&where), &length), 0);
-  ::close(fd);
-  return ntohs(where.sin_port);
-}
+int unusedPort() { return test::unusedLoopbackPort(); }
 
 // The head of the answer to a plain GET of `target` on 127.0.0.1:`port`.
 std::string answerHead(int port, const std::string& target) {

@@ -282,6 +282,8 @@ TEST_F(AxEditTest, ASecondControlTakesTheEditorOverButNotDuringARequest) {
             S_OK);
   EXPECT_NE(application().MainForm.get(), nullptr);
   EXPECT_EQ(control->Close(), S_OK);
+  EXPECT_TRUE(application().editorExists()) << "the first control's Close leaves the second's";
+  EXPECT_EQ(second->Close(), S_OK);
   EXPECT_FALSE(application().editorExists()) << "one editor per process";
   second->Release();
 }

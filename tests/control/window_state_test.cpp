@@ -123,5 +123,63 @@ TEST_F(WindowStateTest, CloseIsNoSaveAndARemovedHandlerHearsNothing) {
   EXPECT_EQ(window->GetDocumentState(nullptr), E_POINTER);
 }
 
+// Save, then the host's Close while the save is under way: the server
+// stored the item, so the editor closes as saved (it was told "closed").
+TEST_F(WindowStateTest, AStoredSaveIsSavedEvenWhenACloseCameWhileItRan) {
+  test::Gate release;
+  ScriptedServer server({{readRequest(), sendBytes(answer("<P>Hallo</P>"))},
+                         {readRequest(), test::awaitGate(release), sendBytes(answer("OK"))}});
+  load(server);
+  edit("<P>Hallo!</P>");
+  // A clock that never moves: the save is never quiet long enough to be
+  // given up, so the Close waits for it.
+  application().MainForm->IdHTTP.setQuietCancelForTest(
+      exchange::kQuietCancelMs, [] { return std::chrono::steady_clock::time_point{}; });
+  bool closed = false;
+  fake.platform.pumpDouble.onPump = [&] {
+    if (closed) return;
+    closed = true;
+    EXPECT_EQ(control->Close(), S_OK);
+    EXPECT_TRUE(application().closePending);
+    release.open();
+  };
+  ASSERT_EQ(control->Save(), S_OK);
+  fake.platform.pumpDouble.onPump = nullptr;
+  ASSERT_TRUE(closed) << "the save never waited";
+  EXPECT_FALSE(application().editorExists());
+  EXPECT_EQ(flags(), pdfSaved);
+}
+
+// A second control in the process takes the editor over; the first one
+// behaves as closed and never touches the second's editor or item.
+TEST_F(WindowStateTest, AControlWhoseEditorWasTakenOverBehavesAsClosed) {
+  ScriptedServer server({{readRequest(), sendBytes(answer("<P>erste</P>"))}});
+  load(server);
+  const int beforeTakeOver = notices;
+  IClassFactory* factory = nullptr;
+  ASSERT_EQ(getClassObject(CLSID_axEdit, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+            S_OK);
+  IPellora* second = nullptr;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPellora, reinterpret_cast<void**>(&second)),
+            S_OK);
+  factory->Release();
+  Bstr url(u"http://127.0.0.1:1/t"), content(u"Zweite"), auth(u"token");
+  ASSERT_EQ(second->Params(url.value, content.value, auth.value), S_OK);
+  TMainForm* secondEditor = application().MainForm.get();
+
+  EXPECT_EQ(flags(), 0) << "the first control's editor is gone";
+  EXPECT_GT(notices, beforeTakeOver) << "and its host is told";
+  EXPECT_EQ(text(&IPelloraWindow2::GetContentName), u"K\u00fcche 1");
+  for (HRESULT (IPellora::*member)() : {&IPellora::Save, &IPellora::Load}) {
+    EXPECT_TRUE(FAILED((control->*member)()));
+    EXPECT_EQ(test::takeErrorDescription(), u"The editor has been closed.");
+  }
+  EXPECT_EQ(control->Close(), S_OK);
+  EXPECT_EQ(application().MainForm.get(), secondEditor) << "the second's editor stays";
+  EXPECT_EQ(second->Close(), S_OK);
+  EXPECT_FALSE(application().editorExists());
+  second->Release();
+}
+
 }  // namespace
 }  // namespace pellora

@@ -31,4 +31,12 @@ inline int listenOnLoopback(int& port) {
   return fd;
 }
 
+// A loopback port on which nothing listens: bound, then released, so a
+// connection to it is refused.
+inline int unusedLoopbackPort() {
+  int port = 0;
+  ::close(listenOnLoopback(port));
+  return port;
+}
+
 }  // namespace pellora::test
