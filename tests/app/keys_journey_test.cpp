@@ -140,5 +140,32 @@ TEST_F(KeysJourneyTest, SelectAllAndPasteAsPlainText) {
   EXPECT_EQ(readFile(item()), original);
 }
 
+// Keys typed right after switching back from the HTML view, while the
+// visual view is rebuilt from a large item, reach the new page in order
+// (they went to the page being replaced, and were lost).
+TEST_F(KeysJourneyTest, KeysTypedWhileTheVisualViewIsRebuiltAreKept) {
+  std::string body;
+  for (int i = 0; body.size() < (256u << 10); ++i) {
+    body += "<p>Absatz " + std::to_string(i) + " mit <b>fettem</b> Text und mehr.</p>\n";
+  }
+  body += "<p>Ende</p>";
+  writeFile(item(), body);
+  const std::string output =
+      run("tab 1\n"
+          "caret Ende end in html\n"
+          "type \" hier\"\n"
+          "tab 0\n"
+          "type abc\n"
+          "key Return\n"
+          "type xyz\n"
+          "wait\n"
+          "Save\n");
+  SCOPED_TRACE(output.substr(0, 4000));
+  EXPECT_EQ(exitCode, 0);
+  const std::string stored = readFile(item());
+  EXPECT_EQ(stored.substr(0, 20), "<p>abc</p><p>xyzAbsa") << stored.substr(0, 200);
+  EXPECT_NE(stored.find("<p>Ende hier</p>"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace pellora

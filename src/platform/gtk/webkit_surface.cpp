@@ -95,6 +95,8 @@ struct WebKitEditingSurface::Impl {
   bool loadInFlight = false;
   // The put number the page on screen said it was made by, once parsed.
   std::string parsedPut;
+  // Key presses that arrived while a put was loading.
+  std::vector<std::unique_ptr<GdkEvent, decltype(&gdk_event_free)>> heldKeys;
   // The author's bytes of the put loading or shown, and the blocks shielded
   // from the engine: what the surface hands out keeps them.
   content::SourceKeeper source;
@@ -487,6 +489,21 @@ struct WebKitEditingSurface::Impl {
     if (showDetails) evaluate("pellora.details(true)");
     if (ui::EditingSurfaceClient* client = owner.client()) client->onDocumentComplete();
     raiseDisplayChanged();
+    if (!heldKeys.empty() || gtk_widget_has_focus(GTK_WIDGET(view.get()))) {
+      deliver([this] { deliverHeldKeys(); });
+    }
+  }
+
+  // The keys typed while the page was loading, in order, where the caret
+  // is: at the start of the document when the new page has none, as the
+  // keyboard is the view's already.
+  void deliverHeldKeys() {
+    std::vector<std::unique_ptr<GdkEvent, decltype(&gdk_event_free)>> keys;
+    keys.swap(heldKeys);
+    if (!editable()) return;
+    evaluate("pellora.ensureCaret()");
+    invalidate();
+    for (const auto& key : keys) gtk_widget_event(GTK_WIDGET(view.get()), key.get());
   }
 
   // The page shows the put's shielded blocks as chips and keeps its body as
@@ -610,6 +627,13 @@ struct WebKitEditingSurface::Impl {
   // the formatting keys itself and ignore the others.
   static gboolean keyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
     auto* impl = static_cast<Impl*>(data);
+    // Keys typed while a put is loading would reach the page being
+    // replaced and be lost: they wait for the new page.
+    if (impl->busy()) {
+      impl->heldKeys.emplace_back(gdk_event_copy(reinterpret_cast<GdkEvent*>(event)),
+                                  &gdk_event_free);
+      return TRUE;
+    }
     const auto key = surfaceKeyFor(event->keyval, static_cast<GdkModifierType>(event->state));
     if (!key || !impl->editable()) return FALSE;
     impl->deliver([impl, action = *key] { impl->act(action); });

@@ -292,6 +292,12 @@ P.reparse = function (markup) {
 };
 P.parsesTo = function (markup, expected) { return P.reparse(markup) === expected; };
 
+// A caret for keys that arrive before the user put one anywhere.
+P.ensureCaret = function () {
+  if (!selection() && document.body) placeCaret(document.body);
+  return true;
+};
+
 function placeCaret(node) {
   const s = window.getSelection();
   const range = document.createRange();
