@@ -4,6 +4,10 @@
 #include <array>
 #include <optional>
 #include <random>
+#include <vector>
+
+#include "content/html_entities.h"
+#include "content/html_tokens.h"
 
 namespace pellora::content {
 
@@ -45,6 +49,38 @@ bool holdsText(std::string_view name) {
                                                              "textarea", "xmp",   "plaintext"};
   for (std::string_view known : kNames) {
     if (name == known) return true;
+  }
+  return false;
+}
+
+// A link start tag whose relation has the engine connect or fetch as the
+// document loads; its value read as the parser reads it (references
+// decoded, any letter case).
+bool fetchesAhead(std::string_view tag) {
+  const std::vector<HtmlToken> tokens = TokenizeHtml(tag);
+  if (tokens.empty() || tokens[0].kind != HtmlTokenKind::StartTag) return false;
+  const HtmlAttribute* rel = tokens[0].attribute("rel");
+  if (!rel) return false;
+  std::u32string value;
+  AppendHtmlCodePoints(rel->value, ReferenceContext::Attribute, value);
+  static constexpr std::string_view kAhead[] = {
+      "preconnect",  "dns-prefetch", "prefetch", "prerender",        "preload", "modulepreload",
+      "subresource", "icon",         "manifest", "apple-touch-icon", "pingback"};
+  std::string word;
+  const auto isAhead = [&word] {
+    for (std::string_view known : kAhead) {
+      if (word == known) return true;
+    }
+    return false;
+  };
+  for (std::size_t i = 0; i <= value.size(); ++i) {
+    const char32_t c = i < value.size() ? value[i] : U' ';
+    if (c == U' ' || c == U'\t' || c == U'\n' || c == U'\f' || c == U'\r') {
+      if (isAhead()) return true;
+      word.clear();
+    } else {
+      word += c < 0x80 ? lower(static_cast<char>(c)) : '?';
+    }
   }
   return false;
 }
@@ -147,6 +183,8 @@ class Shielder {
     const bool end = text_.compare(at_, 2, "</") == 0;
     const std::size_t nameAt = at_ + (end ? 2 : 1);
     if (nameAt >= text_.size() || !isLetter(text_[nameAt])) return false;
+    const std::size_t tagAt = at_;
+    const std::size_t shieldedAt = result_.text.size();
     std::string name;
     result_.text.append(text_.substr(at_, nameAt - at_));
     at_ = nameAt;
@@ -169,6 +207,13 @@ class Shielder {
         quote = c;
       }
       if (!isSpace(c)) afterEquals = !quote && c == '=';
+    }
+    if (!end && name == "link" && fetchesAhead(text_.substr(tagAt, at_ - tagAt))) {
+      const std::size_t tagEnd = at_;
+      result_.text.resize(shieldedAt);
+      at_ = tagAt;
+      take(BlockKind::Hint, tagEnd, false);
+      return true;
     }
     if (!end && holdsText(name)) textElement(name);
     return true;
@@ -273,6 +318,8 @@ const char* blockKindName(BlockKind kind) {
       return "PHP";
     case BlockKind::Asp:
       return "ASP";
+    case BlockKind::Hint:
+      return "";
     case BlockKind::Comment:
       break;
   }

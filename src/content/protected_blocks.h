@@ -1,6 +1,7 @@
 // Markup the visual view cannot hold, kept out of its reach: server script
 // (`<?...?>`, `<%...%>`) anywhere in the body, inside tags and attribute
-// values included, and comments (conditional ones too) in text. The HTML
+// values included, comments (conditional ones too) in text, and link
+// elements that would have the engine connect anywhere as the item loads. The HTML
 // parser would turn server script into comments or text and the editing
 // engine drops or moves comments; shielded, each block becomes a stand-in the
 // engine keeps as it is, and the block's bytes come back unchanged on the way
@@ -22,7 +23,10 @@
 
 namespace pellora::content {
 
-enum class BlockKind { Php, Asp, Comment };
+// Hint: a link element that would make the engine fetch or connect ahead
+// (preconnect, prefetch, preload, ...) to an address the item chooses; kept
+// away from the engine, but shown as nothing.
+enum class BlockKind { Php, Asp, Comment, Hint };
 
 struct ProtectedBlock {
   BlockKind kind = BlockKind::Comment;
@@ -43,7 +47,8 @@ ShieldedText ShieldBlocks(std::string_view text);
 // as the bare block; a token whose index is unknown stays as it is.
 std::string RestoreBlocks(std::string_view text, const ShieldedText& shielded);
 
-// The name a chip shows for a block: "PHP", "ASP" or "Comment".
+// The name a chip shows for a block: "PHP", "ASP" or "Comment"; empty for
+// a block that shows no chip.
 const char* blockKindName(BlockKind kind);
 
 // Pasted markup: every chip of `shielded` (an element carrying

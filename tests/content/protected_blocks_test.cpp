@@ -23,7 +23,7 @@ TEST(ProtectedBlocks, ShieldsWhatTheEngineCannotHoldAndRestoresItByteForByte) {
     const char* why;
     std::string body;
     std::string shielded;  // with {n} for the n-th token
-    std::string kinds;     // one letter a block: P(HP), A(SP), C(omment)
+    std::string kinds;     // one letter a block: P(HP), A(SP), C(omment), H(int)
   };
   const Row rows[] = {
       {"php in text", "<p>Heute <?php echo date(\"d.m.Y\"); ?>!</p>", "<p>Heute <!--{0}-->!</p>",
@@ -44,13 +44,19 @@ TEST(ProtectedBlocks, ShieldsWhatTheEngineCannotHoldAndRestoresItByteForByte) {
        "<script>/*<!--*/ var d = '{0}';</script><!--{1}-->", "PC"},
       {"unterminated script runs to the end", "<p>a</p><?php echo 1;", "<p>a</p><!--{0}-->", "P"},
       {"a \"<\" that opens nothing is text", "a < b <3 </ >", "a < b <3 </ >", ""},
+      {"links that fetch ahead, their relation spelt any way; a style sheet is no hint",
+       "<link rel=\"pre&#99;onnect\" href=x><LINK REL='Icon DNS-Prefetch' href=y>"
+       "<link rel=stylesheet href=s.css>",
+       "<!--{0}--><!--{1}--><link rel=stylesheet href=s.css>", "HH"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.why);
     const ShieldedText shielded = ShieldBlocks(row.body);
     EXPECT_EQ(shielded.text, withTokens(row.shielded, shielded.marker));
     std::string kinds;
-    for (const ProtectedBlock& block : shielded.blocks) kinds += blockKindName(block.kind)[0];
+    for (const ProtectedBlock& block : shielded.blocks) {
+      kinds += block.kind == BlockKind::Hint ? 'H' : blockKindName(block.kind)[0];
+    }
     EXPECT_EQ(kinds, row.kinds);
     EXPECT_EQ(RestoreBlocks(shielded.text, shielded), row.body);
   }

@@ -52,7 +52,7 @@ let chipsShown = false;
 function chipFor(data) {
   if (!blocks || !data.startsWith(blocks.marker)) return null;
   const block = blocks.list[parseInt(data.slice(blocks.marker.length), 10)];
-  if (!block) return null;
+  if (!block || !block.kind) return null;
   const chip = document.createElement('span');
   chip.className = CHIP_CLASS;
   chip.contentEditable = 'false';
