@@ -78,7 +78,16 @@ class DraftJournalTest : public ::testing::Test {
     surface->raiseDisplayChanged();
   }
   journal::DraftKey key() const { return {editingContext().BaseUrl, editingContext().ContentName}; }
-  fs::path draftFile() const { return fake.state.journal() / journal::draftFileName(key()); }
+  // The editor's own draft.
+  fs::path draftFile() const {
+    return fake.state.journal() / journal::draftFileName(key(), form->journal().owner());
+  }
+  // A draft as editors wrote them before each kept its own.
+  fs::path unownedFile() const { return fake.state.journal() / journal::draftFileName(key()); }
+  void makeJournalFolder() {
+    fs::create_directories(fake.state.journal());
+    fs::permissions(fake.state.journal(), fs::perms::owner_all);
+  }
   // The draft on disk once the writer is done, if any.
   std::optional<journal::Draft> draft() {
     form->journal().flush();
@@ -86,8 +95,8 @@ class DraftJournalTest : public ::testing::Test {
     return journal::decodeDraft(test::readFile(draftFile()));
   }
   void writeDraft(const std::string& body, std::int64_t writtenAt = 1765100000) {
-    fs::create_directories(fake.state.journal());
-    test::writeFile(draftFile(), journal::encodeDraft({key(), writtenAt, body}));
+    makeJournalFolder();
+    test::writeFile(unownedFile(), journal::encodeDraft({key(), writtenAt, body}));
   }
   std::string postedBody(const ScriptedServer& server) {
     const std::string request = server.requests().back();
@@ -240,7 +249,7 @@ TEST_F(DraftJournalTest, TheAnswerDecidesWhatBecomesOfTheOfferedDraft) {
     fake.platform.timerDouble.fireAll();
     form->FormClosing();
     form->journal().flush();
-    EXPECT_EQ(fs::exists(draftFile()), c.keptAfterClose);
+    EXPECT_EQ(fs::exists(unownedFile()), c.keptAfterClose);
   }
 }
 
@@ -264,14 +273,14 @@ TEST_F(DraftJournalTest, AnUnreadableDraftIsReportedOnceAndPutAside) {
     restart();
     ScriptedServer server(loadThenSave("<P>Server</P>", {}));
     editingContext().BaseUrl = "http://127.0.0.1:" + std::to_string(server.port()) + "/t";
-    fs::create_directories(fake.state.journal());
+    makeJournalFolder();
     const std::string bytes = c.bytes(key());
-    test::writeFile(draftFile(), bytes);
+    test::writeFile(unownedFile(), bytes);
     form->btnLoad.click();
 
     ASSERT_EQ(fake.platform.boxes.shown.size(), 1u);
     EXPECT_EQ(fake.platform.boxes.shown[0].kind, ui::MessageKind::Warning);
-    EXPECT_FALSE(fs::exists(draftFile()));
+    EXPECT_FALSE(fs::exists(unownedFile()));
     std::vector<fs::path> aside;
     for (const auto& entry : fs::directory_iterator(fake.state.journal())) {
       aside.push_back(entry.path());
@@ -305,7 +314,7 @@ TEST_F(DraftJournalTest, AWriteFailureIsReportedOnce) {
 }
 
 TEST_F(DraftJournalTest, DraftsOlderThanAMonthGoAtStart) {
-  fs::create_directories(fake.state.journal());
+  makeJournalFolder();
   const auto now = std::chrono::system_clock::now();
   const auto put = [&](const char* name, std::chrono::hours age) {
     test::writeFile(fake.state.journal() / name, "x");

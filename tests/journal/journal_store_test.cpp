@@ -98,8 +98,10 @@ TEST_F(JournalStoreTest, PrunesOnlyOldDraftsAndStaleTemporaryFiles) {
       {"other.txt", 24h * 365, true},               // not ours
       {"x.draft.tmp-AbCdEf", 2h, false},            // left by a killed writer
       {"y.draft.tmp-AbCdEf", 0h, true},             // maybe being written right now
+      {"0123456789abcdef.lock", 2h, false},         // an owner killed long ago
   };
   fs::create_directories(folder);
+  fs::permissions(folder, fs::perms::owner_all);
   for (const File& file : files) {
     writeFile(folder / file.name, "x");
     setAge(folder / file.name, now - file.age);
