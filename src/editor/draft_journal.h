@@ -8,16 +8,25 @@
 // ends), compares it with what was loaded or last saved and with what the
 // draft file already holds, and writes or removes the file.
 //
+// Each journal is an owner (journal_store.h): it writes and removes only
+// its own draft of an item, and offers only drafts whose owner has gone, so
+// two editors on one item never touch each other's edits, and a draft the
+// user has not decided on is never overwritten.
+//
 // Lifecycle of an item's draft:
 //   loaded          the item's body arrived; when the document completes,
-//                   that body is the reference ("unmodified") and a draft
-//                   left by an earlier session is offered (Offer::Pending)
+//                   that body is the reference ("unmodified") and every
+//                   draft of the item whose owner has gone is offered,
+//                   newest first; nothing is written until the user answers
+//   restored        the draft becomes this journal's own
+//   discarded       the draft goes
+//   deferred        the draft stays as it is, for a later load
 //   changed         at most `delay` after a change the body is compared and,
-//                   when it differs, written
-//   saved           the server acknowledged: the draft goes
+//                   when it differs, written to the own draft
+//   saved           the server acknowledged: the own draft goes
 //   closing         the last body is compared once more; an unmodified
-//                   document's draft goes, unless a draft of an earlier
-//                   session was neither restored nor discarded
+//                   document's own draft goes, an edited one stays for the
+//                   next load to offer
 //
 // Covered by tests/editor/draft_journal_test.cpp.
 #pragma once
@@ -28,6 +37,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "journal/draft_file.h"
 #include "journal/journal_store.h"
@@ -66,12 +76,21 @@ class DraftJournal {
   // the platform's timers.
   static Setup defaultSetup();
 
+  // A draft left by an editor that has gone.
+  struct Offered {
+    std::string file;
+    journal::Draft draft;
+  };
+  struct Unreadable {
+    std::string problem;          // why
+    std::filesystem::path aside;  // where the file went
+  };
   // What a completed load finds.
   struct Found {
-    enum class Kind { Nothing, Draft, Unreadable } kind = Kind::Nothing;
-    journal::Draft draft;         // for Draft
-    std::string problem;          // for Unreadable: why
-    std::filesystem::path aside;  // for Unreadable: where the file went
+    std::vector<Offered> drafts;  // newest first
+    std::vector<Unreadable> unreadable;
+    // The folder, when it is not private: no draft is then read or kept.
+    std::optional<std::filesystem::path> refusedFolder;
   };
 
   // `snapshot` is called on the user-interface thread; nullopt when the
@@ -88,16 +107,21 @@ class DraftJournal {
   // A load fetched the body of `key`; the next completed document shows it.
   void itemLoaded(journal::DraftKey key);
   // The visual view completed a document. After a load, takes the reference
-  // body and looks for a draft; a draft found waits for `restored`,
-  // `discarded` or `deferred`. An unreadable draft has been put aside.
+  // body and looks for drafts; until `answered`, nothing is written.
+  // Unreadable drafts have been put aside.
   Found documentCompleted();
-  // The user put the offered draft into the editor.
-  void restored(const std::string& body);
-  // The user threw the offered draft away.
-  void discarded();
-  // The user left the offered draft for later: it stays untouched until
-  // the document is changed.
-  void deferred();
+  // The user put an offered draft into the editor.
+  void restored(const Offered& draft);
+  // The user threw an offered draft away.
+  void discarded(const Offered& draft);
+  // The user left an offered draft for a later load.
+  void deferred(const Offered& draft);
+  // The user has decided on what was offered.
+  void answered();
+
+  // Called on the user-interface thread once the writes a change led to
+  // are done, so a failure is reported when it happens.
+  void onWritesDone(std::function<void()> done) { writesDone_ = std::move(done); }
 
   // The document may have changed.
   void changed();
@@ -115,31 +139,37 @@ class DraftJournal {
   void flush() { writer_.flush(); }
   bool timerRunning() const { return timer_ != nullptr; }
   const std::optional<journal::DraftKey>& key() const { return key_; }
+  const std::string& owner() const { return owner_; }
 
  private:
-  enum class Offer { None, Pending, Deferred };
   // What only the writer thread touches.
   struct WriterSide {
-    std::optional<std::string> reference;  // the body as loaded or last saved
-    std::optional<std::string> written;    // what this session's draft file holds
+    std::optional<std::string> reference;      // the body as loaded or last saved
+    std::optional<std::string> written;        // what the own draft file holds
+    std::unique_ptr<journal::OwnerMark> mark;  // taken before the first own draft
   };
 
-  // What a body equal to the reference does to the draft file.
-  enum class Unmodified { RemoveOwnDraft, RemoveDraft };
-
   void check();
+  void awaitWrites();
   void post(std::function<void(WriterSide&)> task, std::string coalesceKey = {});
-  // Writes the body of `snapshot` when it differs from the reference and
-  // from the draft file.
-  void postBody(BodySnapshot snapshot, Unmodified whenUnmodified, std::string coalesceKey = {});
+  // Writes the body of `snapshot` to the own draft when it differs from the
+  // reference and from that draft; removes the own draft when it equals the
+  // reference.
+  void postBody(BodySnapshot snapshot, std::string coalesceKey = {});
+  std::string ownFile() const { return journal::draftFileName(*key_, owner_); }
+  void claim(WriterSide& side);
 
   Setup setup_;
   std::function<std::optional<BodySnapshot>()> snapshot_;
   journal::JournalStore store_;
+  const std::string owner_ = journal::JournalStore::newOwner();
   std::optional<journal::DraftKey> key_;
   bool referencePending_ = false;
-  Offer offer_ = Offer::None;
+  bool offerPending_ = false;
+  bool folderRefused_ = false;
   std::unique_ptr<ui::Timer> timer_;
+  std::unique_ptr<ui::Timer> writesTimer_;
+  std::function<void()> writesDone_;
   std::shared_ptr<WriterSide> side_;
   journal::JournalWriter writer_;  // last: joined first, while the rest still exists
 };

@@ -238,7 +238,7 @@ class TMainForm : public ui::Form {
   std::optional<BodySnapshot> journalSnapshot();
   void journalChanged();
   void journalDocumentCompleted();
-  void offerDraft(const journal::Draft& draft);
+  void offerDrafts(const std::vector<DraftJournal::Offered>& drafts);
   void restoreDraft(const std::string& body);
   void reportJournalFailure();
   // Unsaved edits (main_unsaved.cpp).

@@ -1,5 +1,6 @@
 // The editor's side of the journal of unsaved edits: the body snapshot it
 // takes, the offer of a draft after a load, and restoring it.
+#include <algorithm>
 #include <ctime>
 #include <exception>
 
@@ -7,6 +8,7 @@
 #include "exchange/document_template.h"
 #include "exchange/editing_context.h"
 #include "settings/lang.h"
+#include "ui/scope_exit.h"
 #include "ui/services.h"
 
 namespace pellora {
@@ -50,6 +52,7 @@ void TMainForm::startJournal() {
   if (!journal::JournalStore::keepsDrafts()) return;
   journal_ = std::make_unique<DraftJournal>(DraftJournal::defaultSetup(),
                                             [this] { return journalSnapshot(); });
+  journal_->onWritesDone([this] { reportJournalFailure(); });
 }
 
 std::optional<BodySnapshot> TMainForm::journalSnapshot() {
@@ -88,40 +91,46 @@ void TMainForm::journalDocumentCompleted() {
         fillIn(languageText(LanguageText::DraftNotWritten), {name, failure.what()}));
     return;
   }
-  switch (found.kind) {
-    case DraftJournal::Found::Kind::Nothing:
-      return;
-    case DraftJournal::Found::Kind::Unreadable:
-      ui::platform().messageBoxes().warning(
-          fillIn(languageText(LanguageText::DraftUnreadable),
-                 {journal_->key()->contentName, found.problem, found.aside.string()}));
-      return;
-    case DraftJournal::Found::Kind::Draft:
-      offerDraft(found.draft);
-      return;
+  if (found.refusedFolder) {
+    ui::platform().messageBoxes().warning(
+        fillIn(languageText(LanguageText::DraftFolderRefused), {found.refusedFolder->string()}));
   }
+  for (const DraftJournal::Unreadable& unreadable : found.unreadable) {
+    ui::platform().messageBoxes().warning(
+        fillIn(languageText(LanguageText::DraftUnreadable),
+               {journal_->key()->contentName, unreadable.problem, unreadable.aside.string()}));
+  }
+  offerDrafts(found.drafts);
 }
 
-void TMainForm::offerDraft(const journal::Draft& draft) {
-  const std::string question = fillIn(languageText(LanguageText::DraftRestoreQuestion),
-                                      {draft.key.contentName, localTime(draft.writtenAt)});
-  switch (ui::platform().messageBoxes().show(
-      ui::MessageKind::Confirmation, question,
-      {ui::MessageButton::Yes, ui::MessageButton::No, ui::MessageButton::Cancel})) {
-    case ui::MessageButton::Yes:
-      restoreDraft(draft.body);
-      break;
-    case ui::MessageButton::No:
-      journal_->discarded();
-      break;
-    default:
-      journal_->deferred();
-      break;
+void TMainForm::offerDrafts(const std::vector<DraftJournal::Offered>& drafts) {
+  const ui::ScopeExit answered([this] { journal_->answered(); });
+  // Newest first; No goes on to the next older one.
+  for (auto draft = drafts.begin(); draft != drafts.end(); ++draft) {
+    std::string question =
+        fillIn(languageText(LanguageText::DraftRestoreQuestion),
+               {draft->draft.key.contentName, localTime(draft->draft.writtenAt)});
+    if (const auto older = drafts.end() - draft - 1; older > 0) {
+      question += fillIn(languageText(LanguageText::DraftOlderOnes), {std::to_string(older)});
+    }
+    switch (ui::platform().messageBoxes().show(
+        ui::MessageKind::Confirmation, question,
+        {ui::MessageButton::Yes, ui::MessageButton::No, ui::MessageButton::Cancel})) {
+      case ui::MessageButton::Yes:
+        journal_->restored(*draft);
+        restoreDraft(draft->draft.body);
+        return;
+      case ui::MessageButton::No:
+        journal_->discarded(*draft);
+        break;
+      default:
+        std::for_each(draft, drafts.end(), [this](const auto& kept) { journal_->deferred(kept); });
+        return;
+    }
   }
 }
 
 void TMainForm::restoreDraft(const std::string& body) {
-  journal_->restored(body);
   EditingContext& context = editingContext();
   context.ContentBody = body;
   if (PageControl.activePageIndex() == kHtmlPage) {

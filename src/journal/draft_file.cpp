@@ -91,7 +91,10 @@ std::uint64_t fnv1a64(std::string_view bytes, std::uint64_t hash) {
   return hash;
 }
 
-std::string draftFileName(const DraftKey& key) {
+namespace {
+
+// The name of `key`'s drafts without the suffix.
+std::string draftStem(const DraftKey& key) {
   std::string readable;
   for (char c : key.contentName) {
     if (readable.size() == kReadableLength) break;
@@ -105,7 +108,34 @@ std::string draftFileName(const DraftKey& key) {
   std::uint64_t hash = fnv1a64(std::to_string(key.baseUrl.size()) + ":");
   hash = fnv1a64(key.baseUrl, hash);
   hash = fnv1a64(key.contentName, hash);
-  return readable + "-" + hex64(hash) + std::string(kDraftSuffix);
+  return readable + "-" + hex64(hash);
+}
+
+}  // namespace
+
+std::string draftFileName(const DraftKey& key) {
+  return draftStem(key) + std::string(kDraftSuffix);
+}
+
+std::string draftFileName(const DraftKey& key, std::string_view owner) {
+  return draftStem(key) + "." + std::string(owner) + std::string(kDraftSuffix);
+}
+
+bool isDraftOwner(std::string_view text) {
+  return text.size() == 16 && text.find_first_not_of(kHexDigits) == std::string_view::npos;
+}
+
+std::optional<std::string> draftFileOwner(const DraftKey& key, std::string_view fileName) {
+  const std::string stem = draftStem(key);
+  if (fileName.size() < stem.size() + kDraftSuffix.size() || !fileName.starts_with(stem) ||
+      !fileName.ends_with(kDraftSuffix)) {
+    return std::nullopt;
+  }
+  std::string_view rest =
+      fileName.substr(stem.size(), fileName.size() - stem.size() - kDraftSuffix.size());
+  if (rest.empty()) return std::string();
+  if (rest.front() != '.' || !isDraftOwner(rest.substr(1))) return std::nullopt;
+  return std::string(rest.substr(1));
 }
 
 std::string encodeDraft(const Draft& draft) {
@@ -121,21 +151,30 @@ std::string encodeDraft(const Draft& draft) {
   return out;
 }
 
-Draft decodeDraft(std::string_view bytes) {
+DraftHeader decodeDraftHeader(std::string_view bytes) {
   if (bytes.substr(0, kMagic.size()) != kMagic) throw DraftFormatError("not a draft file");
   std::size_t at = kMagic.size();
-  Draft draft;
-  draft.key.baseUrl = unescape(headerLine(bytes, at, "url"));
-  draft.key.contentName = unescape(headerLine(bytes, at, "item"));
-  draft.writtenAt = number<std::int64_t>(headerLine(bytes, at, "written"));
-  const auto length = number<std::uint64_t>(headerLine(bytes, at, "length"));
-  const auto checksum = number<std::uint64_t>(headerLine(bytes, at, "checksum"), 16);
+  DraftHeader header;
+  header.key.baseUrl = unescape(headerLine(bytes, at, "url"));
+  header.key.contentName = unescape(headerLine(bytes, at, "item"));
+  header.writtenAt = number<std::int64_t>(headerLine(bytes, at, "written"));
+  header.bodyLength = number<std::uint64_t>(headerLine(bytes, at, "length"));
+  header.checksum = number<std::uint64_t>(headerLine(bytes, at, "checksum"), 16);
   if (at >= bytes.size() || bytes[at] != '\n') throw DraftFormatError("the header does not end");
-  ++at;
-  if (bytes.size() - at != length) throw DraftFormatError("the body is cut off or too long");
-  draft.body.assign(bytes.substr(at));
-  if (fnv1a64(draft.body) != checksum) throw DraftFormatError("the body is damaged");
-  return draft;
+  header.headerLength = at + 1;
+  return header;
+}
+
+Draft completeDraft(DraftHeader header, std::string body) {
+  if (body.size() != header.bodyLength) throw DraftFormatError("the body is cut off or too long");
+  if (fnv1a64(body) != header.checksum) throw DraftFormatError("the body is damaged");
+  return {std::move(header.key), header.writtenAt, std::move(body)};
+}
+
+Draft decodeDraft(std::string_view bytes) {
+  DraftHeader header = decodeDraftHeader(bytes);
+  const std::size_t at = header.headerLength;
+  return completeDraft(std::move(header), std::string(bytes.substr(at)));
 }
 
 }  // namespace pellora::journal

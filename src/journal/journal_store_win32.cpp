@@ -27,7 +27,25 @@ void JournalStore::write(const std::string&, std::string_view) {
 
 std::optional<std::string> JournalStore::read(const std::string&) const { return std::nullopt; }
 
+std::optional<Draft> JournalStore::readDraft(const std::string&) const { return std::nullopt; }
+
 bool JournalStore::remove(const std::string&) { return false; }
+
+bool JournalStore::rename(const std::string&, const std::string&) { return false; }
+
+OwnerMark::~OwnerMark() = default;
+
+std::string JournalStore::newOwner() { return std::string(16, '0'); }
+
+void JournalStore::checkFolder() const {}
+
+std::vector<std::string> JournalStore::names() const { return {}; }
+
+std::unique_ptr<OwnerMark> JournalStore::claimOwner(const std::string&) {
+  throw std::runtime_error("Drafts of unsaved edits are not kept on this system yet.");
+}
+
+bool JournalStore::ownerRuns(const std::string&) const { return true; }
 
 fs::path JournalStore::setAside(const std::string& name, Clock::time_point) {
   return folder_ / name;

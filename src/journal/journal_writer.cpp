@@ -32,6 +32,11 @@ void JournalWriter::flush() {
   idle_.wait(lock, [this] { return queue_.empty() && !busy_; });
 }
 
+bool JournalWriter::idle() {
+  std::lock_guard lock(mutex_);
+  return queue_.empty() && !busy_;
+}
+
 std::optional<std::string> JournalWriter::takeFailure() {
   std::lock_guard lock(mutex_);
   std::optional<std::string> failure;

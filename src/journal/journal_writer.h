@@ -33,6 +33,8 @@ class JournalWriter {
   void post(Task task, std::string coalesceKey = {});
   // Blocks until every task posted before has run.
   void flush();
+  // Whether every task posted so far has run; never blocks on a task.
+  bool idle();
   // The message of the first task that failed since the last call.
   std::optional<std::string> takeFailure();
 

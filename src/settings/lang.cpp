@@ -95,17 +95,27 @@ constexpr BilingualText<LanguageText> kRuntimeTexts[] = {
     {LanguageText::CameWithTheItem, "(came with the item)", "(kam mit dem Inhalt)"},
     {LanguageText::DraftRestoreQuestion,
      "There is a draft of \"%1\" with changes that were never saved, written on %2.\r\n\r\n"
-     "Restore it? Yes puts the draft into the editor, No discards it, Cancel keeps it until "
-     "the item is changed.",
+     "Restore it? Yes puts the draft into the editor, No discards it, Cancel keeps it for the "
+     "next load.",
      "Es gibt einen Entwurf von \"%1\" mit nie gespeicherten \xC4nderungen, geschrieben am "
      "%2.\r\n\r\nWiederherstellen? Ja \xFC"
-     "bernimmt den Entwurf in den Editor, Nein verwirft ihn, Abbrechen bewahrt ihn auf, bis der "
-     "Inhalt ge\xE4ndert wird."},
+     "bernimmt den Entwurf in den Editor, Nein verwirft ihn, Abbrechen bewahrt ihn f\xFCr das "
+     "n\xE4"
+     "chste Laden auf."},
     {LanguageText::DraftTimeFormat, "%Y-%m-%d at %H:%M", "%d.%m.%Y um %H:%M"},
     {LanguageText::DraftUnreadable, "The draft of \"%1\" cannot be read (%2). It was kept as %3.",
      "Der Entwurf von \"%1\" ist nicht lesbar (%2). Er wurde als %3 aufbewahrt."},
     {LanguageText::DraftNotWritten, "The draft of \"%1\" could not be written: %2",
      "Der Entwurf von \"%1\" konnte nicht geschrieben werden: %2"},
+    {LanguageText::DraftOlderOnes,
+     "\r\n\r\nOlder drafts of it that were never saved: %1. Each is offered after this one.",
+     "\r\n\r\n\xC4ltere, nie gespeicherte Entw\xFCrfe davon: %1. Jeder wird nach diesem "
+     "angeboten."},
+    {LanguageText::DraftFolderRefused,
+     "Drafts of unsaved edits are not kept: the folder %1 must belong to you and be open to "
+     "you alone (mode 0700).",
+     "Entw\xFCrfe ungespeicherter \xC4nderungen werden nicht aufbewahrt: Der Ordner %1 muss "
+     "Ihnen geh\xF6ren und nur f\xFCr Sie zug\xE4nglich sein (Modus 0700)."},
     {LanguageText::UnloadedItemReload,
      "\"%1\" was not loaded, so the editor does not hold it. Saving now would replace the "
      "stored item with an empty one; nothing was saved.\r\n\r\nLoad \"%1\" again?",

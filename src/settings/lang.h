@@ -45,8 +45,10 @@ enum class LanguageText {
   // the message names; the time format is strftime's.
   DraftRestoreQuestion,  // %1 content name, %2 when the draft was written
   DraftTimeFormat,
-  DraftUnreadable,  // %1 content name, %2 why, %3 where the file was put
-  DraftNotWritten,  // %1 content name, %2 why
+  DraftUnreadable,     // %1 content name, %2 why, %3 where the file was put
+  DraftNotWritten,     // %1 content name, %2 why
+  DraftOlderOnes,      // %1 how many older drafts follow the one asked about
+  DraftFolderRefused,  // %1 the folder
   // A save after a load that failed. %1 content name.
   UnloadedItemReload,   // nothing typed: load again?
   UnloadedItemReplace,  // content typed: replace the stored item with it?

@@ -6,6 +6,13 @@ namespace pellora::ui {
 
 namespace {
 
+std::string asciiLower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
 // Holds the document text; the body is what stands between the body tags.
 class TextOnlySurface final : public EditingSurface, HtmlDocument {
  public:
@@ -25,9 +32,11 @@ class TextOnlySurface final : public EditingSurface, HtmlDocument {
   void SetContextMenu(const ContextMenuStrings&, const ContextMenuStates&) override {}
 
   std::string bodyInnerHTML() override {
-    const auto open = document_.find("<body");
-    const auto start = open == std::string::npos ? open : document_.find('>', open);
-    const auto end = document_.rfind("</body>");
+    // Tag names in any case: the document template writes <BODY>.
+    const std::string lower = asciiLower(document_);
+    const auto open = lower.find("<body");
+    const auto start = open == std::string::npos ? open : lower.find('>', open);
+    const auto end = lower.rfind("</body>");
     if (start == std::string::npos || end == std::string::npos || end < start) return document_;
     return document_.substr(start + 1, end - start - 1);
   }

@@ -78,7 +78,16 @@ class DraftJournalTest : public ::testing::Test {
     surface->raiseDisplayChanged();
   }
   journal::DraftKey key() const { return {editingContext().BaseUrl, editingContext().ContentName}; }
-  fs::path draftFile() const { return fake.state.journal() / journal::draftFileName(key()); }
+  // The editor's own draft.
+  fs::path draftFile() const {
+    return fake.state.journal() / journal::draftFileName(key(), form->journal().owner());
+  }
+  // A draft as editors wrote them before each kept its own.
+  fs::path unownedFile() const { return fake.state.journal() / journal::draftFileName(key()); }
+  void makeJournalFolder() {
+    fs::create_directories(fake.state.journal());
+    fs::permissions(fake.state.journal(), fs::perms::owner_all);
+  }
   // The draft on disk once the writer is done, if any.
   std::optional<journal::Draft> draft() {
     form->journal().flush();
@@ -86,8 +95,8 @@ class DraftJournalTest : public ::testing::Test {
     return journal::decodeDraft(test::readFile(draftFile()));
   }
   void writeDraft(const std::string& body, std::int64_t writtenAt = 1765100000) {
-    fs::create_directories(fake.state.journal());
-    test::writeFile(draftFile(), journal::encodeDraft({key(), writtenAt, body}));
+    makeJournalFolder();
+    test::writeFile(unownedFile(), journal::encodeDraft({key(), writtenAt, body}));
   }
   std::string postedBody(const ScriptedServer& server) {
     const std::string request = server.requests().back();
@@ -240,7 +249,7 @@ TEST_F(DraftJournalTest, TheAnswerDecidesWhatBecomesOfTheOfferedDraft) {
     fake.platform.timerDouble.fireAll();
     form->FormClosing();
     form->journal().flush();
-    EXPECT_EQ(fs::exists(draftFile()), c.keptAfterClose);
+    EXPECT_EQ(fs::exists(unownedFile()), c.keptAfterClose);
   }
 }
 
@@ -264,14 +273,14 @@ TEST_F(DraftJournalTest, AnUnreadableDraftIsReportedOnceAndPutAside) {
     restart();
     ScriptedServer server(loadThenSave("<P>Server</P>", {}));
     editingContext().BaseUrl = "http://127.0.0.1:" + std::to_string(server.port()) + "/t";
-    fs::create_directories(fake.state.journal());
+    makeJournalFolder();
     const std::string bytes = c.bytes(key());
-    test::writeFile(draftFile(), bytes);
+    test::writeFile(unownedFile(), bytes);
     form->btnLoad.click();
 
     ASSERT_EQ(fake.platform.boxes.shown.size(), 1u);
     EXPECT_EQ(fake.platform.boxes.shown[0].kind, ui::MessageKind::Warning);
-    EXPECT_FALSE(fs::exists(draftFile()));
+    EXPECT_FALSE(fs::exists(unownedFile()));
     std::vector<fs::path> aside;
     for (const auto& entry : fs::directory_iterator(fake.state.journal())) {
       aside.push_back(entry.path());
@@ -287,25 +296,116 @@ TEST_F(DraftJournalTest, AnUnreadableDraftIsReportedOnceAndPutAside) {
   }
 }
 
-TEST_F(DraftJournalTest, AWriteFailureIsReportedOnce) {
+TEST_F(DraftJournalTest, AWriteFailureIsReportedAtOnceAndOnlyOnce) {
   ScriptedServer server(loadThenSave("<P>a</P>"));
   load(server);
   // The journal folder cannot be made: a file stands in its way.
   fs::create_directories(fake.state.journal().parent_path());
   test::writeFile(fake.state.journal(), "not a folder");
-  edit("<P>b</P>");
-  fake.platform.timerDouble.fireAll();
-  form->journal().flush();
-  edit("<P>c</P>");
-  fake.platform.timerDouble.fireAll();
-  form->journal().flush();
-  edit("<P>d</P>");
-  ASSERT_EQ(fake.platform.boxes.shown.size(), 1u);
+  for (const char* body : {"<P>b</P>", "<P>c</P>"}) {
+    edit(body);
+    fake.platform.timerDouble.fireAll();  // the write goes out
+    form->journal().flush();
+    fake.platform.timerDouble.fireAll();  // its outcome comes back
+    ASSERT_EQ(fake.platform.boxes.shown.size(), 1u) << "before any further change";
+  }
   EXPECT_NE(fake.platform.boxes.shown[0].text.find("could not be written"), std::string::npos);
 }
 
+TEST_F(DraftJournalTest, AFolderOpenToOthersIsRefusedAndSaidSo) {
+  for (const bool german : {false, true}) {
+    SCOPED_TRACE(german ? "German" : "English");
+    restart();
+    if (german) selectGermanLanguage();
+    makeJournalFolder();
+    fs::permissions(fake.state.journal(), fs::perms::all);
+    ScriptedServer server(loadThenSave("<P>a</P>"));
+    load(server);
+    ASSERT_EQ(fake.platform.boxes.shown.size(), 1u);
+    EXPECT_EQ(fake.platform.boxes.shown[0].kind, ui::MessageKind::Warning);
+    EXPECT_EQ(fake.platform.boxes.shown[0].text,
+              std::string(languageText(LanguageText::DraftFolderRefused))
+                  .replace(languageText(LanguageText::DraftFolderRefused).find("%1"), 2,
+                           fake.state.journal().string()));
+    edit("<P>b</P>");
+    fake.platform.timerDouble.fireAll();
+    form->FormClosing();
+    form->journal().flush();
+    EXPECT_TRUE(fs::is_empty(fake.state.journal())) << "nothing kept there";
+  }
+}
+
+TEST_F(DraftJournalTest, CancelKeepsTheDraftAndLaterEditsGoToADraftOfTheirOwn) {
+  // Two loads of the item at one address.
+  std::vector<test::ConnectionScript> loads = loadThenSave("<P>Server</P>");
+  loads.push_back(loadThenSave("<P>Server</P>")[0]);
+  ScriptedServer server(std::move(loads));
+  editingContext().BaseUrl = "http://127.0.0.1:" + std::to_string(server.port()) + "/t";
+  writeDraft("<P>Entwurf</P>", 1765100000);
+  const std::string undecided = test::readFile(unownedFile());
+  fake.platform.boxes.answers = {MessageButton::Cancel};
+  form->btnLoad.click();
+  edit("<P>neu</P>");
+  fake.platform.timerDouble.fireAll();
+  ASSERT_TRUE(draft());
+  EXPECT_EQ(draft()->body, "<P>neu</P>");
+  EXPECT_EQ(test::readFile(unownedFile()), undecided) << "never overwritten";
+
+  // The next editor offers the newer draft first and says an older one
+  // follows; taking it leaves the older one alone.
+  form.reset();
+  form = std::make_unique<TMainForm>();
+  surface = fake.platform.lastSurface();
+  fake.platform.boxes.shown.clear();
+  fake.platform.boxes.answers = {MessageButton::Yes};
+  form->btnLoad.click();
+  ASSERT_EQ(fake.platform.boxes.shown.size(), 1u);
+  EXPECT_NE(fake.platform.boxes.shown[0].text.find(": 1."), std::string::npos)
+      << fake.platform.boxes.shown[0].text;
+  EXPECT_EQ(surface->documentPuts.back(), wrapInDocumentTemplate("<P>neu</P>"));
+  form->journal().flush();
+  EXPECT_TRUE(fs::exists(unownedFile()));
+}
+
+TEST_F(DraftJournalTest, AnotherEditorsLiveDraftIsNeitherOfferedNorRemoved) {
+  const journal::DraftKey item{"http://h/t", "Sample 1"};
+  const auto editor = [&](std::string& body) {
+    DraftJournal::Setup setup;
+    setup.folder = fake.state.journal();
+    setup.timers = &fake.platform.timerDouble;
+    auto journal = std::make_unique<DraftJournal>(setup, [&body] {
+      return std::optional<BodySnapshot>(BodySnapshot{body, BodySnapshot::Kind::Body});
+    });
+    journal->itemLoaded(item);
+    return journal;
+  };
+  std::string first = "<P>a</P>", second = "<P>a</P>", third = "<P>a</P>";
+  auto a = editor(first);
+  a->documentCompleted();
+  first = "<P>edit</P>";
+  a->changed();
+  fake.platform.timerDouble.fireAll();
+  a->flush();
+  const fs::path kept = fake.state.journal() / journal::draftFileName(item, a->owner());
+  ASSERT_TRUE(fs::exists(kept));
+
+  // A second editor on the same item, closed unchanged.
+  auto b = editor(second);
+  EXPECT_TRUE(b->documentCompleted().drafts.empty()) << "its owner still runs";
+  b->closing();
+  b.reset();
+  EXPECT_TRUE(fs::exists(kept));
+
+  // The first one goes without closing, as a killed one does.
+  a.reset();
+  auto c = editor(third);
+  const DraftJournal::Found found = c->documentCompleted();
+  ASSERT_EQ(found.drafts.size(), 1u);
+  EXPECT_EQ(found.drafts[0].draft.body, "<P>edit</P>");
+}
+
 TEST_F(DraftJournalTest, DraftsOlderThanAMonthGoAtStart) {
-  fs::create_directories(fake.state.journal());
+  makeJournalFolder();
   const auto now = std::chrono::system_clock::now();
   const auto put = [&](const char* name, std::chrono::hours age) {
     test::writeFile(fake.state.journal() / name, "x");

@@ -87,5 +87,23 @@ TEST(DraftFileTest, NamesAreReadableAndTellItemsApart) {
   EXPECT_EQ(names.size(), std::size(alike));
 }
 
+TEST(DraftFileTest, OwnedNamesSayWhoseDraftTheyAre) {
+  const DraftKey key{"http://a/t", "Sample 1"};
+  const std::string owner = "0123456789abcdef";
+  const struct {
+    std::string name;
+    std::optional<std::string> owner;
+  } rows[] = {
+      {draftFileName(key, owner), owner},
+      {draftFileName(key), ""},  // written before drafts had owners
+      {draftFileName({"http://a/t", "Sample 2"}, owner), std::nullopt},
+      {draftFileName(key, "0123456789ABCDEF"), std::nullopt},
+      {draftFileName(key, "0123"), std::nullopt},
+      {draftFileName(key, owner) + ".unreadable-1", std::nullopt},
+      {draftFileName(key, owner) + ".tmp-AbCdEf", std::nullopt},
+  };
+  for (const auto& row : rows) EXPECT_EQ(draftFileOwner(key, row.name), row.owner) << row.name;
+}
+
 }  // namespace
 }  // namespace pellora::journal
