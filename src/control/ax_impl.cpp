@@ -33,7 +33,7 @@ TaxEdit::TaxEdit()
   notifications_->paint = [this] { FormPaint(); };
   notifications_->keyPress = [this](char& key) { FormKeyPress(key); };
   status_->contentName = [this] {
-    return ownsEditor() ? editingContext().ContentName : takenOverName_;
+    return takenOverName_ ? *takenOverName_ : editingContext().ContentName;
   };
   status_->language = [] { return LanguageCode(); };
   status_->flags = [this] { return documentFlags(); };

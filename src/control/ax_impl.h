@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "control/connection_point.h"
@@ -148,7 +149,7 @@ class TaxEdit final : public IPellora, public IConnectionPointContainer, public 
   std::shared_ptr<DocumentStatus> status_ = std::make_shared<DocumentStatus>();
   bool closedBySave_ = false;
   // The item this control's editor had when a later control took it over.
-  std::string takenOverName_;
+  std::optional<std::string> takenOverName_;
 };
 
 }  // namespace pellora
