@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "editor/main_form.h"
+#include "images/images.h"
 
 namespace pellora {
 
@@ -19,6 +20,9 @@ void TMainForm::takeLoadedBody() {
   if (!loaded) return;  // still loading: the next completion takes it
   unsaved_ = {};
   unsaved_.reference = std::move(loaded);
+  // An item may name local files in spellings a scan of its text misses but
+  // the engine spells out; what the view holds now came with the item.
+  if (imageTransfer) imageTransfer->NoteLoadedDocument(unsaved_.reference->text);
 }
 
 void TMainForm::takeSavedBody(std::optional<BodySnapshot> saved) {

@@ -70,6 +70,13 @@ void ImageTransfer::ScanServerImages() {
   serverImages_ = images::findServerImages(context_.ContentBody, ContentsUrl());
 }
 
+void ImageTransfer::NoteLoadedDocument(const std::string& body) {
+  for (const std::string& path : images::findLocalImages(body)) {
+    const std::string key = localImageKey(path);
+    if (!contains(loadedLocalImages_, key)) loadedLocalImages_.push_back(key);
+  }
+}
+
 bool ImageTransfer::PrepareImageLists(TUploadForm& dialog) {
   const std::string& text = context_.ContentBody;
   fillChecked(dialog.clbImagesDel, images::unusedServerImages(serverImages_, text));

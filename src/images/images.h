@@ -50,6 +50,11 @@ class ImageTransfer {
   // failure is shown and the rest go on. Does nothing the second time.
   void DeleteUnusedImages();
 
+  // The loaded item as the visual view holds it once its load completed
+  // (references the engine spelled out, in whatever way the item wrote
+  // them): its local images came with the item as well.
+  void NoteLoadedDocument(const std::string& body);
+
   // Fills the dialog's lists; true when either has an entry. An upload
   // entry that came with the loaded item reads "<path> <mark>".
   bool PrepareImageLists(TUploadForm& dialog);

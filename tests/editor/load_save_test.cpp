@@ -145,6 +145,38 @@ TEST_F(LoadSaveTest, ASaveAfterAFailedLoadNeverReplacesTheItemUnasked) {
   }
 }
 
+// An item that names local files in spellings its text scan misses (the
+// engine spells them out once loaded): none of them starts checked, so an
+// upload dialog accepted as offered sends none of the user's files.
+TEST_F(LoadSaveTest, LocalFilesTheEngineSpellsOutOfALoadedItemStartUnchecked) {
+  const std::string raw =
+      "<p><img src='file:///home/u/a.png'><img src=&#102;ile:///home/u/b.png>"
+      "<img src=\"pellora-local:///home/u/c.png\"></p>";
+  const std::string engine =
+      "<p><img src=\"file:///home/u/a.png\"><img src=\"file:///home/u/b.png\">"
+      "<img src=\"file:///home/u/c.png\"></p>";
+  ScriptedServer server({{readRequest(), sendBytes(answer("200 OK", raw))}});
+  pointAt(server);
+  surface->completeLoadsAutomatically = false;
+  form->btnLoad.click();
+  // The engine's document once the load completes.
+  surface->document = wrapInDocumentTemplate(engine);
+  surface->dom.innerHTML = engine;
+  surface->completeLoad();
+  TUploadForm dialog;
+  form->dialogs.UploadForm = &dialog;
+  std::vector<bool> checked;
+  fake.platform.modalPresenter.scripts["UploadForm"] = [&](ui::Form&) {
+    const ui::Control& uploads = dialog.clbImagesUp;
+    for (int i = 0; i < static_cast<int>(uploads.items().size()); ++i) {
+      checked.push_back(uploads.itemChecked(i));
+    }
+    return ui::mrCancel;
+  };
+  form->btnSave.click();
+  EXPECT_EQ(checked, std::vector<bool>(3, false)) << "listed, each unchecked";
+}
+
 TEST_F(LoadSaveTest, UnusableAddressesEndInAMessageNotACrash) {
   for (const std::string base : {"", "http://", "https://example.test/t"}) {
     editingContext().BaseUrl = base;
