@@ -243,8 +243,7 @@ void TIdHTTP::perform(Method method, const std::string& url, OutgoingBody* body,
         }
       }
     });
-    const bool mayKeep =
-        keepsConnection(answer, version) && bodyFraming(answer) != BodyFraming::ToClose;
+    const bool mayKeep = keepsConnection(answer, version) && framingAllowsReuse(answer);
 
     if (isRefusedAnswer(answer)) {
       BodyBuffer errorBody;
