@@ -350,8 +350,13 @@ TEST(HostileServer, ACloseCancelsAGetTheServerTricklesOrNeverFinishes) {
     std::size_t opened = 0;
     RequestWatch::Clock::duration cancelledAt{};
     pump.onPump = [&] {
-      // The clock moves on only once the piece asked for last has arrived.
-      if (http.workMeter().count(wmRead) < static_cast<std::int64_t>(opened * row.piece)) return;
+      // The clock moves on only once the body has begun (a piece arriving
+      // with the head would not be counted) and the piece asked for last
+      // has arrived.
+      if (http.workMeter().level(wmRead) == 0 ||
+          http.workMeter().count(wmRead) < static_cast<std::int64_t>(opened * row.piece)) {
+        return;
+      }
       clock += row.step;
       if (http.CancelIfQuiet() && cancelledAt == RequestWatch::Clock::duration{}) {
         cancelledAt = clock - RequestWatch::Clock::time_point{};
