@@ -1,6 +1,7 @@
 #include "exchange/http_answer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <limits>
 
@@ -34,10 +35,39 @@ std::int64_t chunkSize(const std::string& line, int code) {
   std::int64_t size = 0;
   const char* first = line.data();
   auto [ptr, ec] = std::from_chars(first, first + end, size, 16);
-  if (end == 0 || ec != std::errc() || ptr != first + end || size < 0) {
+  // from_chars takes a sign; "-0" would end the body early.
+  if (end == 0 || !std::isxdigit(static_cast<unsigned char>(line[0])) || ec != std::errc() ||
+      ptr != first + end || size < 0) {
     throw EIdHTTPProtocolException(code, "Invalid chunk size in answer.", "");
   }
   return size;
+}
+
+std::optional<std::int64_t> decimalLength(const std::string& text) {
+  std::int64_t value = 0;
+  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || ec != std::errc() || ptr != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// The last coding of all "Transfer-Encoding" headers taken as one list; none
+// when there is no such header or it names nothing.
+std::optional<std::string> lastTransferCoding(const HttpAnswerHead& head) {
+  std::optional<std::string> last;
+  for (const auto& [name, value] : head.headers) {
+    if (!equalsIgnoringCase(name, "Transfer-Encoding")) continue;
+    const std::string& list = value;
+    // Parameters of a coding do not change which coding it is.
+    for (std::size_t start = 0; start <= list.size();) {
+      std::size_t comma = list.find(',', start);
+      if (comma == std::string::npos) comma = list.size();
+      std::string coding = list.substr(start, comma - start);
+      coding = content::TrimControl(coding.substr(0, coding.find(';')));
+      if (!coding.empty()) last = coding;
+      start = comma + 1;
+    }
+  }
+  return last;
 }
 
 std::string nextLineOrClosed(HttpInput& input) {
@@ -99,26 +129,34 @@ HttpAnswerHead readAnswerHead(HttpInput& input,
 std::optional<std::int64_t> contentLength(const HttpAnswerHead& head) {
   std::optional<std::string> text = head.header("Content-Length");
   if (!text) return std::nullopt;
-  std::int64_t value = 0;
-  auto [ptr, ec] = std::from_chars(text->data(), text->data() + text->size(), value);
-  if (text->empty() || ec != std::errc() || ptr != text->data() + text->size()) return std::nullopt;
-  return value;
+  return decimalLength(*text);
 }
 
 BodyFraming bodyFraming(const HttpAnswerHead& head) {
   if ((head.code >= 100 && head.code < 200) || head.code == 204 || head.code == 304) {
     return BodyFraming::None;
   }
-  const std::optional<std::string> lengthText = head.header("Content-Length");
-  const std::optional<std::int64_t> length = contentLength(head);
-  if (length && *length >= 1) return BodyFraming::Length;
-  std::optional<std::string> encoding = head.header("Transfer-Encoding");
-  if (encoding && containsIgnoringCase(*encoding, "chunked")) return BodyFraming::Chunked;
-  if (!lengthText) return BodyFraming::ToClose;
-  // Reading an unreadable length as 0 would pass an empty document off as
-  // the item, and the next save would store it.
-  if (!length || *length < 0) return BodyFraming::Unreadable;
-  return BodyFraming::None;
+  if (const std::optional<std::string> coding = lastTransferCoding(head)) {
+    return equalsIgnoringCase(*coding, "chunked") ? BodyFraming::Chunked : BodyFraming::ToClose;
+  }
+  std::optional<std::int64_t> length;
+  for (const auto& [name, text] : head.headers) {
+    if (!equalsIgnoringCase(name, "Content-Length")) continue;
+    // Reading an unreadable length as 0 would pass an empty document off as
+    // the item, and the next save would store it.
+    const std::optional<std::int64_t> value = decimalLength(text);
+    if (!value || *value < 0) return BodyFraming::Unreadable;
+    if (length && *length != *value) return BodyFraming::Conflicting;
+    length = value;
+  }
+  if (!length) return BodyFraming::ToClose;
+  return *length >= 1 ? BodyFraming::Length : BodyFraming::None;
+}
+
+bool framingAllowsReuse(const HttpAnswerHead& head) {
+  const BodyFraming framing = bodyFraming(head);
+  if (framing == BodyFraming::ToClose) return false;
+  return !(framing == BodyFraming::Chunked && head.header("Content-Length"));
 }
 
 std::string answerTooLargeMessage(std::int64_t limit) {
@@ -160,6 +198,10 @@ void readAnswerBody(HttpInput& input, const HttpAnswerHead& head, BodyBuffer& si
     case BodyFraming::Unreadable:
       throw EIdHTTPProtocolException(
           head.code, "The server's answer has an unreadable Content-Length; it was not taken.", "");
+    case BodyFraming::Conflicting:
+      throw EIdHTTPProtocolException(
+          head.code, "The server's answer has conflicting Content-Length values; it was not taken.",
+          "");
     case BodyFraming::Length: {
       const std::int64_t length = *contentLength(head);
       if (length > limit) throwTooLarge(head.code, limit);
@@ -179,11 +221,18 @@ void readAnswerBody(HttpInput& input, const HttpAnswerHead& head, BodyBuffer& si
           WorkPhase phase(meter, wmRead, size);
           readExactly(input, size, sink);
         }
-        nextLineOrClosed(input);  // the line end after the data
+        // Data longer than its size would otherwise be cut off unnoticed.
+        if (!nextLineOrClosed(input).empty()) {
+          throw EIdHTTPProtocolException(head.code, "Invalid chunk data in answer.", "");
+        }
       }
       // Trailer lines, if any, up to the empty line that ends the answer.
+      std::size_t trailerLines = 0;
       for (std::optional<std::string> line = input.readLine(); line && !line->empty();
            line = input.readLine()) {
+        if (++trailerLines > kMaxHeaderLines) {
+          throw EIdHTTPProtocolException(head.code, "Too many trailer lines in answer.", "");
+        }
       }
       return;
     }

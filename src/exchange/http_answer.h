@@ -26,8 +26,10 @@ struct HttpAnswerHead {
 };
 
 // An unreadable "Content-Length" (negative, too large, not a number) with
-// nothing else to delimit the body: the answer cannot be read.
-enum class BodyFraming { None, Length, Chunked, ToClose, Unreadable };
+// nothing else to delimit the body: the answer cannot be read. Conflicting:
+// several "Content-Length" headers that differ; which one is true cannot be
+// told, so neither is.
+enum class BodyFraming { None, Length, Chunked, ToClose, Unreadable, Conflicting };
 
 // Most header lines (and bytes of head) one answer may carry.
 inline constexpr std::size_t kMaxHeaderLines = 1000;
@@ -41,12 +43,20 @@ HttpAnswerHead readAnswerHead(HttpInput& input,
                               const std::function<void(const HttpAnswerHead&)>& onHead = {});
 
 // How the body of an answer with this head is delimited. Answers with codes
-// 1xx, 204 and 304 never carry one.
+// 1xx, 204 and 304 never carry one. A "Transfer-Encoding" overrides any
+// "Content-Length": chunked when that is the last coding, else to the close.
 BodyFraming bodyFraming(const HttpAnswerHead& head);
+
+// Whether the connection may carry another request after this answer's body.
+// Not after a body read to the close, nor after one whose head named both a
+// transfer coding and a length: a server or proxy on the way may have framed
+// it by the other, and its next bytes would be read as our next answer.
+bool framingAllowsReuse(const HttpAnswerHead& head);
 
 // Reads the body into `sink`, opening receive phases on `meter`. A body
 // announced or growing beyond `limit` bytes fails before more than `limit`
-// are held, and so does an unreadable length.
+// are held, and so does an unreadable or conflicting length. Trailer lines
+// after a chunked body are bounded like header lines.
 void readAnswerBody(HttpInput& input, const HttpAnswerHead& head, BodyBuffer& sink,
                     WorkMeter& meter, std::int64_t limit = kMaxAnswerBytes);
 

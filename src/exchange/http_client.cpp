@@ -73,7 +73,9 @@ struct TIdHTTP::Link {
   }
 };
 
-TIdHTTP::TIdHTTP() : answerLimit_(kMaxAnswerBytes), watch_(TIdAntiFreeze::waitGuard()) {
+TIdHTTP::TIdHTTP()
+    : answerLimit_(kMaxAnswerBytes),
+      watch_(TIdAntiFreeze::waitGuard(), std::chrono::milliseconds(kQuietCancelMs)) {
   meter_.onBegin = [this](TWorkMode mode, std::int64_t total) {
     if (OnWorkBegin) OnWorkBegin(*this, mode, total);
   };
@@ -96,11 +98,26 @@ std::chrono::steady_clock::time_point TIdHTTP::now() const {
 }
 
 bool TIdHTTP::CancelIfQuiet() {
+  const auto at = now();
   const int seconds = quietCancelMs_ / 1000;
-  return watch_.cancelIfQuiet(now(), quietCancelMs_,
-                              "The request was cancelled: the server had not responded for " +
-                                  std::to_string(seconds) +
-                                  (seconds == 1 ? " second." : " seconds."));
+  if (watch_.cancelIfQuiet(at, quietCancelMs_,
+                           "The request was cancelled: the server had not responded for " +
+                               std::to_string(seconds) +
+                               (seconds == 1 ? " second." : " seconds."))) {
+    return true;
+  }
+  if (!watch_.running()) return false;
+  if (watch_.runningFor(at) >= std::chrono::milliseconds(kOverdueCancelMs)) {
+    return watch_.cancel("The request was cancelled: it had not finished within " +
+                         std::to_string(kOverdueCancelMs / 60000) + " minutes.");
+  }
+  const std::optional<std::int64_t> moved = watch_.movedInWindow(at);
+  if (moved && *moved < kSlowCancelBytes) {
+    return watch_.cancel("The request was cancelled: it had moved only " + std::to_string(*moved) +
+                         (*moved == 1 ? " byte" : " bytes") + " in the last " +
+                         std::to_string(kQuietCancelMs / 1000) + " seconds.");
+  }
+  return false;
 }
 
 void TIdHTTP::status(TIdStatus value, const std::string& text) {
@@ -192,14 +209,14 @@ void TIdHTTP::perform(Method method, const std::string& url, OutgoingBody* body,
                                         status(hsConnecting, "Connecting to " + address + ".");
                                       });
       link_ = std::make_unique<Link>(std::move(socket), host, port, [this](std::size_t n) {
-        watch_.moved(now());
+        watch_.moved(now(), static_cast<std::int64_t>(n));
         meter_.add(wmRead, static_cast<std::int64_t>(n));
       });
       status(hsConnected, "Connected.");
     }
     link_->socket.setReadTimeout(ReadTimeout);
     link_->socket.setGuard(&watch_);
-    const auto sent = [this](std::size_t) { watch_.moved(now()); };
+    const auto sent = [this](std::size_t n) { watch_.moved(now(), static_cast<std::int64_t>(n)); };
 
     // Head.
     if (version == pv1_0 && !viaProxy && Request.Connection.empty()) {
@@ -243,8 +260,7 @@ void TIdHTTP::perform(Method method, const std::string& url, OutgoingBody* body,
         }
       }
     });
-    const bool mayKeep =
-        keepsConnection(answer, version) && bodyFraming(answer) != BodyFraming::ToClose;
+    const bool mayKeep = keepsConnection(answer, version) && framingAllowsReuse(answer);
 
     if (isRefusedAnswer(answer)) {
       BodyBuffer errorBody;

@@ -41,6 +41,11 @@ struct TIdHTTPRequest {
 
 // How long a request must have moved no data before a Close may cancel it.
 inline constexpr int kQuietCancelMs = 30000;
+// A request that moves data may still be cancelled by a Close once it has
+// run this long, or moved fewer than kSlowCancelBytes over the last
+// kQuietCancelMs (a server that trickles).
+inline constexpr int kOverdueCancelMs = 10 * 60 * 1000;
+inline constexpr std::int64_t kSlowCancelBytes = 30 * 1024;
 
 struct TIdProxyConnectionInfo {
   std::string ProxyServer;  // empty: no proxy
@@ -86,9 +91,11 @@ class TIdHTTP {
 
   // The user's way out of a request the server has let stall (a Close while
   // it runs): when nothing has come from or gone to the server for
-  // kQuietCancelMs, the request is cancelled and fails with
-  // EIdRequestCancelled at its next wait; true when it was. A request that
-  // still moves data, or none running, is left alone.
+  // kQuietCancelMs, or the request has run for kOverdueCancelMs, or it has
+  // moved fewer than kSlowCancelBytes in the last kQuietCancelMs, it is
+  // cancelled and fails with EIdRequestCancelled at its next wait; true when
+  // it was. A request that still moves data at a useful rate, or none
+  // running, is left alone.
   bool CancelIfQuiet();
 
   // Time limits, replaceable by tests only; the product keeps the defaults.

@@ -10,6 +10,7 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -20,6 +21,7 @@
 #include "app/tessaron_server/fd.h"
 #include "app/tessaron_server/listener.h"
 #include "app/tessaron_server/request_reader.h"
+#include "app/tessaron_server/server_loop.h"
 #include "app/tessaron_server/server_options.h"
 #include "support/temp_dir.h"
 
@@ -268,6 +270,39 @@ TEST_F(SlowClientTest, FiveHundredSlowOrIdleConnectionsDoNotDelayANormalGet) {
   // A begun save that is finished in time is still served.
   send(slow.front(), std::string(100, 'x'));
   EXPECT_EQ(statusLine(receive(slow.front(), milliseconds(5000))), "HTTP/1.1 200 OK");
+}
+
+TEST_F(SlowClientTest, ClientsThatReadNothingOfALargeFileLeaveWorkersForOtherAddresses) {
+  // More than loopback buffers hold, so every send of it stalls.
+  constexpr std::size_t kLarge = 12 << 20;
+  pellora::test::writeFile(folder.path() / "big.html", std::string(kLarge, 'b'));
+  start(milliseconds(10000), kWorkers);
+  // As many connections as there are workers, from one address, each
+  // asking for the large file and reading none of it.
+  std::vector<Fd> stalled;
+  for (int i = 0; i < kWorkers; ++i) {
+    stalled.push_back(connectFrom(2));
+    send(stalled.back(), "GET /t/contents/big.html HTTP/1.1\r\nHost: h\r\n\r\n");
+  }
+  // Some have reached a worker: their answers have begun.
+  std::vector<pollfd> entries;
+  for (const Fd& fd : stalled) entries.push_back({fd.get(), POLLIN, 0});
+  ASSERT_GT(::poll(entries.data(), entries.size(), 5000), 0);
+  expectGetServedWithinASecond();
+  expectGetServedWithinASecond();
+  // A begun answer streams the whole file to a client that reads.
+  const auto begun = std::find_if(entries.begin(), entries.end(),
+                                  [](const pollfd& entry) { return entry.revents != 0; });
+  std::size_t received = 0;
+  char piece[65536];
+  while (received <= kLarge) {
+    pollfd entry{begun->fd, POLLIN, 0};
+    if (::poll(&entry, 1, 5000) <= 0) break;
+    const ssize_t n = ::recv(begun->fd, piece, sizeof piece, 0);
+    if (n <= 0) break;
+    received += static_cast<std::size_t>(n);
+  }
+  EXPECT_GT(received, kLarge) << "head and the whole file";
 }
 
 TEST_F(SlowClientTest, OneAddressBeyondItsLimitLosesItsIdleConnectionsOrIsRefused) {

@@ -416,6 +416,14 @@ TEST(EditRequest, RefusalsCarryTheScriptsText) {
       {uploadPost(uploadBody("T0k", "C:\\x\\", "x")), "Error:<br>Invalid image name"},
       {uploadPost(uploadBody("T0k", "C:\\x\\Sample 1.HTML", "x")), "Error:<br>Invalid image name"},
       {uploadPost("garbage"), "Error:<br>Malformed upload"},
+      // Served as a page of the server's origin, were it stored.
+      {uploadPost(uploadBody("T0k", "x.htm", "<script>")),
+       "Error:<br>Only image files can be uploaded"},
+      {uploadPost(uploadBody("T0k", "x.svg", "<svg/>")),
+       "Error:<br>Only image files can be uploaded"},
+      {uploadPost(uploadBody("T0k", "x.gif.js", "x")),
+       "Error:<br>Only image files can be uploaded"},
+      {uploadPost(uploadBody("T0k", "gif", "x")), "Error:<br>Only image files can be uploaded"},
   };
   for (const auto& c : cases) {
     const auto action = interpretEditRequest(c.request, "T0k");
@@ -426,6 +434,14 @@ TEST(EditRequest, RefusalsCarryTheScriptsText) {
 
 // ---- the site: requests against a store -----------------------------------
 
+// The body an answer sends, also a streamed one.
+std::string bodyOf(const HttpResponse& response) {
+  if (!response.stream) return response.body;
+  std::string bytes(response.stream->size(), '\0');
+  bytes.resize(response.stream->read(bytes.data(), bytes.size()));
+  return bytes;
+}
+
 TEST(Site, ServesContentsFilesRawAndAnswersMissingOnesWith404) {
   MemoryContentStore store;
   store.files["Sample 1.html"] = "<P>K\xFC\r\nche</P>";
@@ -433,10 +449,10 @@ TEST(Site, ServesContentsFilesRawAndAnswersMissingOnesWith404) {
   const SiteConfig site{"/t", "T0k"};
   HttpResponse r = handleRequest(get("/t/contents/Sample%201.html"), site, store);
   EXPECT_EQ(r.status, 200);
-  EXPECT_EQ(r.body, store.files["Sample 1.html"]);
+  EXPECT_EQ(bodyOf(r), store.files["Sample 1.html"]);
   EXPECT_EQ(r.contentType, "text/html; charset=windows-1252");
   r = handleRequest(get("/t/contents/p.png"), site, store);
-  EXPECT_EQ(r.body, store.files["p.png"]);
+  EXPECT_EQ(bodyOf(r), store.files["p.png"]);
   EXPECT_EQ(r.contentType, "image/png");
 
   struct Case {
@@ -518,6 +534,7 @@ TEST(Response, FramingsCarryTheSameBody) {
 
   auto [head, body] = split(serializeResponse(response, 1, true, Framing::Length).bytes);
   EXPECT_EQ(head.substr(0, head.find("\r\n")), "HTTP/1.1 200 OK");
+  EXPECT_NE(head.find("\r\nX-Content-Type-Options: nosniff\r\n"), std::string::npos);
   EXPECT_NE(head.find("\r\nContent-Length: " + std::to_string(response.body.size()) + "\r\n"),
             std::string::npos);
   EXPECT_EQ(body, response.body);

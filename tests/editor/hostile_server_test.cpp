@@ -3,6 +3,7 @@
 // save to a sound server stores it.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,28 @@ TEST_F(HostileServerEditorTest, BrokenAnswersToALoadAreShownAndTheDocumentStays)
        std::string(1, '\0') + "HTTP/1.1 500 Oops\r\nContent-Length: 0\r\nConnection: close\r\n\r\n",
        exchange::kMaxAnswerBytes,
        "The server answered with an unreadable status line: \"\\x00HTTP/1.1 500 Oops\""},
+      // Ambiguous framing: no reading of it may become the document.
+      {"two different lengths",
+       "HTTP/1.1 200 OK\r\nContent-Length: 14\r\nContent-Length: 7\r\n\r\n<p>garbage</p>",
+       exchange::kMaxAnswerBytes,
+       "The server's answer has conflicting Content-Length values; it was not taken."},
+      {"a length and an unreadable one",
+       "HTTP/1.1 200 OK\r\nContent-Length: 14\r\nContent-Length: x\r\n\r\n<p>garbage</p>",
+       exchange::kMaxAnswerBytes, kUnreadableLength},
+      {"chunk longer than its size",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\n<p>garbage</p>\r\n0\r\n\r\n",
+       exchange::kMaxAnswerBytes, "Invalid chunk data in answer."},
+      {"signed last chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n-0\r\n\r\n",
+       exchange::kMaxAnswerBytes, "Invalid chunk size in answer."},
+      {"trailer flood",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n" +
+           [] {
+             std::string lines;
+             for (std::size_t i = 0; i <= exchange::kMaxHeaderLines; ++i) lines += "X-T: 1\r\n";
+             return lines;
+           }() +
+           "\r\n",
+       exchange::kMaxAnswerBytes, "Too many trailer lines in answer."},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -105,6 +128,23 @@ TEST_F(HostileServerEditorTest, BrokenAnswersToALoadAreShownAndTheDocumentStays)
     form.IdHTTP.setAnswerLimitForTest(exchange::kMaxAnswerBytes);
     expectKeptAndSavable();
   }
+}
+
+TEST_F(HostileServerEditorTest, ChunksOverrideALengthAndTheConnectionIsNotReused) {
+  const std::string document = "<p>the chunks are the item</p>";
+  char size[8];
+  std::snprintf(size, sizeof size, "%zx", document.size());
+  Gate never;
+  ScriptedServer server({{readRequest(),
+                          sendBytes("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n"
+                                    "Transfer-Encoding: chunked\r\n\r\n" +
+                                    std::string(size) + "\r\n" + document + "\r\n0\r\n\r\n"),
+                          awaitGate(never)}});
+  pointAt(server);
+  form.btnLoad.click();
+  EXPECT_EQ(messages(), std::vector<std::string>{});
+  EXPECT_EQ(editingContext().ContentBody, document);
+  EXPECT_FALSE(form.IdHTTP.Connected()) << "its next bytes are not taken for the next answer";
 }
 
 TEST_F(HostileServerEditorTest, AServerThatNeverAnswersALoadIsCancelledAndTheDocumentStays) {

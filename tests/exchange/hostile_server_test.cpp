@@ -314,6 +314,67 @@ TEST(HostileServer, ACloseCancelsAGetTheServerNeverAnswers) {
   EXPECT_FALSE(http.CancelIfQuiet()) << "nothing left to cancel";
 }
 
+TEST(HostileServer, ACloseCancelsAGetTheServerTricklesOrNeverFinishes) {
+  using namespace std::chrono_literals;
+  struct Row {
+    const char* name;
+    RequestWatch::Clock::duration step;  // clock moved on per pumped slice
+    std::size_t piece;                   // bytes the server sends per slice
+    std::string failure;                 // start of the message
+  };
+  const Row rows[] = {
+      {"a byte a second", 1s, 1, "The request was cancelled: it had moved only "},
+      {"fast enough, for ever", 10s, 32 * 1024,
+       "The request was cancelled: it had not finished within 10 minutes."},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    // Every piece waits for a pumped slice, so the test's clock decides the rate.
+    constexpr std::size_t kPieces = 90;
+    std::vector<Gate> gates(kPieces);
+    test::ConnectionScript script = {
+        readRequest(), sendBytes("HTTP/1.1 200 OK\r\nContent-Length: " +
+                                 std::to_string(kPieces * row.piece + 1) + "\r\n\r\n")};
+    for (Gate& gate : gates) {
+      script.push_back(awaitGate(gate));
+      script.push_back(sendBytes(std::string(row.piece, 'x')));
+    }
+    script.push_back(sendBytes("x"));  // the whole answer, for a client that never gives up
+    ScriptedServer server({script});
+    test::FakePump pump;
+    TIdAntiFreeze guard(pump);
+    guard.IdleTimeOut = 1;
+    TIdHTTP http;
+    RequestWatch::Clock::time_point clock{};
+    http.setQuietCancelForTest(kQuietCancelMs, [&] { return clock; });
+    std::size_t opened = 0;
+    RequestWatch::Clock::duration cancelledAt{};
+    pump.onPump = [&] {
+      // The clock moves on only once the body has begun (a piece arriving
+      // with the head would not be counted) and the piece asked for last
+      // has arrived.
+      if (http.workMeter().level(wmRead) == 0 ||
+          http.workMeter().count(wmRead) < static_cast<std::int64_t>(opened * row.piece)) {
+        return;
+      }
+      clock += row.step;
+      if (http.CancelIfQuiet() && cancelledAt == RequestWatch::Clock::duration{}) {
+        cancelledAt = clock - RequestWatch::Clock::time_point{};
+      }
+      if (opened < gates.size()) gates[opened++].open();
+    };
+    std::string failure = "<no failure>";
+    try {
+      http.Get(server.url("/x"));
+    } catch (const EIdRequestCancelled& e) {
+      failure = e.what();
+    }
+    EXPECT_EQ(failure.substr(0, row.failure.size()), row.failure);
+    EXPECT_LE(cancelledAt, 10min + row.step) << "no later than its limit";
+    EXPECT_FALSE(http.Connected());
+  }
+}
+
 TEST(HostileServer, ASaveToAServerThatStopsReadingKeepsTheWindowServicedAndCanBeCancelled) {
   Gate never;
   ScriptedServer server({{awaitGate(never)}});  // accepts, never reads

@@ -155,6 +155,9 @@ TEST(HttpClientConnection, AnswerRulesDecideWhetherTheConnectionStays) {
       {"HTTP/1.1 204 No Content\r\n\r\n", true},
       // Bytes beyond the answer would be taken for the next one.
       {"HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\nxy", false},
+      // Framed twice: whoever framed it by the length would send more.
+      {"HTTP/1.1 200 OK\r\nContent-Length: 1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n",
+       false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.answer);
@@ -370,9 +373,22 @@ TEST(HttpClientBodies, EveryFramingDeliversTheWholeBody) {
             "HTTP/1.1 200 OK\r\nTransfer-Encoding: Chunked\r\n\r\n"
             "5 ; name=value\r\nhello\r\n1;ext\r\n,\r\n6\r\n world\r\n0\r\nTrailer: x\r\n\r\n")},
        "hello, world"},
-      {"length wins over chunked",
+      {"chunked wins over a length",
+       {readRequest(), sendBytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: "
+                                 "3\r\n\r\n3\r\nabc\r\n0\r\n\r\n")},
+       "abc"},
+      {"chunked as the last of several codings",
+       {readRequest(), sendBytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: x-a;q=1\r\n"
+                                 "Transfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n")},
+       "abc"},
+      {"a coding after chunked: read to close",
        {readRequest(),
-        sendBytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 3\r\n\r\nabc")},
+        sendBytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked, x-a\r\n\r\n3\r\nabc"),
+        closeConnection()},
+       "3\r\nabc"},
+      {"the same length twice",
+       {readRequest(), sendBytes("HTTP/1.1 200 OK\r\nContent-Length: 3\r\nContent-Length: 3\r\n"
+                                 "\r\nabc")},
        "abc"},
       {"interim 100 skipped",
        {readRequest(), sendBytes("HTTP/1.1 100 Continue\r\n\r\n" + kOk5)},

@@ -6,7 +6,9 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 namespace pellora::tessaron {
 
@@ -36,6 +38,26 @@ bool sendNow(int fd, std::string_view bytes) {
   return true;
 }
 
+bool sendStream(int fd, BodyReader& reader, Framing framing, std::chrono::milliseconds limit) {
+  constexpr std::size_t kPiece = 64 * 1024;
+  std::vector<char> piece(kPiece);
+  for (std::size_t left = reader.size(); left > 0;) {
+    const std::size_t n = reader.read(piece.data(), std::min(left, kPiece));
+    if (n == 0) return false;
+    left -= n;
+    const std::string_view bytes(piece.data(), n);
+    if (framing == Framing::Chunked) {
+      if (!sendAll(fd, chunkHead(n), limit) || !sendAll(fd, bytes, limit) ||
+          !sendAll(fd, "\r\n", limit)) {
+        return false;
+      }
+    } else if (!sendAll(fd, bytes, limit)) {
+      return false;
+    }
+  }
+  return framing != Framing::Chunked || sendAll(fd, kLastChunk, limit);
+}
+
 std::string failureAnswer(int status) {
   return serializeResponse(errorResponse(status), 1, false, Framing::Length).bytes;
 }
@@ -49,6 +71,10 @@ AfterAnswer answerRequest(int fd, HttpRequest request, const ConnectionSettings&
   const WireAnswer wire =
       serializeResponse(response, minorVersion, keepAlive, settings.framing, withBody);
   if (!sendAll(fd, wire.bytes, settings.idleTimeout)) return AfterAnswer::Close;
+  if (response.stream && withBody &&
+      !sendStream(fd, *response.stream, wire.framing, settings.idleTimeout)) {
+    return AfterAnswer::Close;
+  }
   if (wire.keepOpen) return AfterAnswer::KeepOpen;
   ::shutdown(fd, SHUT_WR);
   return AfterAnswer::Drain;

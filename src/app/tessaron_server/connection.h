@@ -27,6 +27,10 @@ struct ConnectionSettings {
   std::chrono::milliseconds requestTimeout{60000};
   // Connections one client address may hold open at once.
   std::size_t maxConnectionsPerAddress = 32;
+  // Workers one client address may keep busy at once (a client that reads
+  // nothing of a large answer keeps its worker in the send): well below
+  // the workers there are, so other addresses are always answered.
+  std::size_t maxBusyWorkersPerAddress = 4;
 };
 
 // Sends all of `bytes` on a socket, waiting at most `limit` each time it
@@ -35,6 +39,11 @@ bool sendAll(int fd, std::string_view bytes, std::chrono::milliseconds limit);
 
 // Sends what the socket takes at once, without waiting; true when all went.
 bool sendNow(int fd, std::string_view bytes);
+
+// Sends the body `reader` holds, framed as `framing`, a piece at a time;
+// false when it could not (the client stopped taking it, or the file ended
+// early: then the announced length is a lie and the connection must end).
+bool sendStream(int fd, BodyReader& reader, Framing framing, std::chrono::milliseconds limit);
 
 // The answer to a request that ends the connection with `status`.
 std::string failureAnswer(int status);

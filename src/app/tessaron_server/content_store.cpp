@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 
@@ -43,14 +44,71 @@ bool writeAll(int fd, std::string_view bytes) {
   return true;
 }
 
+class TextReader final : public BodyReader {
+ public:
+  explicit TextReader(std::string text) : text_(std::move(text)) {}
+  std::size_t size() const override { return text_.size(); }
+  std::size_t read(char* buffer, std::size_t capacity) override {
+    const std::size_t n = text_.copy(buffer, capacity, at_);
+    at_ += n;
+    return n;
+  }
+
+ private:
+  std::string text_;
+  std::size_t at_ = 0;
+};
+
+class FileReader final : public BodyReader {
+ public:
+  FileReader(Fd fd, std::size_t size) : fd_(std::move(fd)), size_(size) {}
+  std::size_t size() const override { return size_; }
+  std::size_t read(char* buffer, std::size_t capacity) override {
+    capacity = std::min(capacity, size_ - at_);  // no byte beyond the announced size
+    while (capacity > 0) {
+      const ssize_t n = ::read(fd_.get(), buffer, capacity);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return 0;
+      at_ += static_cast<std::size_t>(n);
+      return static_cast<std::size_t>(n);
+    }
+    return 0;
+  }
+
+ private:
+  Fd fd_;
+  std::size_t size_;
+  std::size_t at_ = 0;
+};
+
+// The regular file `file` of `folder` opened for reading, or an invalid Fd.
+Fd openRegular(const std::filesystem::path& folder, const std::string& file, struct stat& info) {
+  // Non-blocking, so a FIFO planted in the folder cannot hang the open.
+  Fd fd(::open((folder / file).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+  if (fd.get() < 0) return fd;
+  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return Fd();
+  return fd;
+}
+
 }  // namespace
 
-std::optional<std::string> DiskContentStore::read(const std::string& file) {
-  // Non-blocking, so a FIFO planted in the folder cannot hang the open.
-  Fd fd(::open((folder_ / file).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-  if (fd.get() < 0) return std::nullopt;
+std::unique_ptr<BodyReader> ContentStore::open(const std::string& file) {
+  std::optional<std::string> bytes = read(file);
+  if (!bytes) return nullptr;
+  return std::make_unique<TextReader>(std::move(*bytes));
+}
+
+std::unique_ptr<BodyReader> DiskContentStore::open(const std::string& file) {
   struct stat info {};
-  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  Fd fd = openRegular(folder_, file, info);
+  if (!fd.valid()) return nullptr;
+  return std::make_unique<FileReader>(std::move(fd), static_cast<std::size_t>(info.st_size));
+}
+
+std::optional<std::string> DiskContentStore::read(const std::string& file) {
+  struct stat info {};
+  Fd fd = openRegular(folder_, file, info);
+  if (!fd.valid()) return std::nullopt;
   std::string bytes;
   char buffer[65536];
   while (true) {

@@ -8,10 +8,12 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "app/tessaron_server/byte_sink.h"
+#include "app/tessaron_server/http_response.h"
 
 namespace pellora::tessaron {
 
@@ -20,6 +22,10 @@ class ContentStore {
   virtual ~ContentStore() = default;
   // The file's bytes; nullopt when there is no such regular file.
   virtual std::optional<std::string> read(const std::string& file) = 0;
+  // The file's bytes to be read as they are sent; null when there is no
+  // such regular file. This one reads them whole with read(); a store on
+  // disk reads them piece by piece.
+  virtual std::unique_ptr<BodyReader> open(const std::string& file);
   // Replaces or creates the file; false when that failed (the old file then
   // stays as it was).
   virtual bool write(const std::string& file, const std::string& bytes) = 0;
@@ -35,6 +41,7 @@ class DiskContentStore final : public ContentStore {
   // `folder` must exist.
   explicit DiskContentStore(std::filesystem::path folder) : folder_(std::move(folder)) {}
   std::optional<std::string> read(const std::string& file) override;
+  std::unique_ptr<BodyReader> open(const std::string& file) override;
   bool write(const std::string& file, const std::string& bytes) override;
   bool writeFrom(const std::string& file, const ByteSource& source) override;
   Removal remove(const std::string& file) override;

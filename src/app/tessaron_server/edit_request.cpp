@@ -57,6 +57,9 @@ EditAction interpretUpload(const std::vector<FormPartView>& parts, std::string_v
   if (!image || !image->filename) return missingField("imagefile");
   const std::string_view name = uploadBaseName(*image->filename);
   if (!isSafeFileName(name) || namesContentFile(name)) return refuse("Invalid image name");
+  // Anything else would be served with a type a browser renders as a page
+  // of this origin.
+  if (imageTypeOf(name).empty()) return refuse("Only image files can be uploaded");
   const std::size_t offset = offsetIn(body, image->data);
   return StoreImage{std::string(name),
                     StoredBytes(std::move(body), offset, image->data.size(), false)};

@@ -54,29 +54,37 @@ WireAnswer serializeResponse(const HttpResponse& response, int minorVersion, boo
         std::string(reasonPhrase(response.status)) + "\r\n";
   out += "Server: tessaron-server\r\n";
   if (!response.contentType.empty()) out += "Content-Type: " + response.contentType + "\r\n";
+  // A browser must not guess a page out of an image's bytes.
+  out += "X-Content-Type-Options: nosniff\r\n";
   if (!response.allow.empty()) out += "Allow: " + response.allow + "\r\n";
+  answer.framing = framing;
+  const std::size_t bodySize = response.stream ? response.stream->size() : response.body.size();
   if (framing == Framing::Length) {
-    out += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
+    out += "Content-Length: " + std::to_string(bodySize) + "\r\n";
   } else if (framing == Framing::Chunked) {
     out += "Transfer-Encoding: chunked\r\n";
   }
   out += answer.keepOpen ? "Connection: keep-alive\r\n" : "Connection: close\r\n";
   out += "\r\n";
-  if (!withBody) return answer;
+  if (!withBody || response.stream) return answer;
   if (framing != Framing::Chunked) {
     out += response.body;
     return answer;
   }
   for (std::size_t pos = 0; pos < response.body.size(); pos += kChunkBytes) {
     const std::string_view piece = std::string_view(response.body).substr(pos, kChunkBytes);
-    char size[24];
-    std::snprintf(size, sizeof size, "%zx\r\n", piece.size());
-    out += size;
+    out += chunkHead(piece.size());
     out += piece;
     out += "\r\n";
   }
-  out += "0\r\n\r\n";
+  out += kLastChunk;
   return answer;
+}
+
+std::string chunkHead(std::size_t size) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%zx\r\n", size);
+  return text;
 }
 
 }  // namespace pellora::tessaron

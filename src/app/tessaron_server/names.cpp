@@ -23,6 +23,23 @@ std::string_view uploadBaseName(std::string_view filename) {
   return slash == std::string_view::npos ? filename : filename.substr(slash + 1);
 }
 
+std::string_view imageTypeOf(std::string_view name) {
+  const std::size_t point = name.rfind('.');
+  if (point == std::string_view::npos) return {};
+  const std::string_view extension = name.substr(point + 1);
+  struct Type {
+    std::string_view extension, type;
+  };
+  static constexpr Type kTypes[] = {
+      {"gif", "image/gif"},   {"png", "image/png"}, {"jpg", "image/jpeg"},
+      {"jpeg", "image/jpeg"}, {"bmp", "image/bmp"}, {"webp", "image/webp"},
+  };
+  for (const Type& t : kTypes) {
+    if (equalsIgnoreCase(extension, t.extension)) return t.type;
+  }
+  return {};
+}
+
 bool namesContentFile(std::string_view name) {
   return name.size() >= 5 && equalsIgnoreCase(name.substr(name.size() - 5), ".html");
 }

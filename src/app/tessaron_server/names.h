@@ -25,6 +25,11 @@ std::string contentFileName(std::string_view contentName);
 // or "/" (a Windows path arrives whole).
 std::string_view uploadBaseName(std::string_view filename);
 
+// The image type of a file name's extension (gif, png, jpg, jpeg, bmp,
+// webp, as the editor's image dialog offers them); empty for any other
+// name. Uploads must have one, so nothing uploaded is served as a page.
+std::string_view imageTypeOf(std::string_view name);
+
 // True when `name` ends in ".html", ignoring case: such a file is a content
 // item, which image requests may neither replace nor delete.
 bool namesContentFile(std::string_view name);

@@ -63,6 +63,9 @@ void ServerLoop::stop() {
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;
+    // A worker in a send to a client that reads nothing ends now, not at
+    // its time-out.
+    for (const int fd : serving_) ::shutdown(fd, SHUT_RDWR);
   }
   jobReady_.notify_all();
   wake();
@@ -73,15 +76,37 @@ void ServerLoop::wake() {
   [[maybe_unused]] const auto ignored = ::write(wakeWrite_.get(), &byte, 1);
 }
 
+std::deque<ServerLoop::Job>::iterator ServerLoop::nextJob() {
+  auto best = jobs_.end();
+  std::size_t fewest = settings_.maxBusyWorkersPerAddress;
+  for (auto it = jobs_.begin(); it != jobs_.end(); ++it) {
+    const auto found = busy_.find(it->client->address);
+    const std::size_t busy = found == busy_.end() ? 0 : found->second;
+    if (busy < fewest) {
+      best = it;
+      fewest = busy;
+      if (busy == 0) break;
+    }
+  }
+  return best;
+}
+
 void ServerLoop::work() {
   while (true) {
     Job job;
     {
       std::unique_lock lock(mutex_);
-      jobReady_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+      auto next = jobs_.end();
+      jobReady_.wait(lock, [&] {
+        if (stopping_) return true;
+        next = nextJob();
+        return next != jobs_.end();
+      });
       if (stopping_) return;
-      job = std::move(jobs_.front());
-      jobs_.pop_front();
+      job = std::move(*next);
+      jobs_.erase(next);
+      ++busy_[job.client->address];
+      serving_.insert(job.client->socket.get());
     }
     AfterAnswer after = AfterAnswer::Close;
     try {
@@ -91,8 +116,14 @@ void ServerLoop::work() {
     }
     {
       std::lock_guard lock(mutex_);
+      if (const auto it = busy_.find(job.client->address); it != busy_.end() && --it->second == 0) {
+        busy_.erase(it);
+      }
+      serving_.erase(job.client->socket.get());
       returned_.push_back({std::move(job.client), after});
     }
+    // A request its address's limit held back may go now.
+    jobReady_.notify_all();
     wake();
   }
 }

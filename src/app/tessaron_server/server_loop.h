@@ -6,7 +6,10 @@
 // A client address holds at most ConnectionSettings::maxConnectionsPerAddress
 // connections: when it opens one more, its longest idle connection (one
 // between requests) is closed to make room, or, when all of them are in the
-// middle of a request, the new one is refused with 503.
+// middle of a request, the new one is refused with 503. It keeps at most
+// ConnectionSettings::maxBusyWorkersPerAddress workers busy at once; a
+// worker takes the waiting request of the address with the fewest busy
+// workers first, so one address cannot starve the others.
 #pragma once
 
 #include <atomic>
@@ -17,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -79,6 +83,8 @@ class ServerLoop {
   Clock::time_point deadlineOf(const Client& client) const;
   void wake();
   void work();
+  // The next job a worker may take, or jobs_.end(); under mutex_.
+  std::deque<Job>::iterator nextJob();
 
   int listenFd_;
   ConnectionSettings settings_;
@@ -93,6 +99,8 @@ class ServerLoop {
   std::mutex mutex_;
   std::condition_variable jobReady_;
   std::deque<Job> jobs_;
+  std::map<std::uint32_t, std::size_t> busy_;  // workers per address
+  std::set<int> serving_;                      // the workers' sockets, to end them on stop()
   std::vector<Returned> returned_;
   std::atomic<bool> stopping_{false};
   Fd wakeRead_, wakeWrite_;

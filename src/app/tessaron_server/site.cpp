@@ -25,11 +25,11 @@ HttpResponse methodNotAllowed(std::string allow) {
 
 HttpResponse serveFile(const std::string& file, ContentStore& store) {
   if (!isSafeFileName(file)) return errorResponse(404);
-  auto bytes = store.read(file);
+  std::unique_ptr<BodyReader> bytes = store.open(file);
   if (!bytes) return errorResponse(404);
   HttpResponse response;
   response.contentType = contentTypeOf(file);
-  response.body = std::move(*bytes);
+  response.stream = std::move(bytes);
   return response;
 }
 
@@ -62,24 +62,12 @@ HttpResponse perform(const EditAction& action, ContentStore& store) {
 }  // namespace
 
 std::string contentTypeOf(std::string_view file) {
+  if (const std::string_view image = imageTypeOf(file); !image.empty()) return std::string(image);
   const std::size_t point = file.rfind('.');
   const std::string_view extension =
       point == std::string_view::npos ? std::string_view() : file.substr(point + 1);
-  struct Type {
-    std::string_view extension, type;
-  };
-  static constexpr Type kTypes[] = {
-      {"html", "text/html; charset=windows-1252"},
-      {"htm", "text/html; charset=windows-1252"},
-      {"gif", "image/gif"},
-      {"png", "image/png"},
-      {"jpg", "image/jpeg"},
-      {"jpeg", "image/jpeg"},
-      {"bmp", "image/bmp"},
-      {"webp", "image/webp"},
-  };
-  for (const Type& t : kTypes) {
-    if (equalsIgnoreCase(extension, t.extension)) return std::string(t.type);
+  if (equalsIgnoreCase(extension, "html") || equalsIgnoreCase(extension, "htm")) {
+    return "text/html; charset=windows-1252";
   }
   return "application/octet-stream";
 }
