@@ -134,6 +134,8 @@ constexpr BilingualText<LanguageText> kRuntimeTexts[] = {
      "Only %1 pasted or dropped images fit into one item; this one was left out.",
      "Nur %1 eingef\xFCgte oder abgelegte Bilder passen in einen Inhalt; dieses wurde "
      "weggelassen."},
+    {LanguageText::PastedImageNotAnImage, "The pasted data is not an image and was left out.",
+     "Die eingef\xFCgten Daten sind kein Bild und wurden weggelassen."},
     {LanguageText::PastedImageNotKept, "The image could not be kept (%1) and was left out.",
      "Das Bild konnte nicht aufbewahrt werden (%1) und wurde weggelassen."},
     {LanguageText::TemporaryImageAddress,

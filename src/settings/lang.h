@@ -60,6 +60,7 @@ enum class LanguageText {
   // Pasted and dropped images. %1 the limit or the reason.
   PastedImageTooLarge,
   PastedImageTooMany,
+  PastedImageNotAnImage,
   PastedImageNotKept,
   TemporaryImageAddress,
 };
