@@ -594,8 +594,9 @@ struct WebKitEditingSurface::Impl {
 
   // The bytes of an image the page holds under a temporary address. They
   // are kept as a file at once, also while a script is awaited (this only
-  // records); the page learns the address from a script sent after, and a
-  // refusal is shown once no wait is in progress.
+  // records); the page learns the address from a script sent after, and the
+  // refusal of a pasted one is shown once no wait is in progress (one the
+  // loaded item held stays, and the save names it).
   bool adoptMessage(JSCValue* message) {
     if (!message || !jsc_value_is_object(message) ||
         !jsc_value_object_has_property(message, "adopt")) {
@@ -618,7 +619,7 @@ struct WebKitEditingSurface::Impl {
     std::string address;
     if (kept.refusal == images::PastedImages::Kept::Refusal::None) {
       address = localAddressesIn(kept.address, localFiles);
-    } else {
+    } else if (jsc_value_to_boolean(property(message, "pasted").get())) {
       // Shown once the message's signal has returned, as a paste is inserted.
       deferred.push_back(
           [message = refusalText(kept)] { ui::platform().messageBoxes().warning(message); });

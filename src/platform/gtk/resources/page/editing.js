@@ -309,9 +309,12 @@ function placeCaret(node) {
 // it as a local file and answers the address that shows it; until then it
 // shows from its own. The surface awaits `imagesSettled` before it reads
 // the document, so no such address is ever handed out while one is taken in.
+// An image the surface refuses goes if it was pasted; one the loaded item
+// held stays as the author wrote it (the save then names it).
 const TEMPORARY_IMAGE = /^(blob|data):/i;
 const adopting = new Map();      // id -> the temporary address being taken in
 const droppedNames = new Map();  // blob address -> the dropped file's name
+const loadedImages = new WeakSet();  // the images the loaded item held
 const settledWaiters = [];
 let adoptSerial = 0;
 
@@ -338,9 +341,10 @@ function adoptImages() {
     const id = String(++adoptSerial);
     adopting.set(id, src);
     const name = droppedNames.get(src) || '';
+    const pasted = !loadedImages.has(img);
     fetch(src).then((answer) => answer.arrayBuffer()).then(
-        (buffer) => postToSurface({adopt: id, name: name, data: toBase64(buffer)}),
-        (error) => postToSurface({adopt: id, name: name, failed: String(error)}));
+        (buffer) => postToSurface({adopt: id, name: name, pasted: pasted, data: toBase64(buffer)}),
+        (error) => postToSurface({adopt: id, name: name, pasted: pasted, failed: String(error)}));
   }
 }
 
@@ -353,7 +357,7 @@ P.adopted = function (id, address) {
     for (const img of Array.from(document.body.querySelectorAll('img'))) {
       if (img.getAttribute('src') !== src) continue;
       if (address) img.setAttribute('src', address);
-      else img.remove();
+      else if (!loadedImages.has(img)) img.remove();
     }
     droppedNames.delete(src);
   }
@@ -374,6 +378,7 @@ P.imagesSettled = function () {
 
 const imageWatch = new MutationObserver(adoptImages);
 function watchImages() {
+  if (document.body) for (const img of document.body.querySelectorAll('img')) loadedImages.add(img);
   adoptImages();
   imageWatch.observe(document, {subtree: true, childList: true, attributes: true, attributeFilter: ['src']});
 }
