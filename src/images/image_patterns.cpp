@@ -99,6 +99,13 @@ std::vector<std::string> unusedServerImages(const std::vector<std::string>& serv
   return unused;
 }
 
+std::optional<std::string> findTemporaryImage(std::string_view text) {
+  std::vector<Found> found;
+  collectMatches("<img[^>]+src=[\"']?((blob|data):)", 1, text, found);
+  if (found.empty()) return std::nullopt;
+  return std::move(found.front().path);
+}
+
 std::vector<std::string> findLocalImages(std::string_view text) {
   std::vector<Found> found;
   collectMatches(std::string(kDriveImagePattern), kDrivePathGroup, text, found);
@@ -124,14 +131,33 @@ std::string uploadedFileName(std::string_view path) {
 
 std::string serverFileName(std::string_view recordedName) { return percentDecode(recordedName); }
 
+std::string numberedName(std::string_view fileName, int number) {
+  const std::size_t dot = fileName.rfind('.');
+  const std::size_t stemEnd = dot == std::string_view::npos || dot == 0 ? fileName.size() : dot;
+  return std::string(fileName.substr(0, stemEnd)) + "-" + std::to_string(number) +
+         std::string(fileName.substr(stemEnd));
+}
+
+std::string renamedUpload(std::string_view path, std::string_view storedName) {
+  const std::string sent = uploadFileName(path);
+  const std::size_t cut = sent.find_last_of("/\\");
+  return (cut == std::string::npos ? std::string() : sent.substr(0, cut + 1)) +
+         std::string(storedName);
+}
+
 std::string RewriteImageSource(std::string_view text, std::string_view path,
                                std::string_view contentsUrl) {
+  return RewriteImageSource(text, path, contentsUrl, uploadedFileName(path));
+}
+
+std::string RewriteImageSource(std::string_view text, std::string_view path,
+                               std::string_view contentsUrl, std::string_view storedName) {
   // An empty pattern part would match between every two bytes.
   if (path.empty()) return std::string(text);
   const bool posix = localPathForm(path) == LocalPathForm::Posix;
   // The drive form's name goes in as it stands; a POSIX name is decoded, as
   // the server stores it, so that a later delete of the address finds it.
-  const std::string name = posix ? addressSegment(uploadedFileName(path)) : uploadedFileName(path);
+  const std::string name = posix ? addressSegment(storedName) : std::string(storedName);
   // The POSIX prefix is spelt in any case, as the listing finds it; the
   // drive form's prefix is optional and taken whenever it is there.
   const std::string prefix = posix ? "[Ff][Ii][Ll][Ee]://" : "(file://)?";

@@ -13,6 +13,7 @@
 // A bare "/path" is a server-relative address and never a local image.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,11 @@ std::vector<std::string> findServerImages(std::string_view text, std::string_vie
 std::vector<std::string> unusedServerImages(const std::vector<std::string>& serverImages,
                                             std::string_view text);
 
+// The scheme ("blob:" or "data:", as spelt) of the first IMG tag whose src
+// is such a temporary address, which names nothing the server could keep;
+// nothing when there is none.
+std::optional<std::string> findTemporaryImage(std::string_view text);
+
 // The local image paths `text` refers to, each once, in text order.
 std::vector<std::string> findLocalImages(std::string_view text);
 
@@ -40,6 +46,16 @@ std::vector<std::string> findLocalImages(std::string_view text);
 // last backslash as it stands; for a POSIX path the part after the last "/"
 // or "\" of the decoded path, as the server takes it from the upload.
 std::string uploadedFileName(std::string_view path);
+
+// `fileName` with "-<number>" before its extension: logo.png, 1 gives
+// logo-1.png; a name without extension (or only one, ".png") gets it at
+// the end.
+std::string numberedName(std::string_view fileName, int number);
+
+// The upload file name that makes the server store the listed local image
+// `path` as `storedName` (which holds no "/" or "\"): the path's folder
+// part as sent, then the name, so only the last segment differs.
+std::string renamedUpload(std::string_view path, std::string_view storedName);
 
 // The contents folder's file that a recorded server image name (the address
 // segment as the document spells it) stands for: its escapes decoded, as
@@ -55,5 +71,9 @@ std::string serverFileName(std::string_view recordedName);
 // stored name.
 std::string RewriteImageSource(std::string_view text, std::string_view path,
                                std::string_view contentsUrl);
+// The same for an upload stored under `storedName` instead of the name its
+// path ends in.
+std::string RewriteImageSource(std::string_view text, std::string_view path,
+                               std::string_view contentsUrl, std::string_view storedName);
 
 }  // namespace pellora::images

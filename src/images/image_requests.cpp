@@ -7,12 +7,12 @@
 #include "content/extract_body.h"
 #include "content/server_response.h"
 #include "content/url_encode.h"
+#include "exchange/id_exceptions.h"
+#include "images/image_patterns.h"
 #include "images/local_image.h"
 #include "ui/services.h"
 
 namespace pellora::images {
-
-namespace {}  // namespace
 
 std::string ScriptUrl(std::string_view baseUrl) { return std::string(baseUrl) + "/edit.php"; }
 
@@ -74,17 +74,34 @@ bool ImageRequests::DeleteImage(const std::string& name) {
   });
 }
 
+ImageRequests::Stored ImageRequests::ImageStored(const std::string& name) {
+  ui::MessageBoxes& boxes = ui::platform().messageBoxes();
+  exchange::ShownStatus shown(status_, "Checking Image \"" + name + "\" ...");
+  try {
+    http_.Get(ContentsUrl(context_.BaseUrl) + content::UrlEncode(name));
+    return Stored::Present;
+  } catch (const exchange::EIdHTTPProtocolException& failure) {
+    if (failure.ErrorCode() == 404) return Stored::Absent;
+    boxes.warning(failure.what());
+  } catch (const std::exception& failure) {
+    boxes.warning(failure.what());
+  }
+  return Stored::Unknown;
+}
+
 bool ImageRequests::UploadImage(const std::string& path) {
   return UploadImageContent(path, readListedImage(path));
 }
 
-bool ImageRequests::UploadImageContent(const std::string& path, std::optional<std::string> file) {
+bool ImageRequests::UploadImageContent(const std::string& path, std::optional<std::string> file,
+                                       const std::string& storedName) {
   if (!file) {
     ui::platform().messageBoxes().errorAbort("File \"" + path + "\" not found!");
     return false;
   }
-  std::string body =
-      uploadImageBody(context_.AuthToken, context_.ContentName, uploadFileName(path), *file);
+  std::string body = uploadImageBody(
+      context_.AuthToken, context_.ContentName,
+      storedName.empty() ? uploadFileName(path) : renamedUpload(path, storedName), *file);
   file.reset();  // the body holds the only copy the request needs
   return request("Uploading Image \"" + path + "\" ...", [&](std::string& response) {
     http_.Request.ContentType = "multipart/form-data; boundary=" + std::string(kUploadBoundary);

@@ -43,12 +43,19 @@ class ImageRequests {
 
   // Asks the server to delete the contents folder's image `name`.
   bool DeleteImage(const std::string& name);
+  // Whether the contents folder holds a file `name`, by fetching its
+  // address: only a 404 says it is free. Any other failure is shown and
+  // answers Unknown, so no upload goes out on a guess.
+  enum class Stored { Absent, Present, Unknown };
+  Stored ImageStored(const std::string& name);
   // Sends the listed local image `path` (see local_image.h). A file that
   // cannot be read is reported as not found, with no request.
   bool UploadImage(const std::string& path);
   // The same with the file's content read beforehand (nothing: it could not
-  // be read), so a caller that checked the bytes sends exactly those.
-  bool UploadImageContent(const std::string& path, std::optional<std::string> fileBytes);
+  // be read), so a caller that checked the bytes sends exactly those; stored
+  // as `storedName` when given, else under the name its path ends in.
+  bool UploadImageContent(const std::string& path, std::optional<std::string> fileBytes,
+                          const std::string& storedName = {});
 
  private:
   // Runs `post`, then judges the answer; shows the failure if any.

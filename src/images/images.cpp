@@ -12,6 +12,7 @@
 #include "images/image_signature.h"
 #include "images/local_image.h"
 #include "images/upload_form.h"
+#include "settings/lang.h"
 #include "ui/services.h"
 
 namespace pellora {
@@ -64,6 +65,7 @@ std::string ImageTransfer::ContentsUrl() const { return images::ContentsUrl(cont
 void ImageTransfer::ScanServerImages() {
   serverImages_.clear();
   loadedLocalImages_.clear();
+  storedUploads_.clear();
   for (const std::string& path : images::findLocalImages(context_.ContentBody)) {
     loadedLocalImages_.push_back(localImageKey(path));
   }
@@ -77,25 +79,113 @@ void ImageTransfer::NoteLoadedDocument(const std::string& body) {
   }
 }
 
-bool ImageTransfer::PrepareImageLists(TUploadForm& dialog) {
+std::optional<std::vector<ImageTransfer::UploadPlan>> ImageTransfer::planUploadNames(
+    const std::vector<std::string>& paths) {
+  // Enough for any folder a person fills by hand; beyond it the server is
+  // more likely answering every name than holding them all.
+  constexpr int kMostNumbers = 100;
+  std::vector<UploadPlan> plans;
+  // Names this save gives away, and what the server said of each name asked.
+  std::vector<std::string> claimed;
+  std::vector<std::pair<std::string, bool>> onServer;
+  const auto taken = [&](const std::string& name) -> std::optional<bool> {
+    for (const auto& [asked, present] : onServer) {
+      if (asked == name) return present;
+    }
+    const auto stored = requests_.ImageStored(name);
+    if (stored == images::ImageRequests::Stored::Unknown) return std::nullopt;
+    onServer.emplace_back(name, stored == images::ImageRequests::Stored::Present);
+    return onServer.back().second;
+  };
+  std::vector<std::string> keys;
+  for (const std::string& path : paths) {
+    UploadPlan plan{path, images::uploadedFileName(path), {}, NameClash::None, std::nullopt};
+    const std::string key = localImageKey(path);
+    keys.push_back(key);
+    if (const auto first = std::find(keys.begin(), keys.end() - 1, key); first != keys.end() - 1) {
+      const auto index = static_cast<std::size_t>(first - keys.begin());
+      plan.name = plans[index].name;
+      plan.sameFileAs = index;
+      plans.push_back(std::move(plan));
+      continue;
+    }
+    const auto earlier = std::find_if(storedUploads_.begin(), storedUploads_.end(),
+                                      [&](const auto& stored) { return stored.first == key; });
+    if (earlier != storedUploads_.end() && !contains(claimed, earlier->second)) {
+      plan.name = earlier->second;  // ours: replacing it is meant
+    }
+    for (int number = 0; plan.name.empty() && number <= kMostNumbers; ++number) {
+      const std::string candidate =
+          number == 0 ? plan.wanted : images::numberedName(plan.wanted, number);
+      if (contains(claimed, candidate)) {
+        if (number == 0) plan.clash = NameClash::InThisSave;
+        continue;
+      }
+      const std::optional<bool> present = taken(candidate);
+      if (!present) return std::nullopt;
+      if (!*present) {
+        plan.name = candidate;
+      } else if (number == 0) {
+        plan.clash = NameClash::OnServer;
+        // Only this entry may choose to replace it.
+        claimed.push_back(candidate);
+      }
+    }
+    if (plan.name.empty()) {
+      ui::platform().messageBoxes().warning(
+          languageText(LanguageText::NoFreeImageName, {plan.wanted}));
+      return std::nullopt;
+    }
+    claimed.push_back(plan.name);
+    plans.push_back(std::move(plan));
+  }
+  return plans;
+}
+
+std::optional<bool> ImageTransfer::PrepareImageLists(TUploadForm& dialog) {
   const std::string& text = context_.ContentBody;
   fillChecked(dialog.clbImagesDel, images::unusedServerImages(serverImages_, text));
   ui::Control& uploads = dialog.clbImagesUp;
   uploads.clearItems();
-  offeredUploads_ = images::findLocalImages(text);
-  std::vector<bool> loaded;
-  for (const std::string& path : offeredUploads_) {
-    loaded.push_back(contains(loadedLocalImages_, localImageKey(path)));
-    uploads.addItem(loaded.back() ? path + " " + loadedMark_ : path);
+  uploadRows_.clear();
+  auto plans = planUploadNames(images::findLocalImages(text));
+  if (!plans) return std::nullopt;
+  offeredUploads_ = std::move(*plans);
+  std::vector<bool> checked;
+  for (std::size_t i = 0; i < offeredUploads_.size(); ++i) {
+    const UploadPlan& plan = offeredUploads_[i];
+    const bool loaded = contains(loadedLocalImages_, localImageKey(plan.path));
+    std::string entry = loaded ? plan.path + " " + loadedMark_ : plan.path;
+    if (plan.clash != NameClash::None) {
+      entry +=
+          " " + languageText(plan.clash == NameClash::OnServer ? LanguageText::UploadRenamedOnServer
+                                                               : LanguageText::UploadRenamedInSave,
+                             {plan.name, plan.wanted});
+    }
+    uploads.addItem(entry);
+    uploadRows_.push_back({i, false});
+    checked.push_back(!loaded);
+    if (plan.clash == NameClash::OnServer) {
+      uploads.addItem(languageText(LanguageText::UploadReplaceOption, {plan.wanted}));
+      uploadRows_.push_back({i, true});
+      checked.push_back(false);
+    }
   }
-  for (std::size_t i = 0; i < loaded.size(); ++i) {
-    uploads.setItemChecked(static_cast<int>(i), !loaded[i]);
+  for (std::size_t i = 0; i < checked.size(); ++i) {
+    uploads.setItemChecked(static_cast<int>(i), checked[i]);
   }
   return !dialog.clbImagesDel.items().empty() || !uploads.items().empty();
 }
 
 bool ImageTransfer::TransferImages(TUploadForm* dialog) {
   pendingDeletions_.clear();
+  // Such an address would be stored as a dead link; the visual view turns
+  // pasted images into files, so one left here was never taken in.
+  if (const auto scheme = images::findTemporaryImage(context_.ContentBody)) {
+    ui::platform().messageBoxes().warning(
+        languageText(LanguageText::TemporaryImageAddress, {*scheme}));
+    return false;
+  }
   if (!dialog) {
     const std::string& text = context_.ContentBody;
     if (images::unusedServerImages(serverImages_, text).empty() &&
@@ -104,25 +194,37 @@ bool ImageTransfer::TransferImages(TUploadForm* dialog) {
     }
     throw std::logic_error("The image dialog has not been created.");
   }
-  if (!PrepareImageLists(*dialog)) return true;
+  const std::optional<bool> offered = PrepareImageLists(*dialog);
+  if (!offered) return false;
+  if (!*offered) return true;
   if (ui::platform().modal().showModal(*dialog) != ui::mrOk) return false;
 
   const ui::Control& list = dialog->clbImagesUp;
-  if (list.items().size() != offeredUploads_.size()) {
+  if (list.items().size() != uploadRows_.size()) {
     throw std::logic_error("The upload list was changed behind the image transfer.");
   }
-  std::vector<std::string> uploads;
-  for (std::size_t i = 0; i < offeredUploads_.size(); ++i) {
-    if (list.itemChecked(static_cast<int>(i))) uploads.push_back(offeredUploads_[i]);
+  // The name each offered upload goes to, then the checked ones.
+  std::vector<std::string> names;
+  for (const UploadPlan& plan : offeredUploads_) names.push_back(plan.name);
+  for (std::size_t row = 0; row < uploadRows_.size(); ++row) {
+    if (uploadRows_[row].replaceOption && list.itemChecked(static_cast<int>(row))) {
+      names[uploadRows_[row].upload] = offeredUploads_[uploadRows_[row].upload].wanted;
+    }
+  }
+  std::vector<std::pair<const UploadPlan*, std::string>> uploads;
+  for (std::size_t row = 0; row < uploadRows_.size(); ++row) {
+    if (uploadRows_[row].replaceOption || !list.itemChecked(static_cast<int>(row))) continue;
+    const UploadPlan& plan = offeredUploads_[uploadRows_[row].upload];
+    uploads.emplace_back(&plan, names[plan.sameFileAs.value_or(uploadRows_[row].upload)]);
   }
   // Every checked file is read and judged before the first request, so a
   // file that is no image stops the save with nothing stored or deleted.
   std::vector<std::optional<std::string>> contents;
   bool refused = false;
-  for (const std::string& path : uploads) {
-    contents.push_back(images::readListedImage(path));
+  for (const auto& [plan, name] : uploads) {
+    contents.push_back(images::readListedImage(plan->path));
     if (contents.back() && !images::imageKindOf(*contents.back())) {
-      ui::platform().messageBoxes().errorAbort("File \"" + path + "\" is not an image!");
+      ui::platform().messageBoxes().errorAbort("File \"" + plan->path + "\" is not an image!");
       refused = true;
     }
   }
@@ -132,9 +234,21 @@ bool ImageTransfer::TransferImages(TUploadForm* dialog) {
   bool uploadFailed = false;
   std::vector<std::string> storedNames;
   for (std::size_t i = 0; i < uploads.size(); ++i) {
-    if (requests_.UploadImageContent(uploads[i], std::move(contents[i]))) {
-      working = images::RewriteImageSource(working, uploads[i], ContentsUrl());
-      addStoredNames(uploads[i], storedNames);
+    const UploadPlan& plan = *uploads[i].first;
+    const std::string& name = uploads[i].second;
+    // Under its own name it goes exactly as before; renamed, only the last
+    // segment of the file name sent differs.
+    const std::string sentName = name == plan.wanted ? std::string() : name;
+    if (requests_.UploadImageContent(plan.path, std::move(contents[i]), sentName)) {
+      working = images::RewriteImageSource(working, plan.path, ContentsUrl(), name);
+      if (sentName.empty()) {
+        addStoredNames(plan.path, storedNames);
+      } else {
+        storedNames.push_back(name);
+      }
+      const std::string key = localImageKey(plan.path);
+      std::erase_if(storedUploads_, [&](const auto& stored) { return stored.first == key; });
+      storedUploads_.emplace_back(key, name);
     } else {
       uploadFailed = true;
     }

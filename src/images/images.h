@@ -8,13 +8,24 @@
 // when an upload or the save itself fails; and a deletion never removes a
 // name that the same save uploaded.
 //
+// An upload never replaces a server image unasked: before the dialog opens,
+// the server is asked (one GET of the contents address per candidate name)
+// whether each upload's name is taken. A taken name, on the server or by an
+// earlier upload of the same save, goes to the first free "name-1.png",
+// "name-2.png", ..., and its address is rewritten to that; the entry says
+// so, and for a name taken on the server an unchecked option below it lets
+// the user replace the server's image instead. A file this editor already
+// stored since the load keeps the name it got.
+//
 // A content item is not trusted with the user's files: local images that
 // were already in the body when it was loaded start unchecked and carry a
 // mark in the dialog; only those added while editing start checked. No file
 // whose bytes are not an image is ever sent.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "exchange/editing_context.h"
@@ -55,9 +66,11 @@ class ImageTransfer {
   // them): its local images came with the item as well.
   void NoteLoadedDocument(const std::string& body);
 
-  // Fills the dialog's lists; true when either has an entry. An upload
-  // entry that came with the loaded item reads "<path> <mark>".
-  bool PrepareImageLists(TUploadForm& dialog);
+  // Fills the dialog's lists; true when either has an entry, nothing when
+  // a name could not be checked (shown). An upload entry that came with
+  // the loaded item reads "<path> <mark>"; one whose name is taken adds
+  // where it goes.
+  std::optional<bool> PrepareImageLists(TUploadForm& dialog);
   std::string ContentsUrl() const;
 
   // The mark of upload entries that came with the item, in the interface
@@ -74,8 +87,30 @@ class ImageTransfer {
   std::vector<std::string> serverImages_;
   // The local images of the loaded body, by the file each names.
   std::vector<std::string> loadedLocalImages_;
-  // The listed paths behind the upload list's entries, index for index.
-  std::vector<std::string> offeredUploads_;
+  // Where an offered upload goes.
+  enum class NameClash { None, OnServer, InThisSave };
+  struct UploadPlan {
+    std::string path;    // as listed
+    std::string wanted;  // the name its path ends in
+    std::string name;    // the free name it is stored under
+    NameClash clash = NameClash::None;
+    // An earlier entry spelling the same file: it goes where that one goes.
+    std::optional<std::size_t> sameFileAs;
+  };
+  // A row of the upload list: the upload it belongs to, and whether it is
+  // that upload's option to replace the server's image.
+  struct UploadRow {
+    std::size_t upload;
+    bool replaceOption;
+  };
+  // Plans the names of `paths`; nothing when one could not be checked.
+  std::optional<std::vector<UploadPlan>> planUploadNames(const std::vector<std::string>& paths);
+
+  // The offered uploads and the rows of the upload list, row for row.
+  std::vector<UploadPlan> offeredUploads_;
+  std::vector<UploadRow> uploadRows_;
+  // The files this editor stored since the load, by file, and their names.
+  std::vector<std::pair<std::string, std::string>> storedUploads_;
   std::vector<std::string> pendingDeletions_;
   std::string loadedMark_ = "(came with the item)";
 };

@@ -128,6 +128,32 @@ constexpr BilingualText<LanguageText> kRuntimeTexts[] = {
      "\"%1\" wurde nicht geladen, der Editor enth\xE4lt den gespeicherten Inhalt also "
      "nicht.\r\n\r\nDen gespeicherten Inhalt durch das ersetzen, was der Editor jetzt "
      "enth\xE4lt?"},
+    {LanguageText::UploadRenamedOnServer, "as %1: %2 is already on the server",
+     "als %1: %2 gibt es schon auf dem Server"},
+    {LanguageText::UploadRenamedInSave, "as %1: another image of this save is %2",
+     "als %1: ein anderes Bild dieser Speicherung hei\xDFt %2"},
+    {LanguageText::UploadReplaceOption, "    Replace %1 on the server instead",
+     "    Stattdessen %1 auf dem Server ersetzen"},
+    {LanguageText::NoFreeImageName,
+     "No free name was found on the server for \"%1\"; nothing was saved.",
+     "F\xFCr \"%1\" gibt es auf dem Server keinen freien Namen; es wurde nichts gespeichert."},
+    {LanguageText::PastedImageTooLarge, "The image is larger than %1 MB and was left out.",
+     "Das Bild ist gr\xF6\xDF"
+     "er als %1 MB und wurde weggelassen."},
+    {LanguageText::PastedImageTooMany,
+     "Only %1 pasted or dropped images fit into one item; this one was left out.",
+     "Nur %1 eingef\xFCgte oder abgelegte Bilder passen in einen Inhalt; dieses wurde "
+     "weggelassen."},
+    {LanguageText::PastedImageNotAnImage, "The pasted data is not an image and was left out.",
+     "Die eingef\xFCgten Daten sind kein Bild und wurden weggelassen."},
+    {LanguageText::PastedImageNotKept, "The image could not be kept (%1) and was left out.",
+     "Das Bild konnte nicht aufbewahrt werden (%1) und wurde weggelassen."},
+    {LanguageText::TemporaryImageAddress,
+     "An image of the item has a temporary address (%1...), which the server cannot keep; "
+     "nothing was saved. Remove the image or insert it again.",
+     "Ein Bild des Inhalts hat eine vor\xFC"
+     "bergehende Adresse (%1...), die der Server nicht halten kann; es wurde nichts "
+     "gespeichert. Entfernen Sie das Bild oder f\xFCgen Sie es neu ein."},
 };
 
 ui::Form& formOf(const GermanTextTargets& forms, Target target) {
@@ -169,5 +195,21 @@ void ApplyGermanTexts(const GermanTextTargets& forms) {
 }
 
 std::string_view languageText(LanguageText text) { return textInForce(kRuntimeTexts, text); }
+
+std::string languageText(LanguageText text, std::initializer_list<std::string_view> values) {
+  const std::string_view pattern = languageText(text);
+  std::string out;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+    const auto index = static_cast<std::size_t>(next - '1');
+    if (pattern[i] == '%' && next >= '1' && next <= '9' && index < values.size()) {
+      out += values.begin()[index];
+      ++i;
+    } else {
+      out += pattern[i];
+    }
+  }
+  return out;
+}
 
 }  // namespace pellora

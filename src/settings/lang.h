@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -52,8 +53,22 @@ enum class LanguageText {
   // A save after a load that failed. %1 content name.
   UnloadedItemReload,   // nothing typed: load again?
   UnloadedItemReplace,  // content typed: replace the stored item with it?
+  // Upload entries whose name is taken: %1 the name it goes to, %2 the
+  // name it would have had.
+  UploadRenamedOnServer,
+  UploadRenamedInSave,
+  UploadReplaceOption,  // %1 the server's image the user may replace
+  NoFreeImageName,      // %1 the wanted name
+  // Pasted and dropped images. %1 the limit or the reason.
+  PastedImageTooLarge,
+  PastedImageTooMany,
+  PastedImageNotAnImage,
+  PastedImageNotKept,
+  TemporaryImageAddress,
 };
 std::string_view languageText(LanguageText text);
+// The text with "%1", "%2", ... replaced by `values` in order.
+std::string languageText(LanguageText text, std::initializer_list<std::string_view> values);
 
 // One text built in at run time, in both languages (Windows-1252).
 template <typename Id>

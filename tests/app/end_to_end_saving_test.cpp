@@ -1,8 +1,9 @@
 // What a save stores, through the host with the real module, WebKit,
 // GtkSourceView and tessaron-server: saving while the visual view is still
 // loading stores the item loaded last, never the page shown before it, an
-// undo in the freshly opened HTML view cannot empty the item, and images
-// changed through both views reach the server's folder.
+// undo in the freshly opened HTML view cannot empty the item, images
+// changed through both views reach the server's folder, and a picture
+// pasted from the clipboard is kept as a file and uploaded.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "app/host/server_process.h"
 #include "host_run.h"
@@ -63,9 +65,10 @@ class SavingEndToEndTest : public ::testing::Test {
   std::string run(const std::string& first, const std::string& steps) {
     writeFile(dir / "script.txt", steps);
     return test::captureOutput(
-        test::hostCommand(dir / "registry", "--url '" + server->baseUrl() + "' --content '" +
-                                                first + "' --auth '" + kToken + "' --script '" +
-                                                (dir / "script.txt").string() + "'"),
+        test::hostCommand(dir / "registry",
+                          "--url '" + server->baseUrl() + "' --content '" + first + "' --auth '" +
+                              kToken + "' --script '" + (dir / "script.txt").string() + "'",
+                          "XDG_CACHE_HOME='" + (dir / "cache").string() + "' "),
         exitStatus);
   }
 
@@ -208,6 +211,64 @@ TEST_F(SavingEndToEndTest, ImagesChangedInBothViewsAreUploadedAndTheUnusedOneDel
   EXPECT_EQ(stored.find("file:"), std::string::npos) << stored;
   EXPECT_EQ(readFile(contents() / "neu.png"), png) << "uploaded";
   EXPECT_FALSE(fs::exists(contents() / "alt.png")) << "the unused server image is deleted";
+}
+
+// A PNG's width and height from its header; zeros when it is none.
+std::pair<unsigned, unsigned> pngSize(const std::string& bytes) {
+  if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1A\n") != 0) return {0, 0};
+  const auto at = [&](std::size_t i) {
+    unsigned value = 0;
+    for (std::size_t k = i; k < i + 4; ++k)
+      value = value << 8 | static_cast<unsigned char>(bytes[k]);
+    return value;
+  };
+  return {at(16), at(20)};
+}
+
+// Image data on the clipboard, Ctrl+V, Save: the picture is kept in the
+// private folder, offered and uploaded, and the item names it on the server.
+TEST_F(SavingEndToEndTest, APastedPictureIsKeptAsAFileAndUploaded) {
+  // 5 x 3 pixels of one colour.
+  const std::string png(
+      "\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\x00\x05\x00\x00\x00\x03\x08\x02\x00\x00"
+      "\x00\xd4\x54\x52\xaf\x00\x00\x00\x10IDAT\x78\x9c\x63\x50\x68\x38\x80\x8c\x18\x08\xf0\x01"
+      "\xe5\xdf\x14\xa1\x96\xb9\xc4\x2e\x00\x00\x00\x00IEND\xae\x42\x60\x82",
+      73);
+  const fs::path picture = dir / "copied.png";
+  writeFile(picture, png);
+  writeFile(itemFile("Item A"), "<p>Bild Ende</p>");
+  const std::string output = run("Item A",
+                                 "caret Ende start\n"
+                                 "clipboard \"" +
+                                     picture.string() +
+                                     "\"\n"
+                                     "key ctrl+v\n"
+                                     "answer OK\n"
+                                     "Save\n");
+  SCOPED_TRACE(output);
+  EXPECT_EQ(exitStatus, 0);
+  EXPECT_EQ(output.find("failed"), std::string::npos);
+  const std::string stored = readFile(itemFile("Item A"));
+  const std::string contentsAddress = server->baseUrl() + "/contents/";
+  const std::size_t at = stored.find("src=\"" + contentsAddress);
+  ASSERT_NE(at, std::string::npos) << stored;
+  for (const char* gone : {"blob:", "data:", "file:"}) {
+    EXPECT_EQ(stored.find(gone), std::string::npos) << stored;
+  }
+  const std::size_t nameStart = at + 5 + contentsAddress.size();
+  const std::string name = stored.substr(nameStart, stored.find('"', nameStart) - nameStart);
+  EXPECT_EQ(pngSize(readFile(contents() / name)), pngSize(png)) << "the server holds the picture";
+
+  const fs::path kept = dir / "cache" / "pellora";
+  ASSERT_TRUE(fs::is_directory(kept));
+  EXPECT_EQ(fs::status(kept).permissions() & fs::perms::all, fs::perms::owner_all);
+  std::size_t files = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(kept / "pasted")) {
+    if (!entry.is_regular_file()) continue;
+    ++files;
+    EXPECT_EQ(readFile(entry.path()), readFile(contents() / name)) << "uploaded as kept";
+  }
+  EXPECT_EQ(files, 1u);
 }
 
 }  // namespace

@@ -2,13 +2,14 @@
 // with the platform doubles, against the built tessaron-server. An upload
 // is stored, rewritten, found again by the next load and deleted when the
 // image is removed; a deletion never removes what the same save uploaded;
-// awkward file names arrive and are addressed literally; and a hostile item
-// cannot make the editor send the user's files.
+// an upload never replaces a server image unasked; awkward file names arrive and are addressed
+// literally; and a hostile item cannot make the editor send the user's files.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <map>
 
 #include "control/application.h"
 #include "control/ax_impl.h"
@@ -119,6 +120,13 @@ class ImageRoundTripTest : public ::testing::Test {
     for (const auto& shown : fake.platform.boxes.shown) texts.push_back(shown.text);
     return texts;
   }
+  std::map<std::string, std::string> contentsFolderFiles() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(root.path() / "contents")) {
+      files[entry.path().filename().string()] = readFile(entry.path());
+    }
+    return files;
+  }
   Names contentsFolder() const {
     Names names;
     for (const auto& entry : fs::directory_iterator(root.path() / "contents")) {
@@ -162,17 +170,117 @@ TEST_F(ImageRoundTripTest, AnUploadIsFoundByTheNextLoadAndDeletedWhenRemoved) {
   EXPECT_EQ(storedItem(), "<P>text</P>");
 }
 
-TEST_F(ImageRoundTripTest, ReplacingAServerImageByALocalFileOfTheSameNameKeepsTheNewFile) {
-  writeFile(contentsFile("p q.png"), png("old"));
-  writeFile(contentsFile("Sample 1.html"), "<P><IMG src=\"" + contentsUrl() + "p q.png\"></P>");
-  writeFile(local.path() / "p q.png", png("new"));
-
-  openItem();
-  editAndSave("<P><IMG src=\"file://" + local.path().string() + "/p%20q.png\"></P>");
-  EXPECT_EQ(offered, (Names{"del: p q.png | up: " + local.path().string() + "/p%20q.png[x]"}));
-  EXPECT_EQ(boxTexts(), Names{});
-  EXPECT_EQ(readFile(contentsFile("p q.png")), png("new")) << "the fresh upload is kept";
-  EXPECT_EQ(storedItem(), "<P><IMG src=\"" + contentsUrl() + "p q.png\"></P>");
+// An upload whose name is taken on the server, or by another upload of the
+// same save, goes to a free name unless the user chose to replace the
+// server's image; the other items' pictures stay as they were.
+TEST_F(ImageRoundTripTest, AnUploadNeverReplacesAServerImageUnasked) {
+  using Files = std::map<std::string, std::string>;
+  const std::string other = "/other/logo.png", mine = "/mine/logo.png", a1 = "/1/a.png",
+                    a2 = "/2/a.png", pq = "/p%20q.png";
+  const auto up = [&](const std::string& relative) { return local.path().string() + relative; };
+  const auto img = [&](const std::string& relative) {
+    return "<IMG src=\"file://" + up(relative) + "\">";
+  };
+  const auto served = [&](const std::string& name) {
+    return "<IMG src=\"" + contentsUrl() + name + "\">";
+  };
+  const std::string onServer = " is already on the server";
+  const auto replace = [](int row) {
+    return [row](TUploadForm& d) { d.clbImagesUp.setItemChecked(row, true); };
+  };
+  const struct Row {
+    const char* what;
+    Files server;  // besides the item
+    std::string loaded, saved;
+    std::function<void(TUploadForm&)> act;
+    std::string offered, stored;
+    Files after;
+  } rows[] = {
+      {"a name another item uses",
+       {{"logo.png", png("theirs")}},
+       "<P>x</P>",
+       img(other),
+       {},
+       "del: | up: " + up(other) + " as logo-1.png: logo.png" + onServer +
+           "[x]     Replace logo.png on the server instead[ ]",
+       served("logo-1.png"),
+       {{"logo.png", png("theirs")}, {"logo-1.png", png(other)}}},
+      {"the user chose to replace it",
+       {{"logo.png", png("theirs")}},
+       "<P>x</P>",
+       img(other),
+       replace(1),
+       "",
+       served("logo.png"),
+       {{"logo.png", png(other)}}},
+      {"numbers taken too",
+       {{"logo.png", png("theirs")}, {"logo-1.png", png("one")}},
+       "<P>x</P>",
+       img(other),
+       {},
+       "del: | up: " + up(other) + " as logo-2.png: logo.png" + onServer +
+           "[x]     Replace logo.png on the server instead[ ]",
+       served("logo-2.png"),
+       {{"logo.png", png("theirs")}, {"logo-1.png", png("one")}, {"logo-2.png", png(other)}}},
+      {"two local files of one name",
+       {},
+       "<P>x</P>",
+       img(a1) + img(a2),
+       {},
+       "del: | up: " + up(a1) + "[x] " + up(a2) +
+           " as a-1.png: another image of this save is "
+           "a.png[x]",
+       served("a.png") + served("a-1.png"),
+       {{"a.png", png(a1)}, {"a-1.png", png(a2)}}},
+      {"two of one name and the server's, replaced by the first",
+       {{"logo.png", png("theirs")}},
+       "<P>x</P>",
+       img(other) + img(mine),
+       replace(1),
+       "",
+       served("logo.png") + served("logo-2.png"),
+       {{"logo.png", png(other)}, {"logo-2.png", png(mine)}}},
+      {"the item's own image swapped for a file of its name",
+       {{"p q.png", png("old")}},
+       served("p q.png"),
+       img(pq),
+       {},
+       "del: p q.png | up: " + up(pq) + " as p q-1.png: p q.png" + onServer +
+           "[x]     Replace p q.png on the server instead[ ]",
+       served("p q-1.png"),
+       {{"p q-1.png", png(pq)}}},
+      {"the same, replaced deliberately",
+       {{"p q.png", png("old")}},
+       served("p q.png"),
+       img(pq),
+       replace(1),
+       "",
+       served("p q.png"),
+       {{"p q.png", png(pq)}}},
+  };
+  for (const std::string& file : {other, mine, a1, a2}) {
+    fs::create_directories(fs::path(up(file)).parent_path());
+    writeFile(up(file), png(file));
+  }
+  writeFile(local.path() / "p q.png", png(pq));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    for (const auto& [name, bytes] : Files(contentsFolderFiles())) fs::remove(contentsFile(name));
+    for (const auto& [name, bytes] : row.server) writeFile(contentsFile(name), bytes);
+    writeFile(contentsFile("Sample 1.html"), row.loaded);
+    offered.clear();
+    openItem();
+    editAndSave(row.saved, row.act);
+    ASSERT_EQ(offered.size(), 1u);
+    if (!row.offered.empty()) {
+      EXPECT_EQ(offered[0], row.offered);
+    }
+    EXPECT_EQ(boxTexts(), Names{});
+    EXPECT_EQ(storedItem(), row.stored);
+    Files after = contentsFolderFiles();
+    after.erase("Sample 1.html");
+    EXPECT_EQ(after, row.after);
+  }
 }
 
 TEST_F(ImageRoundTripTest, AwkwardFileNamesArriveAndAreAddressedLiterally) {

@@ -55,6 +55,14 @@ inline ConnectionScript answering(const std::string& body, const std::string& st
   return {readRequest(), sendBytes(closingAnswer(status, body))};
 }
 
+// The answers to `count` checks of a name: none of them is on the server.
+inline std::vector<ConnectionScript> freeNames(std::size_t count,
+                                               std::vector<ConnectionScript> then = {}) {
+  std::vector<ConnectionScript> scripts(count, answering("", "404 Not Found"));
+  for (ConnectionScript& script : then) scripts.push_back(std::move(script));
+  return scripts;
+}
+
 inline std::string headOf(const std::string& request) {
   return request.substr(0, request.find("\r\n\r\n") + 2);
 }

@@ -32,8 +32,10 @@ std::string dialogText(const TUploadForm& dialog) {
 }
 
 // The first word of each request body ("deleteimage", "content", or the
-// multipart "upload"), to see the order of requests.
+// multipart "upload"; "check" for the GET that asks whether a name is
+// taken), to see the order of requests.
 std::string kindOf(const std::string& request) {
+  if (request.rfind("GET ", 0) == 0) return "check";
   const std::string body = bodyOf(request);
   if (body.rfind("---", 0) == 0) return "upload";
   return body.substr(0, body.find('='));
@@ -106,6 +108,23 @@ TEST_F(ImageTransferTest, NothingToTransferShowsNoDialog) {
   EXPECT_TRUE(fake.platform.modalPresenter.shownForms.empty());
 }
 
+TEST_F(ImageTransferTest, AnImageWithATemporaryAddressStopsTheSaveBeforeAnything) {
+  ScriptedServer server({});
+  pointAt(server);
+  load(serverImg("old.gif"));
+  for (const std::string src : {"blob:http://h/5e1f", "DATA:image/png;base64,iVBO"}) {
+    fake.platform.boxes.shown.clear();
+    context.ContentBody = img(src) + img(R"(C:\x\a.jpg)");
+    const std::string edited = context.ContentBody;
+    EXPECT_FALSE(transfer.TransferImages(&dialog)) << src;
+    EXPECT_EQ(context.ContentBody, edited);
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_NE(boxes()[0].text.find(src.substr(0, 5)), std::string::npos) << boxes()[0].text;
+  }
+  EXPECT_TRUE(fake.platform.modalPresenter.shownForms.empty());
+  EXPECT_EQ(server.connections(), 0);
+}
+
 TEST_F(ImageTransferTest, AMissingDialogFailsLoudlyWhenItIsNeeded) {
   context.ContentBody = img(R"(C:\x\a.jpg)");
   EXPECT_THROW(transfer.TransferImages(nullptr), std::logic_error);
@@ -113,7 +132,7 @@ TEST_F(ImageTransferTest, AMissingDialogFailsLoudlyWhenItIsNeeded) {
 
 TEST_F(ImageTransferTest, CancelOrClosingTheDialogChangesNothing) {
   test::ImageDir dir;
-  ScriptedServer server({});
+  ScriptedServer server(test::freeNames(3));
   pointAt(server);
   load(serverImg("old.gif"));
   const std::string edited = img("file://" + dir.write("p.png", test::pngBytes("p")));
@@ -125,13 +144,13 @@ TEST_F(ImageTransferTest, CancelOrClosingTheDialogChangesNothing) {
     EXPECT_TRUE(transfer.pendingDeletions().empty());
   }
   transfer.DeleteUnusedImages();
-  EXPECT_EQ(server.connections(), 0);
+  EXPECT_EQ(requestKinds(server), Names(3, "check")) << "nothing but the names asked";
   EXPECT_TRUE(boxes().empty());
 }
 
 TEST_F(ImageTransferTest, UncheckingEverythingSendsNothingAndTheMarksComeBackNextTime) {
   test::ImageDir dir;
-  ScriptedServer server({});
+  ScriptedServer server(test::freeNames(4));
   pointAt(server);
   load(serverImg("old.gif"));
   const std::string path = dir.write("p.png", test::pngBytes("p"));
@@ -148,7 +167,7 @@ TEST_F(ImageTransferTest, UncheckingEverythingSendsNothingAndTheMarksComeBackNex
   const std::string offered = "del: old.gif[x] | up: " + path + "[x] C:\\x\\a.jpg[x]";
   EXPECT_EQ(dialogs, (Names{offered, offered}));
   EXPECT_EQ(context.ContentBody, edited);
-  EXPECT_EQ(server.connections(), 0);
+  EXPECT_EQ(requestKinds(server), Names(4, "check"));
 }
 
 TEST_F(ImageTransferTest, AFailedUploadIsNotRewrittenWhileLaterOnesAreAndNothingIsDeleted) {
@@ -156,7 +175,8 @@ TEST_F(ImageTransferTest, AFailedUploadIsNotRewrittenWhileLaterOnesAreAndNothing
   const std::string a = dir.write("a.png", test::pngBytes("a"));
   const std::string b = dir.write("b.png", test::pngBytes("b"));
   const std::string d = dir.write("sub/d.png", test::pngBytes("d"));
-  ScriptedServer server({answering("Error: a"), answering("OK"), answering("OK")});
+  ScriptedServer server(
+      test::freeNames(4, {answering("Error: a"), answering("OK"), answering("OK")}));
   pointAt(server);
   load(serverImg("old.gif"));
   const std::string aImg = img("file://" + a);
@@ -166,19 +186,21 @@ TEST_F(ImageTransferTest, AFailedUploadIsNotRewrittenWhileLaterOnesAreAndNothing
 
   EXPECT_FALSE(transfer.TransferImages(&dialog));
   EXPECT_EQ(context.ContentBody, aImg + cImg + serverImg("b.png") + serverImg("d.png"));
-  EXPECT_EQ(requestKinds(server), (Names{"upload", "upload", "upload"}));
+  EXPECT_EQ(requestKinds(server),
+            (Names{"check", "check", "check", "check", "upload", "upload", "upload"}));
   ASSERT_EQ(boxes().size(), 2u);
   EXPECT_EQ(boxes()[0].text, "Server Response:        \r\nError: a");
   EXPECT_EQ(boxes()[1].text, "File \"C:\\x\\c.jpg\" not found!");
   EXPECT_TRUE(transfer.pendingDeletions().empty()) << "the save is abandoned";
   transfer.DeleteUnusedImages();
-  EXPECT_EQ(server.requests().size(), 3u);
+  EXPECT_EQ(server.requests().size(), 7u);
 }
 
 TEST_F(ImageTransferTest, DeletionsWaitForTheSaveAndEachOneIsTried) {
   test::ImageDir dir;
   const std::string path = dir.write("new.png", test::pngBytes("n"));
-  ScriptedServer server({answering("OK"), answering("Error: busy"), answering("OK")});
+  ScriptedServer server(
+      test::freeNames(1, {answering("OK"), answering("Error: busy"), answering("OK")}));
   pointAt(server);
   load(serverImg("old.gif") + serverImg("keep.gif") + serverImg("gone.gif"));
   context.ContentBody = serverImg("keep.gif") + img("file://" + path);
@@ -186,30 +208,30 @@ TEST_F(ImageTransferTest, DeletionsWaitForTheSaveAndEachOneIsTried) {
 
   EXPECT_TRUE(transfer.TransferImages(&dialog));
   EXPECT_EQ(dialogs, (Names{"del: old.gif[x] gone.gif[x] | up: " + path + "[x]"}));
-  EXPECT_EQ(requestKinds(server), (Names{"upload"})) << "no deletion before the save";
+  EXPECT_EQ(requestKinds(server), (Names{"check", "upload"})) << "no deletion before the save";
   EXPECT_EQ(context.ContentBody, serverImg("keep.gif") + serverImg("new.png"));
   EXPECT_EQ(transfer.pendingDeletions(), (Names{"old.gif", "gone.gif"}));
 
   statusTexts.clear();
   transfer.DeleteUnusedImages();
   const auto requests = server.requests();
-  ASSERT_EQ(requests.size(), 3u);
-  EXPECT_EQ(bodyOf(requests[1]).substr(0, 24), "deleteimage=old%2Egif&au");
-  EXPECT_EQ(bodyOf(requests[2]).substr(0, 25), "deleteimage=gone%2Egif&au");
+  ASSERT_EQ(requests.size(), 4u);
+  EXPECT_EQ(bodyOf(requests[2]).substr(0, 24), "deleteimage=old%2Egif&au");
+  EXPECT_EQ(bodyOf(requests[3]).substr(0, 25), "deleteimage=gone%2Egif&au");
   EXPECT_EQ(statusTexts,
             (Names{"Deleting Image \"old.gif\" ...", "Deleting Image \"gone.gif\" ..."}));
   ASSERT_EQ(boxes().size(), 1u) << "the failed delete is shown, the next one still runs";
   EXPECT_EQ(boxes()[0].text, "Server Response:        \r\nError: busy");
 
   transfer.DeleteUnusedImages();
-  EXPECT_EQ(server.requests().size(), 3u) << "deleted once only";
+  EXPECT_EQ(server.requests().size(), 4u) << "deleted once only";
 }
 
 TEST_F(ImageTransferTest, OnlyCheckedEntriesAreTransferred) {
   test::ImageDir dir;
   const std::string first = dir.write("1.png", test::pngBytes("1"));
   const std::string second = dir.write("2.png", test::pngBytes("2"));
-  ScriptedServer server({answering("OK"), answering("OK")});
+  ScriptedServer server(test::freeNames(2, {answering("OK")}));
   pointAt(server);
   load(serverImg("x.gif") + serverImg("y.gif"));
   context.ContentBody = img("file://" + first) + img("file://" + second);
@@ -220,20 +242,20 @@ TEST_F(ImageTransferTest, OnlyCheckedEntriesAreTransferred) {
   EXPECT_TRUE(transfer.TransferImages(&dialog));
   EXPECT_EQ(context.ContentBody, img("file://" + first) + serverImg("2.png"));
   EXPECT_EQ(transfer.pendingDeletions(), (Names{"y.gif"}));
-  ASSERT_EQ(server.requests().size(), 1u);
-  EXPECT_NE(bodyOf(server.requests()[0]).find("filename=\"" + second + "\""), std::string::npos);
+  ASSERT_EQ(server.requests().size(), 3u);
+  EXPECT_NE(bodyOf(server.requests()[2]).find("filename=\"" + second + "\""), std::string::npos);
 }
 
 TEST_F(ImageTransferTest, PatternBytesInPathsAndBaseAddressesMatchThemselves) {
   test::ImageDir dir;
   const std::string path = dir.write("a(b/p.png", test::pngBytes("p"));
-  ScriptedServer server({answering("OK")});
+  ScriptedServer server(test::freeNames(1, {answering("OK")}));
   pointAt(server);
   load(serverImg("old.gif"));
   context.ContentBody = img("file://" + path);
   answerDialog(ui::mrOk);
   EXPECT_TRUE(transfer.TransferImages(&dialog));
-  EXPECT_EQ(server.requests().size(), 1u);
+  EXPECT_EQ(server.requests().size(), 2u);
   EXPECT_EQ(context.ContentBody, serverImg("p.png"));
   EXPECT_EQ(transfer.pendingDeletions(), (Names{"old.gif"}));
 
@@ -248,7 +270,11 @@ TEST_F(ImageTransferTest, PatternBytesInPathsAndBaseAddressesMatchThemselves) {
 TEST_F(ImageTransferTest, AMissingLocalImageStopsTheSaveAndTheNextSaveDeletesLast) {
   test::ImageDir dir;
   const std::string photo = dir.write("photo.png", test::pngBytes("PNG"));
-  ScriptedServer server({answering("OK"), answering("OK"), answering("OK"), answering("OK")});
+  // The photo stored by the first save keeps its name: only the other is
+  // asked for again.
+  ScriptedServer server({answering("", "404 Not Found"), answering("", "404 Not Found"),
+                         answering("OK"), answering("", "404 Not Found"), answering("OK"),
+                         answering("OK"), answering("OK")});
   pointAt(server);
   load("<p>" + serverImg("old.gif") + "</p>");
   const std::string edited =
@@ -266,7 +292,7 @@ TEST_F(ImageTransferTest, AMissingLocalImageStopsTheSaveAndTheNextSaveDeletesLas
   ASSERT_EQ(boxes().size(), 1u);
   EXPECT_EQ(boxes()[0].kind, ui::MessageKind::Error);
   EXPECT_EQ(boxes()[0].text, "File \"C:\\Pictures\\missing.jpg\" not found!");
-  EXPECT_EQ(requestKinds(server), (Names{"upload"})) << "no deletion, no save";
+  EXPECT_EQ(requestKinds(server), (Names{"check", "check", "upload"})) << "no deletion, no save";
 
   // The next save takes the text from the view again.
   context.ContentBody = edited;
@@ -278,8 +304,9 @@ TEST_F(ImageTransferTest, AMissingLocalImageStopsTheSaveAndTheNextSaveDeletesLas
 
   const std::string offered = "del: old.gif[x] | up: C:\\Pictures\\missing.jpg[x] " + photo + "[x]";
   EXPECT_EQ(dialogs, (Names{offered, offered}));
-  EXPECT_EQ(requestKinds(server), (Names{"upload", "upload", "content", "deleteimage"}));
-  EXPECT_EQ(bodyOf(server.requests()[3]),
+  EXPECT_EQ(requestKinds(server),
+            (Names{"check", "check", "upload", "check", "upload", "content", "deleteimage"}));
+  EXPECT_EQ(bodyOf(server.requests()[6]),
             "deleteimage=old%2Egif&auth=" + context.AuthToken + "&content=Sample%201&");
 }
 

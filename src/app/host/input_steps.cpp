@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/host/script_steps.h"
+#include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/key_stroke.h"
 
 namespace pellora::host {
@@ -118,6 +119,18 @@ bool keyStep(StepContext& c, const Words& args) {
   const auto stroke = gtk::parseKeyStroke(args[0]);
   if (!stroke) return why("unknown key or modifier in " + args[0]);
   pressKey(c.window, stroke->keyval, stroke->mods);
+  return true;
+}
+
+// An image viewer's copy: the picture goes on the clipboard as image data
+// (no file, no address); the host owns the clipboard until it ends.
+bool clipboardStep(StepContext&, const Words& args) {
+  GError* error = nullptr;
+  const gtk::GObjectPtr<GdkPixbuf> picture(gdk_pixbuf_new_from_file(args[0].c_str(), &error));
+  const gtk::GErrorPtr failure(error);
+  if (!picture) return why(args[0] + ": " + (failure ? failure->message : "not an image"));
+  gtk_clipboard_set_image(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), picture.get());
+  settle();
   return true;
 }
 

@@ -68,6 +68,8 @@ const StepKind kSteps[] = {
      "                      Delete, BackSpace, Tab, shift+Tab, Return, ctrl+a,\n"
      "                      ctrl+c, ctrl+v, Menu ...",
      1, 1, Needs::Display, keyStep},
+    {"clipboard", "clipboard FILE", "put the picture FILE on the clipboard as image data", 1, 1,
+     Needs::Display, clipboardStep},
     {"click", "click NAME", "click the editor's control NAME (btnBold, btnTable)", 1, 1,
      Needs::Display, clickStep},
     {"choose", "choose NAME ITEM", "pick ITEM in the list NAME (cmbStyles)", 2, 2, Needs::Display,

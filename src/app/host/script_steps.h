@@ -74,6 +74,7 @@ bool selectStep(StepContext& c, const Words& args);
 bool caretStep(StepContext& c, const Words& args);
 bool typeStep(StepContext& c, const Words& args);
 bool keyStep(StepContext& c, const Words& args);
+bool clipboardStep(StepContext& c, const Words& args);
 
 // ---- what is on screen (inspect_steps.cpp) ------------------------------------
 bool waitStep(StepContext& c, const Words& args);

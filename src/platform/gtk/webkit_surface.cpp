@@ -12,6 +12,7 @@
 #include "content/paste_cleanup.h"
 #include "content/source_keeper.h"
 #include "exchange/editing_context.h"
+#include "images/pasted_images.h"
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_text.h"
@@ -30,6 +31,7 @@
 #include "platform/gtk/webkit_surface_text.h"
 #include "settings/lang.h"
 #include "ui/scope_exit.h"
+#include "ui/services.h"
 
 namespace pellora::gtk {
 
@@ -84,6 +86,8 @@ struct WebKitEditingSurface::Impl {
   // The file:/// addresses the document refers to: the only local files
   // the page may load (see local_addresses.h).
   std::set<std::string> localFiles;
+  // Pasted and dropped images kept as files.
+  images::PastedImages pastedImages;
   // The document last put and the number of its put: until its load has
   // completed, the page on screen is an older one (or none), so the put
   // text is the document.
@@ -151,6 +155,15 @@ struct WebKitEditingSurface::Impl {
       if (!deferred.empty()) scheduleDeferred();
     });
     return awaitScript(view.get(), script);
+  }
+
+  // The same for the body of an async function, whose promise is awaited.
+  JSCValuePtr evaluateAsync(const std::string& body) {
+    const ui::ScopedValue<SurfaceCall> awaiting(call, entering(call, CallEvent::Await));
+    const ui::ScopeExit resume([this] {
+      if (!deferred.empty()) scheduleDeferred();
+    });
+    return awaitAsyncScript(view.get(), body);
   }
 
   // --- notifications to the editor -------------------------------------------
@@ -527,6 +540,9 @@ struct WebKitEditingSurface::Impl {
 
   // The whole document, its body in the author's spelling where unchanged.
   std::string documentHTML() {
+    // A pasted image still being kept as a file would leave with its
+    // temporary address.
+    evaluateAsync("return await pellora.imagesSettled();");
     const JSCValuePtr parts = evaluate("pellora.documentParts()");
     const std::string engineBody = engineText(property(parts.get(), "body").get());
     const unsigned fallbacksBefore = source.fallbacks();
@@ -555,6 +571,7 @@ struct WebKitEditingSurface::Impl {
                             gpointer data) {
     auto* impl = static_cast<Impl*>(data);
     if (impl->pasteMessage(webkit_javascript_result_get_js_value(result))) return;
+    if (impl->adoptMessage(webkit_javascript_result_get_js_value(result))) return;
     if (impl->parsedMessage(webkit_javascript_result_get_js_value(result))) return;
     if (!impl->caching) {
       impl->raiseDisplayChanged();
@@ -588,6 +605,63 @@ struct WebKitEditingSurface::Impl {
          text = toText(property(message, "text").get())] { insertPasted(html, text); });
     scheduleDeferred();
     return true;
+  }
+
+  // --- pasted and dropped images ------------------------------------------------------
+
+  // The bytes of an image the page holds under a temporary address. They
+  // are kept as a file at once, also while a script is awaited (this only
+  // records); the page learns the address from a script sent after, and the
+  // refusal of a pasted one is shown once no wait is in progress (one the
+  // loaded item held stays, and the save names it).
+  bool adoptMessage(JSCValue* message) {
+    if (!message || !jsc_value_is_object(message) ||
+        !jsc_value_object_has_property(message, "adopt")) {
+      return false;
+    }
+    const std::string id = toText(property(message, "adopt").get());
+    const std::string name = toText(property(message, "name").get());
+    const std::string data = toText(property(message, "data").get());
+    images::PastedImages::Kept kept;
+    if (jsc_value_object_has_property(message, "failed")) {
+      kept.refusal = images::PastedImages::Kept::Refusal::NotWritten;
+      kept.why = toText(property(message, "failed").get());
+    } else if (data.size() / 4 * 3 > images::PastedImages::kMostBytes + 3) {
+      kept.refusal = images::PastedImages::Kept::Refusal::TooLarge;
+    } else {
+      gsize length = 0;
+      const GCharPtr bytes(reinterpret_cast<gchar*>(g_base64_decode(data.c_str(), &length)));
+      kept = pastedImages.keep(std::string_view(bytes.get(), length), name);
+    }
+    std::string address;
+    if (kept.refusal == images::PastedImages::Kept::Refusal::None) {
+      address = localAddressesIn(kept.address, localFiles);
+    } else if (jsc_value_to_boolean(property(message, "pasted").get())) {
+      // Shown once the message's signal has returned, as a paste is inserted.
+      deferred.push_back(
+          [message = refusalText(kept)] { ui::platform().messageBoxes().warning(message); });
+      scheduleDeferred();
+    }
+    sendScript(view.get(), "pellora.adopted(" + jsString(id) + ", " + jsString(address) + ")");
+    return true;
+  }
+
+  static std::string refusalText(const images::PastedImages::Kept& kept) {
+    using Refusal = images::PastedImages::Kept::Refusal;
+    switch (kept.refusal) {
+      case Refusal::TooLarge:
+        return languageText(LanguageText::PastedImageTooLarge,
+                            {std::to_string(images::PastedImages::kMostBytes / (1024 * 1024))});
+      case Refusal::TooMany:
+        return languageText(LanguageText::PastedImageTooMany,
+                            {std::to_string(images::PastedImages::kMostImages)});
+      case Refusal::NotAnImage:
+        return std::string(languageText(LanguageText::PastedImageNotAnImage));
+      case Refusal::NotWritten:
+      case Refusal::None:
+        break;
+    }
+    return languageText(LanguageText::PastedImageNotKept, {fromWidgetText(kept.why)});
   }
 
   // The host's option words hold for pasted markup as for the tool bar.

@@ -54,7 +54,8 @@ std::string contentPolicyElement(std::string_view baseUrl, unsigned put) {
   if (const auto origin = serverOrigin(baseUrl)) server = " " + *origin;
   return "<meta id=\"" + std::string(kPolicyId) + "\" data-put=\"" + std::to_string(put) +
          "\" http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src" +
-         server + " " + std::string(kLocalScheme) + ": data:; style-src 'unsafe-inline'" + server +
+         server + " " + std::string(kLocalScheme) +
+         ": data: blob:; connect-src blob: data:; style-src 'unsafe-inline'" + server +
          "; font-src" + server + " data:; media-src" + server + "\">";
 }
 

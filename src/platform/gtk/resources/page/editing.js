@@ -307,3 +307,111 @@ function placeCaret(node) {
   s.addRange(range);
 }
 
+
+// Pasted and dropped images. An image that arrives as bytes without a file
+// (the engine's paste of clipboard image data gives it a blob: address,
+// pasted markup may carry data: ones, a file dropped from the file manager
+// has no address the page may keep) is handed to the surface, which keeps
+// it as a local file and answers the address that shows it; until then it
+// shows from its own. The surface awaits `imagesSettled` before it reads
+// the document, so no such address is ever handed out while one is taken in.
+// An image the surface refuses goes if it was pasted; one the loaded item
+// held stays as the author wrote it (the save then names it).
+const TEMPORARY_IMAGE = /^(blob|data):/i;
+const adopting = new Map();      // id -> the temporary address being taken in
+const droppedNames = new Map();  // blob address -> the dropped file's name
+const loadedImages = new WeakSet();  // the images the loaded item held
+const settledWaiters = [];
+let adoptSerial = 0;
+
+function toBase64(buffer) {
+  const bytes = new Uint8Array(buffer);
+  let binary = '';
+  for (let i = 0; i < bytes.length; i += 0x8000) {
+    binary += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+  }
+  return btoa(binary);
+}
+
+function postToSurface(message) {
+  try { window.webkit.messageHandlers[CHANNEL].postMessage(message); } catch (e) {}
+}
+
+function adoptImages() {
+  if (!document.body) return;
+  const busy = new Set(adopting.values());
+  for (const img of document.body.querySelectorAll('img')) {
+    const src = img.getAttribute('src') || '';
+    if (!TEMPORARY_IMAGE.test(src) || busy.has(src)) continue;
+    busy.add(src);
+    const id = String(++adoptSerial);
+    adopting.set(id, src);
+    const name = droppedNames.get(src) || '';
+    const pasted = !loadedImages.has(img);
+    fetch(src).then((answer) => answer.arrayBuffer()).then(
+        (buffer) => postToSurface({adopt: id, name: name, pasted: pasted, data: toBase64(buffer)}),
+        (error) => postToSurface({adopt: id, name: name, pasted: pasted, failed: String(error)}));
+  }
+}
+
+// The surface's answer for one image: the address that shows its file, or
+// nothing when it was refused, which removes it.
+P.adopted = function (id, address) {
+  const src = adopting.get(id);
+  adopting.delete(id);
+  if (src !== undefined && document.body) {
+    for (const img of Array.from(document.body.querySelectorAll('img'))) {
+      if (img.getAttribute('src') !== src) continue;
+      if (address) img.setAttribute('src', address);
+      else if (!loadedImages.has(img)) img.remove();
+    }
+    droppedNames.delete(src);
+  }
+  if (!adopting.size) settledWaiters.splice(0).forEach((resolve) => resolve(true));
+};
+
+// Resolves once no image is being taken in; after a deadline in any case,
+// so a fetch that never ends cannot hold a save (the save then refuses the
+// temporary address itself).
+P.imagesSettled = function () {
+  adoptImages();
+  if (!adopting.size) return Promise.resolve(true);
+  return new Promise((resolve) => {
+    settledWaiters.push(resolve);
+    setTimeout(() => resolve(false), 15000);
+  });
+};
+
+const imageWatch = new MutationObserver(adoptImages);
+function watchImages() {
+  if (document.body) for (const img of document.body.querySelectorAll('img')) loadedImages.add(img);
+  adoptImages();
+  imageWatch.observe(document, {subtree: true, childList: true, attributes: true, attributeFilter: ['src']});
+}
+if (document.readyState === 'loading') {
+  document.addEventListener('DOMContentLoaded', watchImages);
+} else {
+  watchImages();
+}
+
+// Image files dropped from the file manager go in where they were dropped,
+// as images of their own name; other drops keep the engine's way.
+document.addEventListener('drop', (event) => {
+  const files = event.dataTransfer ? Array.from(event.dataTransfer.files || []) : [];
+  const images = files.filter((file) => /^image\//.test(file.type));
+  if (!images.length) return;
+  event.preventDefault();
+  const range = document.caretRangeFromPoint ? document.caretRangeFromPoint(event.clientX, event.clientY) : null;
+  if (range) {
+    const s = window.getSelection();
+    s.removeAllRanges();
+    s.addRange(range);
+  }
+  let html = '';
+  for (const file of images) {
+    const address = URL.createObjectURL(file);
+    droppedNames.set(address, file.name);
+    html += '<img src="' + address + '">';
+  }
+  document.execCommand('insertHTML', false, html);
+}, true);
