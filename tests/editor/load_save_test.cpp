@@ -155,7 +155,11 @@ TEST_F(LoadSaveTest, LocalFilesTheEngineSpellsOutOfALoadedItemStartUnchecked) {
   const std::string engine =
       "<p><img src=\"file:///home/u/a.png\"><img src=\"file:///home/u/b.png\">"
       "<img src=\"file:///home/u/c.png\"></p>";
-  ScriptedServer server({{readRequest(), sendBytes(answer("200 OK", raw))}});
+  // The load, then the upload names asked before the dialog: all free.
+  const auto notThere =
+      test::ConnectionScript{readRequest(), sendBytes(answer("404 Not Found", ""))};
+  ScriptedServer server(
+      {{readRequest(), sendBytes(answer("200 OK", raw))}, notThere, notThere, notThere});
   pointAt(server);
   surface->completeLoadsAutomatically = false;
   form->btnLoad.click();
