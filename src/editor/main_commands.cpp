@@ -223,6 +223,12 @@ void TMainForm::DHTMLEditShortcut(ui::SurfaceShortcut shortcut) {
     case ui::SurfaceShortcut::Hyperlink:
       button = &btnLink;
       break;
+    case ui::SurfaceShortcut::Undo:
+      // As the context menu's Undo: the button may be disabled right after
+      // an undo (it follows the snapshot), while the keys go on undoing; and
+      // after an edit in the HTML view it is that edit which is taken back.
+      btnUndoClick();
+      return;
   }
   if (button && button->visible()) button->click();
 }

@@ -97,4 +97,24 @@ std::optional<ImageKind> imageKindOf(std::string_view bytes) {
   return std::nullopt;
 }
 
+std::string_view mediaTypeOf(ImageKind kind) {
+  switch (kind) {
+    case ImageKind::Png:
+      return "image/png";
+    case ImageKind::Jpeg:
+      return "image/jpeg";
+    case ImageKind::Gif:
+      return "image/gif";
+    case ImageKind::WebP:
+      return "image/webp";
+    case ImageKind::Bmp:
+      return "image/bmp";
+    case ImageKind::Ico:
+      return "image/x-icon";
+    case ImageKind::Svg:
+      return "image/svg+xml";
+  }
+  return "application/octet-stream";
+}
+
 }  // namespace pellora::images

@@ -17,4 +17,7 @@ enum class ImageKind { Png, Jpeg, Gif, WebP, Bmp, Ico, Svg };
 // XML declaration, comments, processing instructions and a DOCTYPE.
 std::optional<ImageKind> imageKindOf(std::string_view bytes);
 
+// The media type of a kind ("image/png").
+std::string_view mediaTypeOf(ImageKind kind);
+
 }  // namespace pellora::images

@@ -54,6 +54,15 @@ void addStoredNames(const std::string& path, std::vector<std::string>& names) {
   names.push_back(sent.substr(sent.find_last_of("/\\") + 1));
 }
 
+// Judged by its signature, then, where the platform can, by decoding it
+// whole: a private file may begin with an image's first bytes.
+bool isImageFile(std::string_view bytes) {
+  const std::optional<images::ImageKind> kind = images::imageKindOf(bytes);
+  if (!kind) return false;
+  ui::ImageDecoder* decoder = ui::platform().imageDecoder();
+  return !decoder || decoder->decodes(images::mediaTypeOf(*kind), bytes).value_or(true);
+}
+
 }  // namespace
 
 ImageTransfer::ImageTransfer(exchange::TIdHTTP& http, exchange::HttpStatusDisplay& status,
@@ -223,7 +232,7 @@ bool ImageTransfer::TransferImages(TUploadForm* dialog) {
   bool refused = false;
   for (const auto& [plan, name] : uploads) {
     contents.push_back(images::readListedImage(plan->path));
-    if (contents.back() && !images::imageKindOf(*contents.back())) {
+    if (contents.back() && !isImageFile(*contents.back())) {
       ui::platform().messageBoxes().errorAbort("File \"" + plan->path + "\" is not an image!");
       refused = true;
     }

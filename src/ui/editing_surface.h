@@ -92,7 +92,7 @@ class HtmlDocument {
 // Keys of the visual view that stand for a tool bar button: the editor
 // runs them as a click on that button, so its gate, down state and dialog
 // are the button's.
-enum class SurfaceShortcut { Bold, Italic, Underline, Hyperlink };
+enum class SurfaceShortcut { Bold, Italic, Underline, Hyperlink, Undo };
 
 // What the surface tells the one who edits with it. Every handler does
 // nothing unless overridden, so a client takes only the events it needs.

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "ui/editing_surface.h"
 #include "ui/form.h"
@@ -69,6 +70,16 @@ class Timers {
                                             std::function<void()> action) = 0;
 };
 
+// Decodes image files, so that a file whose first bytes only look like an
+// image is not taken for one.
+class ImageDecoder {
+ public:
+  virtual ~ImageDecoder() = default;
+  // Whether `bytes` decode whole as an image of the type `mimeType`;
+  // nothing when this platform has no decoder for that type.
+  virtual std::optional<bool> decodes(std::string_view mimeType, std::string_view bytes) = 0;
+};
+
 // Everything a platform supplies.
 class Platform {
  public:
@@ -84,6 +95,9 @@ class Platform {
   // Timers of the main loop; nullptr on a platform without one (nothing is
   // then done later on its own).
   virtual Timers* timers() { return nullptr; }
+  // The image decoder; nullptr on a platform without one (images are then
+  // judged by their signature alone).
+  virtual ImageDecoder* imageDecoder() { return nullptr; }
 };
 
 // The platform of this process. The control is created through its module

@@ -3,15 +3,15 @@
 // settings in a folder of the test's own, and its output captured whole.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
-
-#include <gtest/gtest.h>
 
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/temp_dir.h"
 
@@ -70,8 +70,7 @@ class DemoHostTest : public ::testing::Test {
   std::string run(const std::string& steps) {
     writeFile(dir / "script.txt", steps);
     std::string output = captureOutput(
-        hostCommand(dir / "registry", demoArguments(dir / "site", dir / "script.txt")),
-        exitStatus);
+        hostCommand(dir / "registry", demoArguments(dir / "site", dir / "script.txt")), exitStatus);
     exitCode = exitCodeOf(exitStatus);
     return output;
   }
@@ -88,6 +87,26 @@ class DemoHostTest : public ::testing::Test {
     const auto at = steps.find("> " + step + "\n");
     return at != std::string::npos &&
            steps.compare(at + step.size() + 3, line.size() + 1, line + "\n") == 0;
+  }
+
+  // The body markup each `body` step printed, in order.
+  static std::vector<std::string> bodies(const std::string& output) {
+    std::vector<std::string> found;
+    const std::string open = "<body", close = "</body>";
+    for (std::size_t at = output.find("> body\n"); at != std::string::npos;
+         at = output.find("> body\n", at + 1)) {
+      const auto start = output.find(open, at);
+      const auto end = output.find(close, start);
+      const auto next = output.find("\n> ", at + 1);
+      if (start == std::string::npos || end == std::string::npos ||
+          (next != std::string::npos && start > next)) {
+        found.emplace_back("<no body>");
+        continue;
+      }
+      const auto inner = output.find('>', start) + 1;
+      found.push_back(output.substr(inner, end - inner));
+    }
+    return found;
   }
 
   TempDir temp;

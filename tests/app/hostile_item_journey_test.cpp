@@ -9,7 +9,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "host_run.h"
 
@@ -77,6 +80,77 @@ TEST_F(HostileItemJourneyTest, LoadingAnItemContactsNoAddressItNames) {
   EXPECT_EQ(exitCode, 0);
   EXPECT_EQ(elsewhere.connections(), 0) << "the item made the editor connect to " << at;
   EXPECT_EQ(readFile(item()), body) << "stored as it came";
+}
+
+// 5 x 3 pixels of one colour.
+const std::string kPicture(
+    "\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\x00\x05\x00\x00\x00\x03\x08\x02\x00\x00"
+    "\x00\xd4\x54\x52\xaf\x00\x00\x00\x10IDAT\x78\x9c\x63\x50\x68\x38\x80\x8c\x18\x08\xf0\x01"
+    "\xe5\xdf\x14\xa1\x96\xb9\xc4\x2e\x00\x00\x00\x00IEND\xae\x42\x60\x82",
+    73);
+
+std::vector<std::string> folderNames(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// An item naming the user's pictures in every spelling the engine reads as
+// a local file: saved with the image dialog accepted as offered, none of
+// them is sent; a file that only begins like a picture is refused even when
+// the user added it; a picture the user added arrives.
+TEST_F(HostileItemJourneyTest, LocalFilesAnItemNamesAreNeverSentUnasked) {
+  const std::filesystem::path home = dir / "home";
+  std::filesystem::create_directories(home);
+  const auto picture = [&](int n) {
+    const std::filesystem::path file = home / ("p" + std::to_string(n) + ".png");
+    writeFile(file, kPicture);
+    return file.string();
+  };
+  const std::vector<std::string> spellings = {
+      "<img src=\"file://" + picture(1) + "\">",
+      "<img src='file://" + picture(2) + "'>",
+      "<img src=file://" + picture(3) + ">",
+      "<img src=\"&#102;ile://" + picture(4) + "\">",
+      "<img src=\"file:&#x2F;/" + picture(5) + "\">",
+      "<img src=\"pellora-local://" + picture(6) + "\">",
+      "<img src = \"file://" + picture(7) + "\">",
+      "<img alt=\">\" src=\"file://" + picture(8) + "\">",
+      "<image src=\"file://" + picture(9) + "\">",
+      "<IMG SRC=\"FILE://" + picture(10) + "\">",
+      "<img src=\"file://localhost" + picture(11) + "\">",
+      "<img src=\"  file://" + picture(12) + "  \">",
+      "<img src=\"file:" + picture(13) + "\">",
+  };
+  std::string body = "<p>";
+  for (const std::string& spelling : spellings) body += spelling;
+  body += " Ende</p>";
+  writeFile(item(), body);
+  const std::string fake = (home / "fake.png").string();
+  writeFile(fake, kPicture.substr(0, 40) + "private text, not image data");
+  const std::string fresh = (home / "fresh.png").string();
+  writeFile(fresh, kPicture);
+  const auto addAndSave = [&](const std::string& file, const std::string& thenAnswer) {
+    return run("wait\ncaret Ende start\nfill Address: \"file://" + file +
+               "\"\nanswer OK\nclick btnImage\nanswer OK\n" + thenAnswer + "Save\n");
+  };
+
+  const std::string refused = addAndSave(fake, "answer OK\n");
+  SCOPED_TRACE(refused);
+  EXPECT_NE(refused.find("is not an image!"), std::string::npos);
+  EXPECT_EQ(readFile(item()), body) << "not stored";
+  EXPECT_EQ(folderNames(contents()), std::vector<std::string>{"Sample 1.html"});
+
+  const std::string saved = addAndSave(fresh, "");
+  SCOPED_TRACE(saved);
+  EXPECT_EQ(folderNames(contents()), (std::vector<std::string>{"Sample 1.html", "fresh.png"}));
+  const std::string stored = readFile(item());
+  EXPECT_NE(stored.find("/contents/fresh.png\""), std::string::npos) << stored;
+  EXPECT_NE(stored.find(spellings[0] + spellings[1] + spellings[2]), std::string::npos)
+      << "the item's own references stay as written: " << stored;
 }
 
 }  // namespace

@@ -151,13 +151,14 @@ TEST_F(JourneyTest, BuildATableThroughTheDialogAndTheTableButtons) {
   EXPECT_NE(output.find("  btnTableInsRow: up, enabled"), std::string::npos)
       << "enabled with the caret in a cell";
   EXPECT_EQ(readFile(item()),
-            // The row goes above the caret's, the columns left of it; the
-            // column deleted is the caret's own (with B2), the caret moves
-            // left.
+            // Typing starts in the first cell. The row goes above the
+            // caret's, the columns left of it; the column deleted is the
+            // caret's own (with B2), and the caret goes to the cell that
+            // takes its place.
             "<p>Vorher</p><table border=\"1\"><tbody>"
             "<tr><td><br></td><td><br></td><td><br></td></tr>"
-            "<tr><td><br></td><td><br></td><td><br></td></tr>"
-            "<tr><td><br></td><td><br></td><td>X</td></tr></tbody></table>\n<p>Nachher</p>");
+            "<tr><td><br></td><td><br></td><td>X</td></tr>"
+            "<tr><td><br></td><td><br></td><td><br></td></tr></tbody></table>\n<p>Nachher</p>");
 }
 
 TEST_F(JourneyTest, ChooseGermanAndAProxyThenWorkInTheGermanInterface) {

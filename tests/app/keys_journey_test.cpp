@@ -15,28 +15,7 @@ namespace {
 using test::readFile;
 using test::writeFile;
 
-class KeysJourneyTest : public test::DemoHostTest {
- protected:
-  // The body markup each `body` step printed, in order.
-  static std::vector<std::string> bodies(const std::string& output) {
-    std::vector<std::string> found;
-    const std::string open = "<body", close = "</body>";
-    for (std::size_t at = output.find("> body\n"); at != std::string::npos;
-         at = output.find("> body\n", at + 1)) {
-      const auto start = output.find(open, at);
-      const auto end = output.find(close, start);
-      const auto next = output.find("\n> ", at + 1);
-      if (start == std::string::npos || end == std::string::npos ||
-          (next != std::string::npos && start > next)) {
-        found.emplace_back("<no body>");
-        continue;
-      }
-      const auto inner = output.find('>', start) + 1;
-      found.push_back(output.substr(inner, end - inner));
-    }
-    return found;
-  }
-};
+class KeysJourneyTest : public test::DemoHostTest {};
 
 TEST_F(KeysJourneyTest, UndoAndRedoTheEnginesEditsStepByStep) {
   writeFile(item(), "<p>Hallo Welt</p>");

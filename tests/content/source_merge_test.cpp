@@ -76,6 +76,11 @@ TEST(SourceMergeTest, Cases) {
       {"top-level blocks: the whole paragraph", "<P>one <B>two</B></P><P>three</P>",
        "<p>one <b>two</b></p><p>three</p>", "<p>one <b>2</b></p><p>three</p>", TopLevelBlocks,
        "<p>one <b>2</b></p><P>three</P>"},
+      {"a link removed and the last paragraph made a list",
+       "<p>Eins <a href=\"http://a.example/\">Link</a> zwei</p>\n<p>Drei</p>",
+       "<p>Eins <a href=\"http://a.example/\">Link</a> zwei</p>\n<p>Drei</p>",
+       "<p>Eins Link zwei</p>\n<ol><li>Drei</li></ol>", Tokens,
+       "<p>Eins Link zwei</p>\n<ol><li>Drei</li></ol>"},
       {"top-level blocks: a void element opens nothing", "<P>a<BR>b</P><P>c</P>",
        "<p>a<br>b</p><p>c</p>", "<p>a<br>x</p><p>c</p>", TopLevelBlocks, "<p>a<br>x</p><P>c</P>"},
   };

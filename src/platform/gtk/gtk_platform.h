@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/gtk/message_box_gtk.h"
+#include "platform/gtk/pixbuf_image_decoder.h"
 #include "ui/services.h"
 
 namespace pellora::gtk {
@@ -50,6 +51,7 @@ class GtkPlatform final : public ui::Platform,
   ui::MessagePump& pump() override { return *this; }
   std::unique_ptr<ui::EditingSurface> createEditingSurface() override;
   ui::Timers* timers() override { return this; }
+  ui::ImageDecoder* imageDecoder() override { return &images_; }
 
   int showModal(ui::Form& form) override;
   ui::CursorShape cursor() const override { return cursor_; }
@@ -68,6 +70,7 @@ class GtkPlatform final : public ui::Platform,
  private:
   SurfaceFactory surfaces_;
   GtkMessageBoxes messages_;
+  PixbufImageDecoder images_;
   ui::CursorShape cursor_ = ui::CursorShape::Default;
   std::vector<GtkWindow*> modalStack_;
 };

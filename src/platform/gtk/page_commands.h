@@ -60,7 +60,7 @@ inline constexpr std::array<PageCommand, 28> kPageCommands = {{
     {ui::DECMD_SETBLOCKFMT, "SETBLOCKFMT", "formatBlock", PageRun::Own, {}},
     {ui::DECMD_SPLITCELL, "SPLITCELL", {}, PageRun::Table, "split"},
     {ui::DECMD_UNDERLINE, "UNDERLINE", "underline", PageRun::Engine, {}},
-    {ui::DECMD_UNDO, "UNDO", {}, PageRun::Own, {}},
+    {ui::DECMD_UNDO, "UNDO", "undo", PageRun::Own, {}},
     {ui::DECMD_UNORDERLIST, "UNORDERLIST", "insertUnorderedList", PageRun::Engine, {}},
 }};
 

@@ -33,8 +33,11 @@ inline constexpr auto kStatusIds = [] {
 }();
 
 // The page script's parts in the resource bundle, in the order they run.
-inline constexpr std::array<std::string_view, 3> kPageScriptParts = {
-    "page/state.js", "page/editing.js", "page/tables.js"};
+inline constexpr std::array<std::string_view, 4> kPageScriptParts = {
+    "page/state.js", "page/editing.js", "page/tables.js", "page/history.js"};
+
+// The guides of borderless tables, the view's own style sheet.
+inline constexpr std::string_view kTableGuidesStyleSheet = "css/table_guides.css";
 
 // The detail marks' style sheet in the resource bundle.
 inline constexpr std::string_view kDetailsStyleSheet = "css/details.css";

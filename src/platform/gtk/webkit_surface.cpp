@@ -22,6 +22,7 @@
 #include "platform/gtk/navigation_policy.h"
 #include "platform/gtk/page_commands.h"
 #include "platform/gtk/page_state.h"
+#include "platform/gtk/resource_bundle.h"
 #include "platform/gtk/script_wait.h"
 #include "platform/gtk/signal_connection.h"
 #include "platform/gtk/spelling_menu.h"
@@ -45,6 +46,19 @@ int statusIndex(int cmdID) {
 }
 
 const std::string* stringArg(const ui::CommandArg& arg) { return std::get_if<std::string>(&arg); }
+
+// Lets the page script put its own changes onto the engine's undo stack, so
+// the view has one history. Without the feature they are not undoable.
+void enableUndoItems(WebKitSettings* settings) {
+  WebKitFeatureList* features = webkit_settings_get_all_features();
+  for (gsize i = 0; i < webkit_feature_list_get_length(features); ++i) {
+    WebKitFeature* feature = webkit_feature_list_get(features, i);
+    if (g_strcmp0(webkit_feature_get_identifier(feature), "UndoManagerAPI") == 0) {
+      webkit_settings_set_feature_enabled(settings, feature, TRUE);
+    }
+  }
+  webkit_feature_list_unref(features);
+}
 
 }  // namespace
 
@@ -353,6 +367,11 @@ struct WebKitEditingSurface::Impl {
       const auto chosen = dialogs->askHyperlink(dialogParent(), current);
       restoreSelection();
       if (!chosen) return;
+      // The address cleared in the dialog removes the link at the caret.
+      if (chosen->empty()) {
+        run("pellora.setLink('')");
+        return;
+      }
       address = *chosen;
     }
     if (address.empty()) return;
@@ -718,10 +737,11 @@ struct WebKitEditingSurface::Impl {
     if (!editable()) return;
     switch (key) {
       case SurfaceKey::Undo:
-        undoStep();
+        shortcut(ui::SurfaceShortcut::Undo, ui::DECMD_UNDO);
         break;
       case SurfaceKey::Redo:
-        editingCommand(WEBKIT_EDITING_COMMAND_REDO);
+        invalidate();
+        run("pellora.redo()");
         break;
       case SurfaceKey::Bold:
         shortcut(ui::SurfaceShortcut::Bold, ui::DECMD_BOLD);
@@ -746,21 +766,6 @@ struct WebKitEditingSurface::Impl {
   void shortcut(ui::SurfaceShortcut which, int cmdID) {
     ui::EditingSurfaceClient* client = owner.client();
     if (!client || !client->onShortcut(which)) exec(cmdID, ui::OLECMDEXECOPT_DODEFAULT, {});
-  }
-
-  // Our own table changes, which the engine does not know, come back
-  // first; then the engine's edits, one step per key.
-  void undoStep() {
-    const JSCValuePtr undone = evaluate("pellora.undoOwn()");
-    invalidate();
-    if (!jsc_value_to_boolean(undone.get())) editingCommand(WEBKIT_EDITING_COMMAND_UNDO);
-  }
-
-  // The engine's own command, as its edit menu runs it; its answer follows
-  // ahead of any script sent after it.
-  void editingCommand(const char* name) {
-    invalidate();
-    webkit_web_view_execute_editing_command(view.get(), name);
   }
 
   // The clipboard is read without a nested main loop: the surface may be
@@ -908,6 +913,12 @@ WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*thi
                                        nullptr, nullptr),
       &webkit_user_script_unref);
   webkit_user_content_manager_add_script(content, script.get());
+  const std::unique_ptr<WebKitUserStyleSheet, decltype(&webkit_user_style_sheet_unref)> guides(
+      webkit_user_style_sheet_new(resourceText(kTableGuidesStyleSheet).c_str(),
+                                  WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                  WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr),
+      &webkit_user_style_sheet_unref);
+  webkit_user_content_manager_add_style_sheet(content, guides.get());
   const std::string signal = std::string("script-message-received::") + kMessageChannel;
   impl_->connections.emplace_back(content, signal.c_str(),
                                   G_CALLBACK((guardedCallback<&Impl::scriptMessage>)), impl_.get());
@@ -926,6 +937,7 @@ WebKitEditingSurface::WebKitEditingSurface() : impl_(std::make_unique<Impl>(*thi
   webkit_settings_set_enable_developer_extras(settings, FALSE);
   webkit_settings_set_javascript_can_access_clipboard(settings, TRUE);
   webkit_settings_set_enable_back_forward_navigation_gestures(settings, FALSE);
+  enableUndoItems(settings);
 
   GtkWidget* view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "user-content-manager", content,
                                             "settings", settings, nullptr));

@@ -36,9 +36,12 @@ function holdsBlock(p) {
   return false;
 }
 
+function brokenNesting() {
+  return document.body ? Array.from(document.body.querySelectorAll('p')).filter(holdsBlock) : [];
+}
+
 function mendNesting() {
-  const broken = Array.from(document.body.querySelectorAll('p')).filter(holdsBlock);
-  if (!broken.length) return false;
+  const broken = brokenNesting();
   const s = window.getSelection();
   const kept = s && s.rangeCount ? [s.anchorNode, s.anchorOffset, s.focusNode, s.focusOffset] : null;
   const runs = [];
@@ -67,15 +70,13 @@ function mendNesting() {
   if (kept && document.body.contains(kept[0]) && document.body.contains(kept[2])) {
     s.setBaseAndExtent(kept[0], kept[1], kept[2], kept[3]);
   }
-  return true;
 }
 
 P.exec = function (name, value) {
-  const mayNest = NESTING_COMMANDS.test(name);
-  const before = mayNest ? body() : null;
   document.execCommand(name, false, value === undefined ? null : value);
-  // The mended command is undone as one of our own changes, in one step.
-  if (mayNest && mendNesting()) ownUndo.push({before: before, after: body()});
+  if (NESTING_COMMANDS.test(name) && brokenNesting().length) {
+    ownStep(mendNesting, () => { mendUndone = true; });
+  }
   return P.state(false);
 };
 
@@ -83,34 +84,6 @@ P.exec = function (name, value) {
 P.remove = function () {
   const s = selection();
   return s && !s.isCollapsed ? P.exec('delete') : P.state(false);
-};
-
-P.undo = function () {
-  const top = ownUndo[ownUndo.length - 1];
-  if (top && top.after === body()) {
-    ownUndo.pop();
-    document.body.innerHTML = top.before;
-    showChips();
-    placeCaret(document.body);
-    return P.state(false);
-  }
-  ownUndo.length = 0;
-  return P.exec('undo');
-};
-
-// Our own last change, when the body still shows its result; false when
-// there is none to undo (the engine's undo comes next).
-P.undoOwn = function () {
-  const top = ownUndo[ownUndo.length - 1];
-  if (!top || top.after !== body()) {
-    ownUndo.length = 0;
-    return false;
-  }
-  ownUndo.pop();
-  document.body.innerHTML = top.before;
-  showChips();
-  placeCaret(document.body);
-  return true;
 };
 
 // The selection a dialog acts on: the dialog takes the focus, so the range
@@ -164,14 +137,23 @@ P.link = function () {
   return a ? a.getAttribute('href') : '';
 };
 
-// Inside a link its address changes; otherwise the selection becomes a link.
+// Inside a link its address changes, and an empty address removes the
+// link; otherwise the selection becomes a link.
 P.setLink = function (address) {
   const a = linkOf(currentRange());
+  if (a && !address) {
+    const range = document.createRange();
+    range.selectNodeContents(a);
+    const s = window.getSelection();
+    s.removeAllRanges();
+    s.addRange(range);
+    return P.exec('unlink');
+  }
   if (a) {
-    a.setAttribute('href', address);
+    ownStep(() => a.setAttribute('href', address));
     return P.state(false);
   }
-  return P.exec('createLink', address);
+  return address ? P.exec('createLink', address) : P.state(false);
 };
 
 function selectedImage() {
@@ -192,10 +174,12 @@ P.setImage = function (src, alt, width, height) {
   const given = {alt: alt || '', width: width || '', height: height || ''};
   const img = selectedImage();
   if (img) {
-    img.setAttribute('src', src);
-    for (const name in given) {
-      if (given[name]) img.setAttribute(name, given[name]); else img.removeAttribute(name);
-    }
+    ownStep(() => {
+      img.setAttribute('src', src);
+      for (const name in given) {
+        if (given[name]) img.setAttribute(name, given[name]); else img.removeAttribute(name);
+      }
+    });
     return P.state(false);
   }
   if (!given.alt && !given.width && !given.height) return P.exec('insertImage', src);
@@ -233,7 +217,12 @@ P.font = function (family, size, color) {
 P.insertTable = function (rows, cols, attrs) {
   const row = '<tr>' + '<td><br></td>'.repeat(cols) + '</tr>';
   const html = '<table' + attrs + '><tbody>' + row.repeat(rows) + '</tbody></table>';
-  return P.exec('insertHTML', html);
+  document.execCommand('insertHTML', false, html);
+  // The engine leaves the caret in the last cell; typing starts in the first.
+  const cell = caretCell();
+  const table = cell && cell.closest('table');
+  if (table && table.rows.length && table.rows[0].cells.length) placeCaret(table.rows[0].cells[0]);
+  return P.state(false);
 };
 
 P.bgColor = function (value) {

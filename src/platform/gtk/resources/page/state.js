@@ -1,8 +1,9 @@
 // The editing surface's page script, first part: the page's identity, the
 // watch on its document, command states and the body sent to the surface.
 //
-// The surface runs state.js, editing.js and tables.js as one function in a
-// script world of its own, after constants it makes from its command table:
+// The surface runs state.js, editing.js, tables.js and history.js as one
+// function in a script world of its own, after constants it makes from its
+// command table:
 // CMD (command ids by name), STATUS (command states by name), ENGINE (the
 // engine command behind a command's state, by id), IDS (the ids `state()`
 // answers, in order), CHANNEL (the message channel to the surface),
@@ -18,9 +19,6 @@ let sent = null;   // the body text the surface holds (version `version`)
 let text = '';     // the body as last read
 let dirty = true;  // the document changed since `text` was read
 let posting = false;
-// Changes made by our own table scripts, which the engine's undo does not
-// know: the body before and after each.
-const ownUndo = [];
 
 const observer = new MutationObserver(() => { dirty = true; schedule(); });
 // While the document is parsed it is dirty anyway; watching it only from
@@ -165,18 +163,30 @@ function status(id) {
     case CMD.COPY: case CMD.CUT: return enabledIf(s && !s.isCollapsed);
     case CMD.DELETE: return enabledIf(s && !s.isCollapsed);
     case CMD.PASTE: return enabledIf(s);
-    case CMD.UNDO: {
-      const top = ownUndo[ownUndo.length - 1];
-      if (top && top.after === body()) return STATUS.ENABLED;
-      return engineStatus('undo');
-    }
     case CMD.DELETECOLS: case CMD.DELETEROWS: case CMD.INSERTCOL: case CMD.INSERTROW:
     case CMD.SPLITCELL:
       return enabledIf(caretCell());
     case CMD.MERGECELLS: return enabledIf(caretCell() && mergeCells());
+    case CMD.UNDERLINE: {
+      // A link is drawn underlined, which the engine takes for the format.
+      const state = engineStatus('underline');
+      return state === STATUS.LATCHED && s && inLinkNotUnderlined(s.focusNode) ? STATUS.ENABLED : state;
+    }
   }
   const name = ENGINE[id];
   return name ? engineStatus(name) : STATUS.NOTSUPPORTED;
+}
+
+// Whether `node` is in a link and nothing but the link's own look
+// underlines it.
+function inLinkNotUnderlined(node) {
+  let inLink = false;
+  for (let e = node && (node.nodeType === 1 ? node : node.parentElement); e && e !== document.body;
+       e = e.parentElement) {
+    if (e.tagName === 'U' || e.tagName === 'INS' || /underline/.test(e.style.textDecoration)) return false;
+    if (e.tagName === 'A' && e.hasAttribute('href')) inLink = true;
+  }
+  return inLink;
 }
 
 P.statusOf = status;

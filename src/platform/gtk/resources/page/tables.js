@@ -1,5 +1,5 @@
 // The editing surface's page script, third part: rows, columns and cells of
-// the table at the caret, each change one step of our own undo. See state.js
+// the table at the caret, each change one step of the undo history. See state.js
 // for how the parts are run.
 function newCell(like) {
   const cell = document.createElement(like && like.tagName === 'TH' ? 'th' : 'td');
@@ -30,14 +30,19 @@ function isBlank(cell) {
   return cell.textContent.trim() === '' && !cell.querySelector('img,table,hr,input');
 }
 
+// A new row as wide as `row`.
+function rowLike(row) {
+  const fresh = document.createElement('tr');
+  let width = 0;
+  for (const c of row.cells) width += c.colSpan;
+  for (let i = 0; i < width; ++i) fresh.appendChild(newCell(row.cells[0]));
+  return fresh;
+}
+
 const TABLE_OPS = {
-  // A row above the caret's, as wide as it.
+  // A row above the caret's.
   insertRow(cell, row) {
-    const fresh = document.createElement('tr');
-    let width = 0;
-    for (const c of row.cells) width += c.colSpan;
-    for (let i = 0; i < width; ++i) fresh.appendChild(newCell(row.cells[0]));
-    row.parentNode.insertBefore(fresh, row);
+    row.parentNode.insertBefore(rowLike(row), row);
   },
   deleteRows(cell, row, table) {
     const column = columnOf(cell);
@@ -110,8 +115,39 @@ P.table = function (op) {
   if (!cell || !TABLE_OPS[op]) return P.state(false);
   const row = cell.parentNode;
   const table = row.closest('table');
-  const before = body();
-  TABLE_OPS[op](cell, row, table);
-  ownUndo.push({before: before, after: body()});
+  ownStep(() => TABLE_OPS[op](cell, row, table));
   return P.state(false);
 };
+
+// In a table Tab and Shift+Tab go to the next and the previous cell, as in
+// desktop editors (the engine would insert a tab into the cell, and it
+// would be stored); Tab in the last cell adds a row. Outside a table Tab
+// keeps the engine's way.
+function selectCell(cell) {
+  const range = document.createRange();
+  range.selectNodeContents(cell);
+  if (isBlank(cell)) range.collapse(true);
+  const s = window.getSelection();
+  s.removeAllRanges();
+  s.addRange(range);
+}
+
+document.addEventListener('keydown', (event) => {
+  // Shift+Tab arrives as an unidentified key (its key symbol is the
+  // left tab), but its code and key code are the Tab key's.
+  const tab = event.key === 'Tab' || event.code === 'Tab' || event.keyCode === 9;
+  if (!tab || event.ctrlKey || event.altKey || event.metaKey) return;
+  const cell = caretCell();
+  if (!cell) return;
+  event.preventDefault();
+  const table = cell.closest('table');
+  const cells = Array.from(table.rows).flatMap((r) => Array.from(r.cells));
+  let next = cells[cells.indexOf(cell) + (event.shiftKey ? -1 : 1)];
+  if (!next && !event.shiftKey) {
+    const row = cell.parentNode;
+    const fresh = rowLike(row);
+    ownStep(() => row.parentNode.insertBefore(fresh, row.nextSibling));
+    next = fresh.cells[0];
+  }
+  if (next) selectCell(next);
+}, true);
