@@ -11,6 +11,7 @@ constexpr BilingualText<SurfaceDialogText> kTexts[] = {
     {SurfaceDialogText::Ok, "OK", "OK"},
     {SurfaceDialogText::Cancel, "Cancel", "Abbrechen"},
     {SurfaceDialogText::LinkTitle, "Insert Link", "Link einf\xFCgen"},
+    {SurfaceDialogText::LinkEditTitle, "Edit Link", "Link bearbeiten"},
     {SurfaceDialogText::LinkAddress, "Address:", "Adresse:"},
     {SurfaceDialogText::ImageTitle, "Insert Image", "Bild einf\xFCgen"},
     {SurfaceDialogText::ImageFile, "File:", "Datei:"},

@@ -12,6 +12,7 @@ enum class SurfaceDialogText {
   Ok,
   Cancel,
   LinkTitle,
+  LinkEditTitle,  // the caret stands in a link already
   LinkAddress,
   ImageTitle,
   ImageFile,

@@ -7,6 +7,8 @@
 
 #include "platform/gtk/binding/binder.h"
 #include "platform/gtk/binding/binder_table.h"
+#include "platform/gtk/binding/tab_order.h"
+#include "platform/gtk/callback_boundary.h"
 
 namespace pellora::gtk {
 
@@ -67,6 +69,17 @@ FormBinding::FormBinding(ui::Form& form, Hooks hooks)
     : form_(form), hooks_(std::move(hooks)), site_(std::make_unique<Site>(*this)) {
   Binder* root = site_->bind(form_);
   top_ = binding::ownTree(root->widget());
+  // Once the widgets are laid out: only then can the toolkit tell which of
+  // them take the focus. Whoever shows the form may have focused its
+  // default button before; the tab order counts first.
+  if (binding::ordersItsChildren(form_))
+    firstShow_ =
+        SignalConnection(top_.get(), "map", G_CALLBACK((guardedCallback<&onFirstMap>)), this);
+}
+
+void FormBinding::onFirstMap(GtkWidget* top, gpointer data) {
+  static_cast<FormBinding*>(data)->firstShow_.disconnect();
+  binding::focusFirstInTabOrder(top);
 }
 
 FormBinding::~FormBinding() = default;

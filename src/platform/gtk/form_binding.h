@@ -12,6 +12,11 @@
 // Each widget is named after its model control, so a driver or a test can
 // find "btnBold" in the widget tree.
 //
+// Keyboard: Tab and Shift+Tab follow the model's tab order, and a form that
+// gives its controls one opens with the focus on the first control Tab
+// reaches (a tab stop, enabled and visible). The editor form gives none:
+// its host decides where the focus is.
+//
 // Each control has a binder of its kind (binding/binder_table.cpp) that owns
 // its widgets' references and its signal connections.
 //
@@ -27,6 +32,7 @@
 #include <string>
 
 #include "platform/gtk/binding/widget_tree.h"
+#include "platform/gtk/signal_connection.h"
 #include "ui/control.h"
 #include "ui/form.h"
 
@@ -71,12 +77,16 @@ class FormBinding {
   // The binding site the binders build in.
   class Site;
 
+  static void onFirstMap(GtkWidget* top, gpointer data);
+
   ui::Form& form_;
   Hooks hooks_;
   // Declared before the binders: the tree is destroyed after every binder
   // has let go of its widgets and handlers.
   binding::WidgetTree top_;
   std::unique_ptr<Site> site_;
+  // Gives the first focus when the form first appears.
+  SignalConnection firstShow_;
   ui::Control* defaultButton_ = nullptr;
   ui::Control* cancelButton_ = nullptr;
 };

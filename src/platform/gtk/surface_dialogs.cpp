@@ -200,7 +200,8 @@ std::optional<std::string> dimensionIn(GtkWidget* field, const std::string& befo
 
 std::optional<std::string> GtkSurfaceDialogs::askHyperlink(GtkWidget* parent,
                                                            const std::string& current) {
-  ModalDialog dialog(parent, Text::LinkTitle, "LinkDialog");
+  // Only a link the selection stands in has an address.
+  ModalDialog dialog(parent, current.empty() ? Text::LinkTitle : Text::LinkEditTitle, "LinkDialog");
   GtkWidget* address = entryWith(current.empty() ? "http://" : current);
   dialog.addRow(Text::LinkAddress, address, "edLinkAddress");
   dialog.focus(address);

@@ -40,7 +40,8 @@ struct FontChoice {
 class SurfaceDialogs {
  public:
   virtual ~SurfaceDialogs() = default;
-  // `current` is the address the selection already links to, if any.
+  // `current` is the address the selection already links to, if any; the
+  // dialog then edits that link rather than inserting one.
   virtual std::optional<std::string> askHyperlink(GtkWidget* parent,
                                                   const std::string& current) = 0;
   // `current` is the selected image, if any (empty address: none). A local

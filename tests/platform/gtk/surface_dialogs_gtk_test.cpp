@@ -126,11 +126,14 @@ class SurfaceDialogsTest : public GtkTest {
     gtk_entry_set_text(GTK_ENTRY(widget), text.c_str());
   }
 
-  // Opens dialog `which` ("link", "image", "font") on empty values.
+  // Opens dialog `which` ("link", "image", "font") on empty values, or the
+  // link dialog on a link the selection stands in ("edit link").
   void open(const std::string& which) {
     GtkSurfaceDialogs dialogs;
     if (which == "link") {
       dialogs.askHyperlink(nullptr, "");
+    } else if (which == "edit link") {
+      dialogs.askHyperlink(nullptr, "http://example.org/");
     } else if (which == "image") {
       dialogs.askImage(nullptr, {});
     } else {
@@ -224,6 +227,14 @@ TEST_F(SurfaceDialogsTest, TextsFollowTheInterfaceLanguage) {
        "link",
        "LinkDialog",
        {"Link einfügen", {"Adresse:=edLinkAddress"}, {"OK", "Abbrechen"}}},
+      {false,
+       "edit link",
+       "LinkDialog",
+       {"Edit Link", {"Address:=edLinkAddress"}, {"OK", "Cancel"}}},
+      {true,
+       "edit link",
+       "LinkDialog",
+       {"Link bearbeiten", {"Adresse:=edLinkAddress"}, {"OK", "Abbrechen"}}},
       {false,
        "image",
        "ImageDialog",

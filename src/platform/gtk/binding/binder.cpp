@@ -1,6 +1,7 @@
 #include "platform/gtk/binding/binder.h"
 
 #include "platform/gtk/accessible_name.h"
+#include "platform/gtk/binding/tab_order.h"
 #include "platform/gtk/binding/widget_text.h"
 #include "platform/gtk/callback_boundary.h"
 
@@ -114,6 +115,24 @@ void Binder::onAllocated(GtkWidget* widget, GdkRectangle* allocation, gpointer d
   }
   const ui::Bounds now{left, top_y, allocation->width, allocation->height};
   if (binder.control_.bounds() != now) binder.control_.setBounds(now);
+}
+
+void Binder::keepTabOrder(BindingSite& site, GtkWidget* holder) {
+  if (!ordersItsChildren(control_)) return;
+  tabSite_ = &site;
+  connect(holder, "focus", G_CALLBACK((guardedCallback<&onFocus>)), this);
+}
+
+// Tab and Shift+Tab are ours; the arrow keys keep the toolkit's way, by
+// where the widgets stand.
+gboolean Binder::onFocus(GtkWidget* holder, GtkDirectionType direction, gpointer data) {
+  if (direction != GTK_DIR_TAB_FORWARD && direction != GTK_DIR_TAB_BACKWARD) return FALSE;
+  auto& binder = *static_cast<Binder*>(data);
+  const bool moved = moveFocusInTabOrder(*binder.tabSite_, binder.control_, holder, direction);
+  // Not moved: the walk leaves the holder, without the toolkit's own order
+  // trying its children again.
+  if (!moved) g_signal_stop_emission_by_name(holder, "focus");
+  return moved;
 }
 
 }  // namespace pellora::gtk::binding

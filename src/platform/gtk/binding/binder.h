@@ -83,6 +83,10 @@ class Binder {
   void reportAllocation(BindingSite& site, GtkWidget* placed);
 
  protected:
+  // Tab and Shift+Tab in `holder`, the widget that holds the children's
+  // widgets, follow the children's tab order (where the model gives one).
+  void keepTabOrder(BindingSite& site, GtkWidget* holder);
+
   // Builds the widgets; answers the one the parent places.
   virtual GtkWidget* build(BindingSite& site) = 0;
 
@@ -102,6 +106,7 @@ class Binder {
 
  private:
   static void onAllocated(GtkWidget* widget, GdkRectangle* allocation, gpointer data);
+  static gboolean onFocus(GtkWidget* holder, GtkDirectionType direction, gpointer data);
 
   ui::Control& control_;
   GObjectPtr<GtkWidget> widget_;
@@ -109,6 +114,7 @@ class Binder {
   GtkWidget* placed_ = nullptr;
   std::vector<SignalConnection> connections_;
   BindingSite* allocationSite_ = nullptr;
+  BindingSite* tabSite_ = nullptr;
   std::size_t modelConnection_ = 0;
   bool attached_ = false;
   bool following_ = false;

@@ -81,6 +81,7 @@ class ContainerBinder : public Binder {
       const ui::Bounds& b = control().bounds();
       if (b.width > 0 && b.height > 0 && control().kind() != ControlKind::Form)
         gtk_widget_set_size_request(fixed, b.width, b.height);
+      keepTabOrder(site, fixed);
       return fixed;
     }
     GtkWidget* overlay = gtk_overlay_new();
@@ -103,6 +104,7 @@ class ContainerBinder : public Binder {
     }
     connect(overlay, "get-child-position", G_CALLBACK((guardedCallback<&onFloatingPosition>)),
             nullptr);
+    keepTabOrder(site, overlay);
     gtk_widget_show(stack);
     return overlay;
   }
@@ -146,6 +148,7 @@ class GroupBoxBinder : public Binder {
       if (Binder* bound = site.bind(*child); bound && bound->placed())
         place(inner, *child, bound->placed());
     }
+    keepTabOrder(site, inner);
     setWidget(frame);
     setOuter(inner);
     return inner;
