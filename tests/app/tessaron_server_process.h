@@ -56,6 +56,7 @@ class ServerProcess {
   ServerProcess(const ServerProcess&) = delete;
   ServerProcess& operator=(const ServerProcess&) = delete;
 
+  pid_t pid() const { return pid_; }
   // "http://127.0.0.1:PORT/base" as the server announced it.
   const std::string& baseUrl() const { return baseUrl_; }
   int port() const {

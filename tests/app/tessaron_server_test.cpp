@@ -254,6 +254,10 @@ TEST(Multipart, MalformedBodiesAreRefusedWhole) {
       d + "\r\nContent-Disposition: form-data; name\r\n\r\nx\r\n" + d + "--",
       d + "\r\nbroken header\r\n\r\nx\r\n" + d + "--",
       d + "junk\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nx\r\n" + d + "--",
+      // Nothing would end these but the body's end.
+      std::string(kMaxPreambleBytes + 1, 'p') + "\r\n" + good,
+      d + "\r\nContent-Disposition: form-data; name=\"a\"\r\nX: " +
+          std::string(kMaxPartHeadBytes, 'x') + "\r\n\r\nx\r\n" + d + "--",
   };
   for (const auto& body : cases) EXPECT_FALSE(parseMultipart(body, kBoundary)) << body;
 

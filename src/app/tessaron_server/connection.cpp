@@ -58,8 +58,10 @@ bool sendStream(int fd, BodyReader& reader, Framing framing, std::chrono::millis
   return framing != Framing::Chunked || sendAll(fd, kLastChunk, limit);
 }
 
-std::string failureAnswer(int status) {
-  return serializeResponse(errorResponse(status), 1, false, Framing::Length).bytes;
+std::string failureAnswer(int status) { return closingAnswer(errorResponse(status)); }
+
+std::string closingAnswer(const HttpResponse& response) {
+  return serializeResponse(response, 1, false, Framing::Length).bytes;
 }
 
 AfterAnswer answerRequest(int fd, HttpRequest request, const ConnectionSettings& settings,

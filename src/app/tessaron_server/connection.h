@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/tessaron_server/body_intake.h"
 #include "app/tessaron_server/content_store.h"
 #include "app/tessaron_server/http_request.h"
 #include "app/tessaron_server/http_response.h"
@@ -31,6 +32,8 @@ struct ConnectionSettings {
   // nothing of a large answer keeps its worker in the send): well below
   // the workers there are, so other addresses are always answered.
   std::size_t maxBusyWorkersPerAddress = 4;
+  // Where request bodies go while they arrive, and how much room they get.
+  IntakeSettings intake;
 };
 
 // Sends all of `bytes` on a socket, waiting at most `limit` each time it
@@ -47,6 +50,8 @@ bool sendStream(int fd, BodyReader& reader, Framing framing, std::chrono::millis
 
 // The answer to a request that ends the connection with `status`.
 std::string failureAnswer(int status);
+// The bytes of `response` as an answer that ends the connection.
+std::string closingAnswer(const HttpResponse& response);
 
 enum class AfterAnswer { KeepOpen, Drain, Close };
 

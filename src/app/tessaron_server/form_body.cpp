@@ -1,6 +1,10 @@
-// Covered by tests/app/tessaron_server_test.cpp (FormBody*) and
-// tests/app/tessaron_server_streaming_test.cpp.
+// Covered by tests/app/tessaron_server_test.cpp (FormBody*),
+// tests/app/tessaron_server_streaming_test.cpp,
+// tests/app/tessaron_server_upload_test.cpp (BodyScanners*) and
+// tests/app/tessaron_server_large_body_test.cpp.
 #include "app/tessaron_server/form_body.h"
+
+#include <algorithm>
 
 #include "content/hex_digits.h"
 
@@ -46,6 +50,76 @@ bool percentDecodeInPieces(std::string_view text, const ByteSink& sink) {
     }
   }
   return used == 0 || sink(std::string_view(piece, used));
+}
+
+bool PercentDecoder::feed(std::string_view piece) {
+  std::string joined;
+  if (!held_.empty()) {
+    joined = std::move(held_) + std::string(piece);
+    held_.clear();
+    piece = joined;
+  }
+  // A "%" among the last two bytes is decided only by what comes next.
+  std::size_t keep = 0;
+  if (piece.size() >= 2 && piece[piece.size() - 2] == '%') {
+    keep = 2;
+  } else if (!piece.empty() && piece.back() == '%') {
+    keep = 1;
+  }
+  held_ = std::string(piece.substr(piece.size() - keep));
+  return percentDecodeInPieces(piece.substr(0, piece.size() - keep), sink_);
+}
+
+bool PercentDecoder::finish() {
+  const std::string rest = std::move(held_);
+  held_.clear();
+  return percentDecodeInPieces(rest, sink_);
+}
+
+FormScanner::FormScanner(std::vector<std::string> names)
+    : names_(std::move(names)), found_(names_.size()) {
+  for (const auto& name : names_) longestName_ = std::max(longestName_, 3 * name.size());
+}
+
+void FormScanner::feed(std::string_view bytes) {
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    const std::size_t stop = equals_ ? bytes.find('&', pos) : bytes.find_first_of("&=", pos);
+    const std::size_t end = stop == std::string_view::npos ? bytes.size() : stop;
+    if (!equals_ && name_.size() <= longestName_) {
+      name_ += bytes.substr(pos, std::min(end - pos, longestName_ + 1 - name_.size()));
+    }
+    if (stop == std::string_view::npos) break;
+    if (bytes[stop] == '=') {
+      equals_ = at_ + stop;
+    } else {
+      endField(at_ + stop);
+    }
+    pos = stop + 1;
+  }
+  at_ += bytes.size();
+}
+
+void FormScanner::finish() { endField(at_); }
+
+void FormScanner::endField(std::size_t end) {
+  if (end > start_ && name_.size() <= longestName_) {
+    const std::string name = percentDecode(name_);
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+      if (name != names_[i]) continue;
+      found_[i] = equals_ ? Range{*equals_ + 1, end - *equals_ - 1} : Range{end, 0};
+    }
+  }
+  start_ = end + 1;
+  equals_.reset();
+  name_.clear();
+}
+
+std::optional<FormScanner::Range> FormScanner::last(std::string_view name) const {
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    if (names_[i] == name) return found_[i];
+  }
+  return std::nullopt;
 }
 
 std::vector<RawFormField> scanFormBody(std::string_view body) {

@@ -34,6 +34,47 @@ struct RawFormField {
 };
 std::vector<RawFormField> scanFormBody(std::string_view body);
 
+// Decodes a text that comes in pieces as percentDecode decodes it whole (an
+// escape may be split between pieces), handing the result to `sink`.
+class PercentDecoder {
+ public:
+  explicit PercentDecoder(const ByteSink& sink) : sink_(sink) {}
+  // False when the sink refused a piece.
+  bool feed(std::string_view piece);
+  bool finish();
+
+ private:
+  const ByteSink& sink_;
+  std::string held_;  // the start of an escape that ended the last piece
+};
+
+// Finds, in a form body fed piece by piece, where the still encoded value of
+// the last field of each of a few names lies. Only the current field's name
+// is kept, and only as long as a wanted one may be written.
+class FormScanner {
+ public:
+  explicit FormScanner(std::vector<std::string> names);
+  void feed(std::string_view bytes);
+  // The body ended: so does its last field.
+  void finish();
+
+  struct Range {
+    std::size_t offset = 0, size = 0;
+  };
+  std::optional<Range> last(std::string_view name) const;
+
+ private:
+  void endField(std::size_t end);
+
+  std::vector<std::string> names_;
+  std::vector<std::optional<Range>> found_;
+  std::size_t at_ = 0;     // offset of the next byte fed
+  std::size_t start_ = 0;  // of the current field
+  std::optional<std::size_t> equals_;
+  std::string name_;
+  std::size_t longestName_ = 0;  // encoded, in the longest way
+};
+
 // The still encoded value of the last field called `name`.
 std::optional<std::string_view> rawFormField(const std::vector<RawFormField>& fields,
                                              std::string_view name);

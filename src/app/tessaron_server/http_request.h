@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,12 +16,18 @@
 
 namespace pellora::tessaron {
 
+class BodyHolding;  // request_body.h
+
 struct HttpRequest {
   std::string method;
   std::string target;
   int minorVersion = 1;  // HTTP/1.<minor>
   std::vector<std::pair<std::string, std::string>> headers;
-  std::string body;
+  std::string body;  // unless it was spooled
+  // What keeps the body of a received request: its spool file, when it was
+  // too large for memory (then `body` is empty), and its share of the
+  // server's room. Null for a request made by hand, whose body is `body`.
+  std::shared_ptr<const BodyHolding> holding;
 
   // Value of the first header called `name` (ignoring case), trimmed.
   std::optional<std::string_view> header(std::string_view name) const;

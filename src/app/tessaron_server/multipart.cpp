@@ -1,5 +1,6 @@
-// Covered by tests/app/tessaron_server_test.cpp (Multipart*) and
-// tests/app/tessaron_server_streaming_test.cpp.
+// Covered by tests/app/tessaron_server_test.cpp (Multipart*),
+// tests/app/tessaron_server_streaming_test.cpp and
+// tests/app/tessaron_server_upload_test.cpp (BodyScanners*, UploadToken*).
 #include "app/tessaron_server/multipart.h"
 
 #include <algorithm>
@@ -69,42 +70,39 @@ const std::string* parameter(const HeaderValue& header, std::string_view name) {
   return nullptr;
 }
 
-// Reads one line ending in LF (CR LF or LF alone) from `pos`; nullopt when
-// no line end follows.
-std::optional<std::string_view> readLine(std::string_view text, std::size_t& pos) {
-  const std::size_t newline = text.find('\n', pos);
-  if (newline == std::string_view::npos) return std::nullopt;
-  std::string_view line = text.substr(pos, newline - pos);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  pos = newline + 1;
-  return line;
+// Reads one header line of a part (without its line end) into `part`;
+// false when it is broken.
+bool readPartHeader(std::string_view line, ScannedPart& part, bool& named) {
+  const std::size_t colon = line.find(':');
+  if (colon == std::string_view::npos) return false;
+  const std::string_view name = line.substr(0, colon);
+  std::string_view value = line.substr(colon + 1);
+  while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+  if (equalsIgnoreCase(name, "Content-Disposition")) {
+    const auto header = parseHeaderValue(value);
+    if (!header || !equalsIgnoreCase(header->value, "form-data")) return false;
+    const std::string* partName = parameter(*header, "name");
+    if (!partName) return false;
+    part.name = *partName;
+    if (const std::string* filename = parameter(*header, "filename")) part.filename = *filename;
+    named = true;
+  } else if (equalsIgnoreCase(name, "Content-Type")) {
+    part.contentType = std::string(value);
+  }
+  return true;
 }
 
-// Reads the header lines of a part into `part`; false when they are broken.
-bool readPartHeaders(std::string_view body, std::size_t& pos, FormPartView& part) {
-  bool named = false;
-  while (true) {
-    const auto line = readLine(body, pos);
-    if (!line) return false;
-    if (line->empty()) return named;
-    const std::size_t colon = line->find(':');
-    if (colon == std::string_view::npos) return false;
-    const std::string_view name = line->substr(0, colon);
-    std::string_view value = line->substr(colon + 1);
-    while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
-      value.remove_prefix(1);
-    if (equalsIgnoreCase(name, "Content-Disposition")) {
-      const auto header = parseHeaderValue(value);
-      if (!header || !equalsIgnoreCase(header->value, "form-data")) return false;
-      const std::string* partName = parameter(*header, "name");
-      if (!partName) return false;
-      part.name = *partName;
-      if (const std::string* filename = parameter(*header, "filename")) part.filename = *filename;
-      named = true;
-    } else if (equalsIgnoreCase(name, "Content-Type")) {
-      part.contentType = std::string(value);
-    }
-  }
+// Bytes carried over to the next feed are few (the limits above bound
+// them); new bytes join them in pieces of this size, so that a large feed is
+// never copied.
+constexpr std::size_t kTopUp = 4096;
+
+// How many bytes at the start of `bytes` cannot begin `delimiter`, given
+// where (if at all) it was found: all before it, or all but those a
+// delimiter cut off at the end could begin at.
+std::size_t clearOf(std::string_view bytes, std::size_t found, std::string_view delimiter) {
+  if (found != std::string_view::npos) return found;
+  return bytes.size() >= delimiter.size() ? bytes.size() - delimiter.size() + 1 : 0;
 }
 
 }  // namespace
@@ -120,33 +118,155 @@ std::optional<std::string> multipartBoundary(std::string_view contentType) {
   return *boundary;
 }
 
+MultipartScanner::MultipartScanner(std::string_view boundary, std::size_t keep)
+    : delimiter_("\r\n--" + std::string(boundary)), keep_(keep) {
+  if (boundary.empty()) phase_ = Phase::Failed;
+}
+
+MultipartScanner::State MultipartScanner::state() const {
+  if (phase_ == Phase::Done) return State::Done;
+  return phase_ == Phase::Failed ? State::Failed : State::Scanning;
+}
+
+void MultipartScanner::feed(std::string_view bytes) {
+  while (!bytes.empty() && state() == State::Scanning) {
+    if (carry_.empty()) {
+      bytes.remove_prefix(steps(bytes));
+      // What is left waits for more, and is short (see the limits).
+      if (state() == State::Scanning) carry_.assign(bytes);
+      return;
+    }
+    // The carried bytes wait for new ones: join a piece of them, and go on
+    // in the new bytes themselves once the carried ones are used up.
+    const std::size_t carried = carry_.size();
+    const std::size_t joined = std::min(bytes.size(), kTopUp);
+    carry_.append(bytes.substr(0, joined));
+    const std::size_t used = steps(carry_);
+    if (used >= carried) {
+      bytes.remove_prefix(used - carried);
+      carry_.clear();
+    } else {
+      carry_.erase(0, used);
+      bytes.remove_prefix(joined);
+    }
+  }
+}
+
+std::size_t MultipartScanner::steps(std::string_view bytes) {
+  std::size_t used = 0;
+  while (used < bytes.size()) {
+    const std::size_t n = step(bytes.substr(used));
+    if (n == 0) break;
+    used += n;
+    at_ += n;
+  }
+  return used;
+}
+
+std::size_t MultipartScanner::fail() {
+  phase_ = Phase::Failed;
+  return 0;
+}
+
+std::size_t MultipartScanner::step(std::string_view bytes) {
+  const std::string_view dashes = std::string_view(delimiter_).substr(2);
+  switch (phase_) {
+    case Phase::Start:
+      // The first delimiter may open the body without a line end before it.
+      if (bytes.size() < dashes.size() && dashes.substr(0, bytes.size()) == bytes) return 0;
+      if (bytes.substr(0, dashes.size()) == dashes) {
+        phase_ = Phase::AfterDelimiter;
+        return dashes.size();
+      }
+      phase_ = Phase::Preamble;
+      return seekDelimiter(bytes);
+    case Phase::Preamble:
+      return seekDelimiter(bytes);
+    case Phase::AfterDelimiter:
+      if (bytes.size() < 2) return 0;
+      if (bytes.substr(0, 2) == "--") {
+        phase_ = Phase::Done;  // the epilogue is ignored
+        return bytes.size();
+      }
+      if (parts_.size() >= kMaxFormParts) return fail();
+      part_ = ScannedPart();
+      named_ = false;
+      headAt_ = at_;
+      phase_ = Phase::LineEnd;
+      return step(bytes);
+    case Phase::LineEnd: {
+      // Blanks may follow the delimiter on its line.
+      std::size_t n = 0;
+      while (n < bytes.size() && (bytes[n] == ' ' || bytes[n] == '\t')) ++n;
+      if (at_ + n - headAt_ > kMaxPartHeadBytes) return fail();
+      if (n == bytes.size() || (bytes[n] == '\r' && n + 1 == bytes.size())) return n;
+      if (bytes[n] == '\r') ++n;
+      if (bytes[n] != '\n') return fail();
+      phase_ = Phase::Head;
+      return n + 1;
+    }
+    case Phase::Head:
+      return readHeadLine(bytes);
+    case Phase::Data:
+      return readData(bytes);
+    case Phase::Done:
+    case Phase::Failed:
+      return bytes.size();
+  }
+  return 0;
+}
+
+std::size_t MultipartScanner::seekDelimiter(std::string_view bytes) {
+  const std::size_t found = bytes.find(delimiter_);
+  const std::size_t decided = clearOf(bytes, found, delimiter_);
+  if (at_ + decided > kMaxPreambleBytes) return fail();
+  if (found == std::string_view::npos) return decided;
+  phase_ = Phase::AfterDelimiter;
+  return found + delimiter_.size();
+}
+
+std::size_t MultipartScanner::readHeadLine(std::string_view bytes) {
+  const std::size_t newline = bytes.find('\n');
+  const std::size_t end = newline == std::string_view::npos ? bytes.size() : newline + 1;
+  if (at_ + end - headAt_ > kMaxPartHeadBytes) return fail();
+  if (newline == std::string_view::npos) return 0;
+  std::string_view line = bytes.substr(0, newline);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (line.empty()) {
+    if (!named_) return fail();
+    part_.offset = at_ + end;
+    parts_.push_back(std::move(part_));
+    phase_ = Phase::Data;
+  } else if (!readPartHeader(line, part_, named_)) {
+    return fail();
+  }
+  return end;
+}
+
+std::size_t MultipartScanner::readData(std::string_view bytes) {
+  const std::size_t found = bytes.find(delimiter_);
+  const std::size_t data = clearOf(bytes, found, delimiter_);
+  ScannedPart& part = parts_.back();
+  part.size += data;
+  if (part.kept.size() < keep_)
+    part.kept += bytes.substr(0, std::min(data, keep_ - part.kept.size()));
+  if (found == std::string_view::npos) return data;
+  part.whole = true;
+  phase_ = Phase::AfterDelimiter;
+  return found + delimiter_.size();
+}
+
 std::optional<std::vector<FormPartView>> scanMultipart(std::string_view body,
                                                        std::string_view boundary) {
-  if (boundary.empty()) return std::nullopt;
-  const std::string delimiter = "--" + std::string(boundary);
-  const std::string innerDelimiter = "\r\n" + delimiter;
-  std::size_t pos = 0;
-  if (body.substr(0, delimiter.size()) != delimiter) {
-    const std::size_t first = body.find(innerDelimiter);  // after a preamble
-    if (first == std::string_view::npos) return std::nullopt;
-    pos = first + 2;
-  }
+  MultipartScanner scanner(boundary);
+  scanner.feed(body);
+  if (scanner.state() != MultipartScanner::State::Done) return std::nullopt;
   std::vector<FormPartView> parts;
-  while (true) {
-    pos += delimiter.size();
-    if (body.substr(pos, 2) == "--") return parts;  // closing delimiter; the epilogue is ignored
-    if (parts.size() >= kMaxFormParts) return std::nullopt;
-    skipBlanks(body, pos);
-    const auto rest = readLine(body, pos);
-    if (!rest || !rest->empty()) return std::nullopt;
-    FormPartView part;
-    if (!readPartHeaders(body, pos, part)) return std::nullopt;
-    const std::size_t end = body.find(innerDelimiter, pos);
-    if (end == std::string_view::npos) return std::nullopt;
-    part.data = body.substr(pos, end - pos);
-    parts.push_back(std::move(part));
-    pos = end + 2;
+  for (const ScannedPart& part : scanner.parts()) {
+    parts.push_back(
+        {part.name, part.filename, part.contentType, body.substr(part.offset, part.size)});
   }
+  return parts;
 }
 
 std::optional<std::vector<FormPart>> parseMultipart(std::string_view body,

@@ -1,21 +1,14 @@
-// Covered by tests/app/tessaron_server_slow_client_test.cpp (RequestReader*)
-// and the Served* tests.
+// Covered by tests/app/tessaron_server_slow_client_test.cpp (RequestReader*),
+// tests/app/tessaron_server_upload_test.cpp (BodyIntake*),
+// tests/app/tessaron_server_large_body_test.cpp and the Served* tests.
 #include "app/tessaron_server/request_reader.h"
 
 #include <algorithm>
 
 namespace pellora::tessaron {
 
-namespace {
-
-// A body is given room for its announced length only once this much of it
-// has come, so a client that announces much and sends little holds little.
-constexpr std::size_t kReserveAfter = 1 << 20;
-
-}  // namespace
-
 void RequestReader::feed(std::string_view bytes) {
-  if (state_ == State::Failed) return;
+  if (state_ == State::Failed || state_ == State::Refused) return;
   if (state_ == State::Complete) {
     leftover_.append(bytes);
     return;
@@ -30,18 +23,33 @@ void RequestReader::feed(std::string_view bytes) {
   parseHead();
 }
 
+void RequestReader::end(State state, int status, std::string text) {
+  state_ = state;
+  status_ = status;
+  text_ = std::move(text);
+  head_.clear();
+  body_.reset();  // gives its room back at once
+}
+
 void RequestReader::parseHead() {
   HeadParse head = parseRequestHead(head_, limits_);
   if (head.state == HeadParse::State::Incomplete) return;
   if (head.state == HeadParse::State::Failed) {
-    state_ = State::Failed;
-    status_ = head.status;
-    head_.clear();
+    end(State::Failed, head.status, {});
     return;
   }
   haveHead_ = true;
   request_ = std::move(head.request);
   bodyBytes_ = head.bodyBytes;
+  if (intake_ && bodyBytes_ > 0) {
+    body_ = intake_->receive(address_, request_, bodyBytes_);
+    if (!body_) {
+      end(State::Failed, 503, std::string(kNoRoomText));
+      return;
+    }
+  } else {
+    body_ = std::make_unique<IncomingBody>(bodyBytes_, std::nullopt);
+  }
   const std::string rest = head_.substr(head.headBytes);
   head_.clear();
   head_.shrink_to_fit();
@@ -49,21 +57,38 @@ void RequestReader::parseHead() {
 }
 
 void RequestReader::appendBody(std::string_view bytes) {
-  std::string& body = request_.body;
-  const std::size_t wanted = std::min(bytes.size(), bodyBytes_ - body.size());
-  if (body.size() + wanted > body.capacity() && body.size() + wanted > kReserveAfter) {
-    // Growing by doubling would hold the old and the new copy at once, up
-    // to twice the body; once the body is really coming, take room for
-    // all of it instead.
-    body.reserve(bodyBytes_);
+  const std::size_t wanted = std::min(bytes.size(), bodyBytes_ - received_);
+  if (wanted > 0 && !body_->append(bytes.substr(0, wanted))) {
+    end(State::Failed, 503, std::string(kNoRoomText));
+    return;
   }
-  body.append(bytes.substr(0, wanted));
+  received_ += wanted;
+  // A body that is whole anyway is answered as usual, by the script.
+  if (body_->refusal() && received_ < bodyBytes_) {
+    end(State::Refused, 200, *body_->refusal());
+    return;
+  }
   leftover_.append(bytes.substr(wanted));
-  if (request_.body.size() == bodyBytes_) state_ = State::Complete;
+  if (received_ == bodyBytes_) {
+    std::move(*body_).deliver(request_);
+    body_.reset();
+    state_ = State::Complete;
+  }
+}
+
+HttpResponse RequestReader::answer() const {
+  if (state_ == State::Refused) {
+    HttpResponse response;  // as the script answers a wrong token
+    response.body = text_;
+    return response;
+  }
+  HttpResponse response = errorResponse(status_);
+  if (!text_.empty()) response.body = text_;
+  return response;
 }
 
 bool RequestReader::awaitsContinue() const {
-  if (!haveHead_ || state_ != State::Partial || !request_.body.empty()) return false;
+  if (!haveHead_ || state_ != State::Partial || received_ > 0) return false;
   const auto expect = request_.header("Expect");
   return expect && equalsIgnoreCase(*expect, "100-continue");
 }
@@ -73,6 +98,7 @@ HttpRequest RequestReader::take() {
   request_ = HttpRequest();
   haveHead_ = false;
   bodyBytes_ = 0;
+  received_ = 0;
   state_ = State::Empty;
   std::string next = std::move(leftover_);
   leftover_.clear();

@@ -37,7 +37,11 @@ std::size_t openLimit() {
 }  // namespace
 
 ServerLoop::ServerLoop(int listenFd, ConnectionSettings settings, ContentStore& store)
-    : listenFd_(listenFd), settings_(std::move(settings)), store_(store), maxOpen_(openLimit()) {
+    : listenFd_(listenFd),
+      settings_(std::move(settings)),
+      store_(store),
+      maxOpen_(openLimit()),
+      intake_(settings_.intake, settings_.site) {
   ::fcntl(listenFd_, F_SETFL, ::fcntl(listenFd_, F_GETFL) | O_NONBLOCK);
   int ends[2];
   if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -190,8 +194,8 @@ void ServerLoop::acceptAll(Clock::time_point now) {
     ++perAddress_[address];
     ++open_;
     try {
-      held_.emplace(nextId_++,
-                    std::make_unique<Client>(std::move(socket), address, settings_.limits, now));
+      held_.emplace(nextId_++, std::make_unique<Client>(std::move(socket), address,
+                                                        settings_.limits, intake_, now));
     } catch (const std::exception&) {
       --perAddress_[address];
       --open_;
@@ -253,7 +257,8 @@ void ServerLoop::advance(std::uint64_t id, Clock::time_point now) {
   Client& client = *held_.at(id);
   switch (client.reader.state()) {
     case RequestReader::State::Failed:
-      fail(id, client.reader.failureStatus(), now);
+    case RequestReader::State::Refused:
+      fail(id, client.reader.answer(), now);
       return;
     case RequestReader::State::Complete:
       dispatch(id);
@@ -270,9 +275,13 @@ void ServerLoop::advance(std::uint64_t id, Clock::time_point now) {
 }
 
 void ServerLoop::fail(std::uint64_t id, int status, Clock::time_point now) {
+  fail(id, errorResponse(status), now);
+}
+
+void ServerLoop::fail(std::uint64_t id, const HttpResponse& answer, Clock::time_point now) {
   Client& client = *held_.at(id);
-  // An error answer is small: it goes at once or the client is not reading.
-  if (!sendNow(client.socket.get(), failureAnswer(status))) {
+  // An early answer is small: it goes at once or the client is not reading.
+  if (!sendNow(client.socket.get(), closingAnswer(answer))) {
     close(id);
     return;
   }

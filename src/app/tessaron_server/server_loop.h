@@ -9,7 +9,10 @@
 // middle of a request, the new one is refused with 503. It keeps at most
 // ConnectionSettings::maxBusyWorkersPerAddress workers busy at once; a
 // worker takes the waiting request of the address with the fewest busy
-// workers first, so one address cannot starve the others.
+// workers first, so one address cannot starve the others. Request bodies go
+// where the intake puts them as they arrive (body_intake.h); one refused
+// before it is whole (no room for it, an upload without its token) is
+// answered at once and its connection closed after a short drain.
 #pragma once
 
 #include <atomic>
@@ -45,8 +48,9 @@ class ServerLoop {
  private:
   using Clock = std::chrono::steady_clock;
   struct Client {
-    Client(Fd fd, std::uint32_t from, const RequestLimits& limits, Clock::time_point now)
-        : socket(std::move(fd)), address(from), reader(limits), lastHeard(now) {}
+    Client(Fd fd, std::uint32_t from, const RequestLimits& limits, BodyIntake& intake,
+           Clock::time_point now)
+        : socket(std::move(fd)), address(from), reader(limits, &intake, from), lastHeard(now) {}
     Fd socket;
     std::uint32_t address;
     RequestReader reader;
@@ -73,6 +77,7 @@ class ServerLoop {
   void receive(std::uint64_t id, Clock::time_point now);
   void advance(std::uint64_t id, Clock::time_point now);
   void fail(std::uint64_t id, int status, Clock::time_point now);
+  void fail(std::uint64_t id, const HttpResponse& answer, Clock::time_point now);
   void startDraining(Client& client, Clock::time_point now);
   void dispatch(std::uint64_t id);
   void close(std::uint64_t id);
@@ -90,6 +95,7 @@ class ServerLoop {
   ConnectionSettings settings_;
   ContentStore& store_;
   std::size_t maxOpen_;
+  BodyIntake intake_;                        // before the clients, whose readers use it
   std::map<std::uint64_t, ClientPtr> held_;  // the connections the loop waits on
   std::uint64_t nextId_ = 0;
   std::map<std::uint32_t, std::size_t> perAddress_;
