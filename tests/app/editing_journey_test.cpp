@@ -65,11 +65,24 @@ TEST_F(EditingJourneyTest, OneHistoryTakesBackEveryEditInTheOrderItWasMade) {
           "body\n"
           "key ctrl+y\n"
           "body\n"
+          // An edit in the HTML view, taken back by Ctrl+Z in the visual
+          // view as the Undo button takes it back.
+          "tab 1\n"
+          "caret Zelle end in html\n"
+          "type Q\n"
+          "tab 0\n"
+          "wait\n"
+          "body\n"
+          "caret Zelle end\n"
+          "key ctrl+z\n"
+          "body\n"
           "Save\n");
   SCOPED_TRACE(output);
   EXPECT_EQ(exitCode, 0);
   const std::vector<std::string> seen = bodies(output);
-  ASSERT_EQ(seen.size(), 13u);
+  ASSERT_EQ(seen.size(), 15u);
+  EXPECT_NE(seen[13].find("ZelleQ"), std::string::npos) << seen[13];
+  EXPECT_EQ(seen[14], seen[12]) << "the HTML view's edit taken back";
   // The loaded body and the four edits, each a different document.
   const std::vector<std::string> edits(seen.begin(), seen.begin() + 5);
   for (std::size_t i = 1; i < edits.size(); ++i) EXPECT_NE(edits[i], edits[i - 1]) << i;
@@ -77,7 +90,7 @@ TEST_F(EditingJourneyTest, OneHistoryTakesBackEveryEditInTheOrderItWasMade) {
   // Undo walks back through them one by one, redo forward again.
   EXPECT_EQ(std::vector<std::string>(seen.begin() + 5, seen.begin() + 9),
             (std::vector<std::string>{edits[3], edits[2], edits[1], edits[0]}));
-  EXPECT_EQ(std::vector<std::string>(seen.begin() + 9, seen.end()),
+  EXPECT_EQ(std::vector<std::string>(seen.begin() + 9, seen.begin() + 13),
             (std::vector<std::string>{edits[1], edits[2], edits[3], edits[4]}));
   const std::string stored = readFile(item());
   EXPECT_NE(stored.find("HalloYX"), std::string::npos) << stored;

@@ -179,7 +179,7 @@ TEST_F(SavingEndToEndTest, ASaveAfterAFailedLoadAsksBeforeReplacingTheItem) {
 // uploads the new one, deletes the one no longer used, and the stored item
 // names only server addresses.
 TEST_F(SavingEndToEndTest, ImagesChangedInBothViewsAreUploadedAndTheUnusedOneDeleted) {
-  const std::string png = "\x89PNG\r\n\x1A\nnew picture";
+  const std::string& png = test::smallPng();
   const fs::path picture = dir / "local" / "neu.png";
   fs::create_directories(picture.parent_path());
   writeFile(picture, png);
@@ -228,12 +228,7 @@ std::pair<unsigned, unsigned> pngSize(const std::string& bytes) {
 // Image data on the clipboard, Ctrl+V, Save: the picture is kept in the
 // private folder, offered and uploaded, and the item names it on the server.
 TEST_F(SavingEndToEndTest, APastedPictureIsKeptAsAFileAndUploaded) {
-  // 5 x 3 pixels of one colour.
-  const std::string png(
-      "\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\x00\x05\x00\x00\x00\x03\x08\x02\x00\x00"
-      "\x00\xd4\x54\x52\xaf\x00\x00\x00\x10IDAT\x78\x9c\x63\x50\x68\x38\x80\x8c\x18\x08\xf0\x01"
-      "\xe5\xdf\x14\xa1\x96\xb9\xc4\x2e\x00\x00\x00\x00IEND\xae\x42\x60\x82",
-      73);
+  const std::string& png = test::smallPng();
   const fs::path picture = dir / "copied.png";
   writeFile(picture, png);
   writeFile(itemFile("Item A"), "<p>Bild Ende</p>");

@@ -38,7 +38,7 @@ class EndToEndTest : public test::DemoHostTest {
 };
 
 TEST_F(EndToEndTest, EditWithTheToolBarsAndSaveWithAnImageUpload) {
-  const std::string image = "\x89PNG\r\n\x1A\n fake image bytes";
+  const std::string& image = test::smallPng();
   writeFile(dir / "local" / "pic.png", image);
   const std::string local = "file://" + (dir / "local" / "pic.png").string();
   writeFile(contents() / "Sample 1.html",

@@ -53,6 +53,16 @@ inline std::string demoArguments(const std::filesystem::path& site,
   return "--demo --demo-root '" + site.string() + "' --script '" + script.string() + "'";
 }
 
+// A picture of 5 x 3 pixels of one colour: a PNG that decodes.
+inline const std::string& smallPng() {
+  static const std::string png(
+      "\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\x00\x05\x00\x00\x00\x03\x08\x02\x00\x00"
+      "\x00\xd4\x54\x52\xaf\x00\x00\x00\x10IDAT\x78\x9c\x63\x50\x68\x38\x80\x8c\x18\x08\xf0\x01"
+      "\xe5\xdf\x14\xa1\x96\xb9\xc4\x2e\x00\x00\x00\x00IEND\xae\x42\x60\x82",
+      73);
+  return png;
+}
+
 // A test that runs the host on a demo installation of its own in a
 // temporary folder: items in site/contents, settings in registry.
 class DemoHostTest : public ::testing::Test {

@@ -82,13 +82,6 @@ TEST_F(HostileItemJourneyTest, LoadingAnItemContactsNoAddressItNames) {
   EXPECT_EQ(readFile(item()), body) << "stored as it came";
 }
 
-// 5 x 3 pixels of one colour.
-const std::string kPicture(
-    "\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\x00\x05\x00\x00\x00\x03\x08\x02\x00\x00"
-    "\x00\xd4\x54\x52\xaf\x00\x00\x00\x10IDAT\x78\x9c\x63\x50\x68\x38\x80\x8c\x18\x08\xf0\x01"
-    "\xe5\xdf\x14\xa1\x96\xb9\xc4\x2e\x00\x00\x00\x00IEND\xae\x42\x60\x82",
-    73);
-
 std::vector<std::string> folderNames(const std::filesystem::path& folder) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -107,7 +100,7 @@ TEST_F(HostileItemJourneyTest, LocalFilesAnItemNamesAreNeverSentUnasked) {
   std::filesystem::create_directories(home);
   const auto picture = [&](int n) {
     const std::filesystem::path file = home / ("p" + std::to_string(n) + ".png");
-    writeFile(file, kPicture);
+    writeFile(file, test::smallPng());
     return file.string();
   };
   const std::vector<std::string> spellings = {
@@ -130,9 +123,9 @@ TEST_F(HostileItemJourneyTest, LocalFilesAnItemNamesAreNeverSentUnasked) {
   body += " Ende</p>";
   writeFile(item(), body);
   const std::string fake = (home / "fake.png").string();
-  writeFile(fake, kPicture.substr(0, 40) + "private text, not image data");
+  writeFile(fake, test::smallPng().substr(0, 40) + "private text, not image data");
   const std::string fresh = (home / "fresh.png").string();
-  writeFile(fresh, kPicture);
+  writeFile(fresh, test::smallPng());
   const auto addAndSave = [&](const std::string& file, const std::string& thenAnswer) {
     return run("wait\ncaret Ende start\nfill Address: \"file://" + file +
                "\"\nanswer OK\nclick btnImage\nanswer OK\n" + thenAnswer + "Save\n");
