@@ -2,6 +2,7 @@
 #include "platform/gtk/gtk_platform.h"
 
 #include "control/window_interface.h"
+#include "platform/gtk/binding/label_room.h"
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/control_events.h"
 #include "platform/gtk/control_view.h"
@@ -116,6 +117,7 @@ int GtkPlatform::showModal(ui::Form& form) {
     gtk_widget_set_size_request(binding->widget(), size.width, size.height);
   }
   styleDialog(binding->widget(), form.font());
+  binding::makeRoomForLabels(binding->widget());
   gtk_container_add(GTK_CONTAINER(window), binding->widget());
   gtk_widget_show(binding->widget());
   if (ui::Control* byDefault = binding->defaultButton()) {

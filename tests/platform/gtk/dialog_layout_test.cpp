@@ -5,8 +5,11 @@
 #include <vector>
 
 #include "editor/inserttable.h"
+#include "editor/main_form.h"
+#include "images/upload_form.h"
 #include "platform/gtk/gtk_fixture.h"
 #include "settings/about.h"
+#include "settings/lang.h"
 #include "settings/options.h"
 #include "support/fake_platform.h"
 
@@ -103,6 +106,33 @@ class DialogLayoutTest : public GtkTest {
                            << "," << field.top;
       }
     }
+  }
+
+  // The visible labels under `root`, and its other visible controls that
+  // hold no others (fields, buttons, check boxes).
+  static void collectLeaves(GtkWidget* root, std::vector<GtkWidget*>& labels,
+                            std::vector<GtkWidget*>& others) {
+    if (!gtk_widget_get_visible(root)) return;
+    if (GTK_IS_LABEL(root)) {
+      // A button's own caption is part of the button.
+      GtkWidget* parent = gtk_widget_get_parent(root);
+      if (!GTK_IS_BUTTON(parent)) labels.push_back(root);
+      return;
+    }
+    const bool holder = GTK_IS_FIXED(root) || GTK_IS_FRAME(root) || GTK_IS_BOX(root) ||
+                        GTK_IS_GRID(root) || GTK_IS_EVENT_BOX(root) || GTK_IS_NOTEBOOK(root) ||
+                        GTK_IS_SCROLLED_WINDOW(root) || GTK_IS_VIEWPORT(root) ||
+                        GTK_IS_LIST_BOX(root) || GTK_IS_LIST_BOX_ROW(root);
+    if (!holder && gtk_widget_get_allocated_width(root) > 1) {
+      others.push_back(root);
+      return;
+    }
+    if (!GTK_IS_CONTAINER(root)) return;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(root));
+    for (GList* child = children; child; child = child->next) {
+      collectLeaves(GTK_WIDGET(child->data), labels, others);
+    }
+    g_list_free(children);
   }
 
   static void drainEvents() {
@@ -213,6 +243,50 @@ TEST_F(DialogLayoutTest, AboutBoxStandsAsDesignedWithItsDescriptionCentred) {
     EXPECT_FLOAT_EQ(0.5f, gtk_label_get_xalign(GTK_LABEL(label3)));
   });
   EXPECT_TRUE(inspected);
+}
+
+// Every label shows its whole text and overlaps none of the controls
+// around it, in English and in German (whose captions are longer than the design
+// left room for: the fields beside them make room).
+TEST_F(DialogLayoutTest, EveryLabelFitsAndKeepsClearOfItsNeighboursInBothLanguages) {
+  pellora::test::ScopedRegistryDir registry;
+  std::vector<std::string> captions;
+  for (const bool german : {false, true}) {
+    SCOPED_TRACE(german ? "German" : "English");
+    resetLanguageCodeForTesting();
+    if (german) selectGermanLanguage();
+    TMainForm main;
+    TTableForm table;
+    TUploadForm upload;
+    TAboutForm about;
+    // Its making turns the other forms German when German is in force.
+    TOptionsForm options(settings::RegistryStore::forProcess(), {main, table, upload, about});
+    captions.push_back(table.caption());
+    // The forms with fields beside their labels.
+    for (ui::Form* form : std::initializer_list<ui::Form*>{&options, &table, &upload}) {
+      SCOPED_TRACE(form->name());
+      inspectShown(*form, [&](GtkWidget* client) {
+        std::vector<GtkWidget*> labels, others;
+        collectLeaves(client, labels, others);
+        ASSERT_FALSE(labels.empty());
+        for (GtkWidget* label : labels) {
+          const std::string text = gtk_label_get_text(GTK_LABEL(label));
+          int minimum = 0, natural = 0;
+          gtk_widget_get_preferred_width(label, &minimum, &natural);
+          EXPECT_GE(gtk_widget_get_allocated_width(label), natural) << "cut off: " << text;
+          const ui::Bounds a = boundsOf(client, label);
+          for (GtkWidget* other : others) {
+            const ui::Bounds b = boundsOf(client, other);
+            const bool apart = a.left + a.width <= b.left || b.left + b.width <= a.left ||
+                               a.top + a.height <= b.top || b.top + b.height <= a.top;
+            EXPECT_TRUE(apart) << "\"" << text << "\" overlaps " << gtk_widget_get_name(other);
+          }
+        }
+      });
+    }
+  }
+  EXPECT_NE(captions.front(), captions.back()) << "the German texts were in force";
+  resetLanguageCodeForTesting();
 }
 
 }  // namespace
