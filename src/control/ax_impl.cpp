@@ -96,7 +96,8 @@ void TaxEdit::editorTakenOver() {
 std::int32_t TaxEdit::documentFlags() const {
   EditorForms& forms = application();
   if (!ownsEditor()) return closedBySave_ ? pdfSaved : 0;
-  return pdfEditorOpen | (forms.MainForm->HasUnsavedEdits() ? pdfModified : 0);
+  return pdfEditorOpen | (forms.MainForm->HasUnsavedEdits() ? pdfModified : 0) |
+         (forms.MainForm->LoadFailed() ? pdfLoadFailed : 0);
 }
 
 // ---- IUnknown ------------------------------------------------------------------

@@ -40,6 +40,7 @@ enum PelloraDocumentFlags : std::int32_t {
   pdfEditorOpen = 1,  // the editor exists: neither closed nor saved and closed
   pdfModified = 2,    // it holds edits the server has not stored
   pdfSaved = 4,       // it was closed by a save the server acknowledged
+  pdfLoadFailed = 8,  // its last load failed: it does not show the stored item
 };
 
 // What a desktop window around the control shows of the document: the

@@ -124,6 +124,8 @@ TMainForm::TMainForm()
           toolButton(ToolbarFormat, "btnIndentLeft", "Outdent", "format-indent-less-symbolic")),
       btnIndentRight(
           toolButton(ToolbarFormat, "btnIndentRight", "Indent", "format-indent-more-symbolic")),
+      LoadFailureBar(add(ControlKind::InfoBar, "LoadFailureBar")),
+      btnTryAgain(LoadFailureBar.add(ControlKind::Button, "btnTryAgain")),
       PageControl(add<ui::PageControl>("PageControl")),
       TabSheet1(PageControl.add(ControlKind::TabSheet, "TabSheet1")),
       TabSheet2(PageControl.add(ControlKind::TabSheet, "TabSheet2")),
@@ -157,6 +159,10 @@ TMainForm::TMainForm()
   cmbStyles.setTabStop(false);
   cmbStyles.setBounds({0, 0, 135, 21});
 
+  LoadFailureBar.setAlign(ui::Align::Top);
+  LoadFailureBar.setVisible(false);
+  btnTryAgain.setCaption("&Try Again");
+
   PageControl.setAlign(ui::Align::Client);
   PageControl.setTabStop(false);
   TabSheet1.setCaption("Editor");
@@ -171,6 +177,7 @@ TMainForm::TMainForm()
   btnSave.onClick = [this] { btnSaveClick(); };
   bindViewHandlers();
   bindCommandHandlers();
+  watchLoads();
   startJournal();
   FormCreate();
 }

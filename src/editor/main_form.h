@@ -74,6 +74,14 @@ class TMainForm : public ui::Form {
   void DeleteUnusedImages();                           // after the server stored the content
   std::shared_ptr<class ImageTransfer> imageTransfer;  // made at first use (main_images.cpp)
 
+  // ---- a load that failed (main_load_notice.cpp) ----
+  // A load that failed leaves a document that is not the item; the notice
+  // above the views says so until a load succeeds, and Try Again loads
+  // again. Whether it shows:
+  bool LoadFailed() const { return LoadFailureBar.visible(); }
+  // The address a load of the item in the editing context fetches.
+  std::string ItemUrl() const;
+
   // ---- view synchronisation and undo (main_views.cpp) ----
   // Set by the first completed load of the visual view, never cleared.
   bool DocumentReady = false;
@@ -199,6 +207,9 @@ class TMainForm : public ui::Form {
   ui::Control& btnListUL;
   ui::Control& btnIndentLeft;
   ui::Control& btnIndentRight;
+  // The notice of a load that failed, between the tool bars and the views.
+  ui::Control& LoadFailureBar;
+  ui::Control& btnTryAgain;
 
   ui::PageControl& PageControl;
   ui::Control& TabSheet1;
@@ -233,6 +244,10 @@ class TMainForm : public ui::Form {
   void bindCommandHandlers();
   // Centres the status panel over the visual editor, below the tool bars.
   void placeStatusPanel();
+  // The notice of a failed load (main_load_notice.cpp).
+  void watchLoads();
+  void loadEnded(const std::exception* failure);
+  void btnTryAgainClick();
   // The journal's side of the editor (main_journal.cpp).
   void startJournal();
   std::optional<BodySnapshot> journalSnapshot();

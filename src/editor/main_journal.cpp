@@ -46,6 +46,19 @@ std::string localTime(std::int64_t secondsSinceEpoch) {
   return std::string(text, length);
 }
 
+// Each answer says what it does, in the interface language; the names stay
+// the same in every language for scripts.
+ui::Question draftQuestion(std::string text) {
+  return {std::string(languageText(LanguageText::DraftRestoreTitle)),
+          std::move(text),
+          {{ui::MessageButton::Yes, std::string(languageText(LanguageText::DraftRestoreButton)),
+            "Restore"},
+           {ui::MessageButton::No, std::string(languageText(LanguageText::DraftDiscardButton)),
+            "Discard"},
+           {ui::MessageButton::Cancel, std::string(languageText(LanguageText::DraftLaterButton)),
+            "Later"}}};
+}
+
 }  // namespace
 
 void TMainForm::startJournal() {
@@ -105,7 +118,7 @@ void TMainForm::journalDocumentCompleted() {
 
 void TMainForm::offerDrafts(const std::vector<DraftJournal::Offered>& drafts) {
   const ui::ScopeExit answered([this] { journal_->answered(); });
-  // Newest first; No goes on to the next older one.
+  // Newest first; Discard goes on to the next older one.
   for (auto draft = drafts.begin(); draft != drafts.end(); ++draft) {
     std::string question =
         fillIn(languageText(LanguageText::DraftRestoreQuestion),
@@ -113,9 +126,7 @@ void TMainForm::offerDrafts(const std::vector<DraftJournal::Offered>& drafts) {
     if (const auto older = drafts.end() - draft - 1; older > 0) {
       question += fillIn(languageText(LanguageText::DraftOlderOnes), {std::to_string(older)});
     }
-    switch (ui::platform().messageBoxes().show(
-        ui::MessageKind::Confirmation, question,
-        {ui::MessageButton::Yes, ui::MessageButton::No, ui::MessageButton::Cancel})) {
+    switch (ui::platform().messageBoxes().ask(draftQuestion(std::move(question)))) {
       case ui::MessageButton::Yes:
         journal_->restored(*draft);
         restoreDraft(draft->draft.body);

@@ -174,6 +174,17 @@ void TIdHTTP::perform(Method method, const std::string& url, OutgoingBody* body,
   // A message pumped during a wait may start another request; it must not
   // write into the connection this one is using.
   if (busy_) throw EIdException("Another request is in progress.");
+  try {
+    transfer(method, url, body, sink);
+  } catch (const std::exception& failure) {
+    if (OnRequestDone) OnRequestDone(*this, url, &failure);
+    throw;
+  }
+  if (OnRequestDone) OnRequestDone(*this, url, nullptr);
+}
+
+void TIdHTTP::transfer(Method method, const std::string& url, OutgoingBody* body,
+                       BodyBuffer& sink) {
   busy_ = true;
   watch_.start(now());
   ui::ScopeExit notBusy([this] {

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <span>
@@ -71,6 +72,11 @@ class TIdHTTP {
   std::function<void(TIdHTTP& Sender, TWorkMode AWorkMode, std::int64_t AWorkCount)> OnWork;
   std::function<void(TIdHTTP& Sender, TWorkMode AWorkMode)> OnWorkEnd;
   std::function<void(TIdHTTP& ASender, TIdStatus AStatus, const std::string& AStatusText)> OnStatus;
+  // Runs as each request to `url` ends: with what it failed with, or
+  // nullptr when it succeeded. A request refused because another one runs
+  // is not one.
+  std::function<void(TIdHTTP& Sender, const std::string& url, const std::exception* failure)>
+      OnRequestDone;
 
   // The answer body of a GET.
   std::string Get(const std::string& url);
@@ -119,6 +125,7 @@ class TIdHTTP {
   enum class Method { Get, Post };
 
   void perform(Method method, const std::string& url, OutgoingBody* body, BodyBuffer& sink);
+  void transfer(Method method, const std::string& url, OutgoingBody* body, BodyBuffer& sink);
   void post(const std::string& url, OutgoingBody& body, std::string& response);
   void closeLink();
   void status(TIdStatus status, const std::string& text);

@@ -22,8 +22,9 @@ TAboutForm::TAboutForm()
   title.height = -19;
   title.bold = true;
   Label2.setFont(title);
+  // Underlined; the platform shows it in the desktop's link colour, which
+  // stays readable on a dark theme as a fixed blue would not.
   ui::Font link;
-  link.color = ui::clBlue;
   link.underline = true;
   Label1.setFont(link);
   Label3.setTextAlign(ui::TextAlign::Center);

@@ -52,6 +52,8 @@ constexpr GermanText kGermanTexts[] = {
     {Target::Main, "popHtmlPaste", What::Caption, "Einf\xFCgen"},
     {Target::Main, "popHtmlDelete", What::Caption, "L\xF6schen"},
     {Target::Main, "popHtmlSelAll", What::Caption, "Alles markieren"},
+    // The notice of a load that failed.
+    {Target::Main, "btnTryAgain", What::Caption, "&Erneut versuchen"},
     // Toolbar hints.
     {Target::Main, "btnCut", What::Hint, "Ausschneiden"},
     {Target::Main, "btnCopy", What::Hint, "Kopieren"},
@@ -95,13 +97,17 @@ constexpr BilingualText<LanguageText> kRuntimeTexts[] = {
     {LanguageText::CameWithTheItem, "(came with the item)", "(kam mit dem Inhalt)"},
     {LanguageText::DraftRestoreQuestion,
      "There is a draft of \"%1\" with changes that were never saved, written on %2.\r\n\r\n"
-     "Restore it? Yes puts the draft into the editor, No discards it, Cancel keeps it for the "
-     "next load.",
+     "Restore it? Restore puts the draft into the editor, Discard deletes it, Decide Later "
+     "keeps it for the next load.",
      "Es gibt einen Entwurf von \"%1\" mit nie gespeicherten \xC4nderungen, geschrieben am "
-     "%2.\r\n\r\nWiederherstellen? Ja \xFC"
-     "bernimmt den Entwurf in den Editor, Nein verwirft ihn, Abbrechen bewahrt ihn f\xFCr das "
-     "n\xE4"
+     "%2.\r\n\r\nWiederherstellen? \x84Wiederherstellen\x93 \xFC"
+     "bernimmt den Entwurf in den Editor, \x84Verwerfen\x93 l\xF6scht ihn, \x84Sp\xE4ter "
+     "entscheiden\x93 bewahrt ihn f\xFCr das n\xE4"
      "chste Laden auf."},
+    {LanguageText::DraftRestoreTitle, "Restore Draft", "Entwurf wiederherstellen"},
+    {LanguageText::DraftRestoreButton, "&Restore", "&Wiederherstellen"},
+    {LanguageText::DraftDiscardButton, "&Discard", "&Verwerfen"},
+    {LanguageText::DraftLaterButton, "Decide &Later", "&Sp\xE4ter entscheiden"},
     {LanguageText::DraftTimeFormat, "%Y-%m-%d at %H:%M", "%d.%m.%Y um %H:%M"},
     {LanguageText::DraftUnreadable, "The draft of \"%1\" cannot be read (%2). It was kept as %3.",
      "Der Entwurf von \"%1\" ist nicht lesbar (%2). Er wurde als %3 aufbewahrt."},
@@ -116,6 +122,8 @@ constexpr BilingualText<LanguageText> kRuntimeTexts[] = {
      "you alone (mode 0700).",
      "Entw\xFCrfe ungespeicherter \xC4nderungen werden nicht aufbewahrt: Der Ordner %1 muss "
      "Ihnen geh\xF6ren und nur f\xFCr Sie zug\xE4nglich sein (Modus 0700)."},
+    {LanguageText::ItemNotLoaded, "%1 could not be loaded: %2",
+     "%1 konnte nicht geladen werden: %2"},
     {LanguageText::UnloadedItemReload,
      "\"%1\" was not loaded, so the editor does not hold it. Saving now would replace the "
      "stored item with an empty one; nothing was saved.\r\n\r\nLoad \"%1\" again?",

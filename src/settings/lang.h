@@ -45,11 +45,17 @@ enum class LanguageText {
   // The journal of unsaved edits. "%1", "%2", "%3" stand for the values
   // the message names; the time format is strftime's.
   DraftRestoreQuestion,  // %1 content name, %2 when the draft was written
+  DraftRestoreTitle,
+  DraftRestoreButton,  // the question's answers, "&" marking the access key
+  DraftDiscardButton,
+  DraftLaterButton,
   DraftTimeFormat,
   DraftUnreadable,     // %1 content name, %2 why, %3 where the file was put
   DraftNotWritten,     // %1 content name, %2 why
   DraftOlderOnes,      // %1 how many older drafts follow the one asked about
   DraftFolderRefused,  // %1 the folder
+  // The editor's notice of a load that failed: %1 content name, %2 why.
+  ItemNotLoaded,
   // A save after a load that failed. %1 content name.
   UnloadedItemReload,   // nothing typed: load again?
   UnloadedItemReplace,  // content typed: replace the stored item with it?

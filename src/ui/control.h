@@ -43,6 +43,9 @@ enum class ControlKind {
   Image,
   Bevel,
   UpDown,
+  // A notice across its parent: the caption is the message, the child
+  // buttons act on it.
+  InfoBar,
 };
 
 enum class ToolButtonStyle { Button, Check, Group, Separator };

@@ -65,6 +65,11 @@ MessageButton HeadlessPlatform::show(MessageKind kind, const std::string& text,
   return buttons.empty() ? MessageButton::OK : buttons.front();
 }
 
+MessageButton HeadlessPlatform::ask(const Question& question) {
+  std::fprintf(stderr, "[%s] %s\n", question.title.c_str(), question.text.c_str());
+  return question.choices.empty() ? MessageButton::OK : question.choices.front().role;
+}
+
 int HeadlessPlatform::showModal(Form& form) {
   if (form.onShow) form.onShow();
   return mrCancel;

@@ -30,6 +30,7 @@ class HeadlessPlatform : public Platform,
 
   MessageButton show(MessageKind kind, const std::string& text,
                      const std::vector<MessageButton>& buttons) override;
+  MessageButton ask(const Question& question) override;
   int showModal(Form& form) override;
   CursorShape cursor() const override { return cursor_; }
   void setCursor(CursorShape shape) override { cursor_ = shape; }

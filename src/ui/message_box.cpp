@@ -44,4 +44,10 @@ std::string_view messageButtonText(MessageButton button) {
   return {};
 }
 
+MessageButton MessageBoxes::ask(const Question& question) {
+  std::vector<MessageButton> roles;
+  for (const QuestionChoice& choice : question.choices) roles.push_back(choice.role);
+  return show(MessageKind::Confirmation, question.text, roles);
+}
+
 }  // namespace pellora::ui

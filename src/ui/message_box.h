@@ -1,5 +1,7 @@
 // Message boxes. Their captions and button texts are German whatever the
 // interface language; the tables live here so every platform shows the same.
+// Questions the editor designs itself bring their own title and buttons in
+// the interface language instead.
 #pragma once
 
 #include <string>
@@ -29,6 +31,22 @@ std::string_view messageCaption(MessageKind kind);
 // "&Ja", "&Nein", "OK", ... with "&" marking the access key.
 std::string_view messageButtonText(MessageButton button);
 
+// One button of a question: what it says and what choosing it stands for.
+struct QuestionChoice {
+  MessageButton role;
+  std::string caption;  // "&" marks the access key
+  std::string name;     // the same in every language, for scripts
+};
+
+// A question of our own. Texts are Windows-1252. The choices stand left to
+// right as listed: the confirming one first (the default), the one that
+// cancels last.
+struct Question {
+  std::string title;
+  std::string text;
+  std::vector<QuestionChoice> choices;
+};
+
 class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;
@@ -36,6 +54,10 @@ class MessageBoxes {
   // Windows-1252.
   virtual MessageButton show(MessageKind kind, const std::string& text,
                              const std::vector<MessageButton>& buttons) = 0;
+  // Asks `question` modally; gives the role of the choice made. Closing the
+  // box by its frame answers as a Cancel (else No) choice would. A platform
+  // without questions of its own shows a confirmation box of the roles.
+  virtual MessageButton ask(const Question& question);
 
   // The combinations the editor uses.
   void warning(const std::string& text) { show(MessageKind::Warning, text, {MessageButton::OK}); }

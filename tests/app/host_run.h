@@ -75,12 +75,15 @@ class DemoHostTest : public ::testing::Test {
   std::filesystem::path contents() const { return dir / "site" / "contents"; }
   std::filesystem::path item() const { return contents() / "Sample 1.html"; }
 
-  // Runs the host with `steps`; returns what it printed, keeps its wait
-  // status in `exitStatus` and its exit code in `exitCode`.
-  std::string run(const std::string& steps) {
+  // Runs the host with `steps` (and `options` such as --events); returns
+  // what it printed, keeps its wait status in `exitStatus` and its exit code
+  // in `exitCode`.
+  std::string run(const std::string& steps, const std::string& options = "") {
     writeFile(dir / "script.txt", steps);
-    std::string output = captureOutput(
-        hostCommand(dir / "registry", demoArguments(dir / "site", dir / "script.txt")), exitStatus);
+    std::string output =
+        captureOutput(hostCommand(dir / "registry",
+                                  demoArguments(dir / "site", dir / "script.txt") + " " + options),
+                      exitStatus);
     exitCode = exitCodeOf(exitStatus);
     return output;
   }

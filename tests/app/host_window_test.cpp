@@ -104,11 +104,12 @@ TEST_F(HostWindowTest, QuitWithUnsavedEditsDoesWhatTheUserAnswers) {
         runSteps(std::string("caret Welt end\ntype !\nanswer ") + c.answer + "\nquit\nbody\n");
     ASSERT_EQ(exitCode, c.windowCloses ? 1 : 0) << output;  // `body` fails without a window
     const std::vector<std::string> quit = printedBy(steps, "quit");
-    ASSERT_EQ(quit.size(), 4u) << output;
+    ASSERT_EQ(quit.size(), 5u) << output;
     EXPECT_EQ(quit[0], "  [HostSaveQuestion] Pellora");
     EXPECT_EQ(quit[1], "  | Save the changes to \xe2\x80\x9cSample 1\xe2\x80\x9d before closing?");
-    EXPECT_EQ(quit[2], std::string("  answered ") + c.answer);
-    EXPECT_EQ(quit[3], c.windowCloses ? "  the window is closed" : "  the window stays");
+    EXPECT_EQ(quit[2], "  buttons: Save | Close without Saving | Cancel") << "confirming first";
+    EXPECT_EQ(quit[3], std::string("  answered ") + c.answer);
+    EXPECT_EQ(quit[4], c.windowCloses ? "  the window is closed" : "  the window stays");
     EXPECT_EQ(readFile(item()), c.stored ? std::string(c.stored) : kItem);
     if (!c.windowCloses) {
       // The edit is still in the editor.
@@ -180,11 +181,14 @@ TEST_F(HostWindowTest, GermanInterfaceAsksInGerman) {
       "quit\n");
   EXPECT_EQ(exitCode, 0) << output;
   const std::vector<std::string> quit = printedBy(steps, "quit");
-  ASSERT_EQ(quit.size(), 4u) << output;
+  ASSERT_EQ(quit.size(), 5u) << output;
   EXPECT_EQ(quit[1],
             "  | \xc3\x84nderungen an \xe2\x80\x9eSample 1\xe2\x80\x9c vor dem Schlie\xc3\x9f"
             "en speichern?");
-  EXPECT_EQ(quit[3], "  the window stays");
+  EXPECT_EQ(quit[2],
+            "  buttons: Speichern | Ohne Speichern schlie\xc3\x9f"
+            "en | Abbrechen");
+  EXPECT_EQ(quit[4], "  the window stays");
   EXPECT_EQ(printedBy(steps, "window"),
             (std::vector<std::string>{"  title: Sample 1 \xe2\x80\x94 Pellora",
                                       "  shows: Der Editor ist geschlossen."}));

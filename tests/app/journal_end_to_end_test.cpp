@@ -180,16 +180,21 @@ TEST_F(JournalEndToEndTest, ADraftSurvivesSigkillAndIsRestoredAndSaved) {
   const journal::Draft kept = journal::decodeDraft(test::readFile(*draft));
   EXPECT_NE(kept.body.find("<b>Welt</b>"), std::string::npos) << kept.body;
 
-  // A new host loads the item, is offered the draft, takes it and saves.
-  test::writeFile(dir / "restore.txt",
-                  "answer Ja\nParams \"" + url + "\" \"Sample 1\" tok\nLoad\nwait\nwait\nSave\n");
+  // A new host loads the item, is offered the draft in the interface
+  // language, takes it and saves.
+  test::writeFile(dir / "restore.txt", "answer Restore\nParams \"" + url +
+                                           "\" \"Sample 1\" tok\nLoad\nwait\nwait\nSave\n");
   const pid_t second = start({"--script", (dir / "restore.txt").string()}, dir / "second.log");
   ASSERT_GT(second, 0);
   ::waitpid(second, &status, 0);
   const std::string output = test::readFile(dir / "second.log");
   SCOPED_TRACE(output);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_NE(output.find("answered Ja"), std::string::npos) << "the draft was offered";
+  EXPECT_NE(output.find("  [MessageBox] Restore Draft\n  | There is a draft of \"Sample 1\""),
+            std::string::npos)
+      << "the draft was offered";
+  EXPECT_NE(output.find("  buttons: Restore | Discard | Decide Later\n  answered Restore\n"),
+            std::string::npos);
   const auto requests = server.requests();
   ASSERT_EQ(requests.size(), 4u);
   EXPECT_NE(requests[3].find("POST /t/edit.php"), std::string::npos);
@@ -254,14 +259,23 @@ TEST_F(JournalEndToEndTest, ASecondHostOnTheItemLeavesTheFirstOnesDraftForAfterI
   EXPECT_EQ(secondOutput.find("Sample 1\" with changes"), std::string::npos) << "not offered";
   EXPECT_EQ(after, written) << "neither removed nor replaced";
 
-  // After the crash the edit is offered, taken and saved.
-  test::writeFile(dir / "restore.txt",
-                  "answer Ja\nParams \"" + url + "\" \"Sample 1\" tok\nLoad\nwait\nwait\nSave\n");
+  // After the crash the edit is offered, taken and saved; German stored,
+  // the question is German throughout.
+  test::writeFile(dir / "registry" / "HKEY_LOCAL_MACHINE.reg",
+                  "Windows Registry Editor Version 5.00\n\n"
+                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brixel\\Pellora]\n\"Language\"=\"DE\"\n\n");
+  test::writeFile(dir / "restore.txt", "answer Wiederherstellen\nParams \"" + url +
+                                           "\" \"Sample 1\" tok\nLoad\nwait\nwait\nSave\n");
   const auto [thirdStatus, thirdOutput] =
       run({"--script", (dir / "restore.txt").string()}, dir / "third.log");
   SCOPED_TRACE(thirdOutput);
   EXPECT_TRUE(WIFEXITED(thirdStatus) && WEXITSTATUS(thirdStatus) == 0);
-  EXPECT_NE(thirdOutput.find("answered Ja"), std::string::npos) << "the draft was offered";
+  EXPECT_NE(thirdOutput.find("  [MessageBox] Entwurf wiederherstellen\n  | Es gibt einen Entwurf"),
+            std::string::npos)
+      << "the draft was offered";
+  EXPECT_NE(
+      thirdOutput.find("  buttons: Wiederherstellen | Verwerfen | Sp\xc3\xa4ter entscheiden\n"),
+      std::string::npos);
   const auto requests = server.requests();
   ASSERT_EQ(requests.size(), 4u);
   const journal::Draft kept = journal::decodeDraft(written);

@@ -1,7 +1,8 @@
 // The keys of the visual view as a user presses them, through the host
 // program with the real module and WebKit: undo and redo step by step, the
 // formatting and link keys of the tool bar, select all, and pasting as
-// plain text. Each document is read back with the `body` step.
+// plain text. Each document is read back with the `body` step. The host
+// prints the control's events only as far as --events asks for them.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -38,6 +39,7 @@ TEST_F(KeysJourneyTest, UndoAndRedoTheEnginesEditsStepByStep) {
           "Save\n");
   SCOPED_TRACE(output);
   EXPECT_EQ(exitCode, 0);
+  EXPECT_EQ(output.find("  event "), std::string::npos) << "events only when asked for";
   EXPECT_TRUE(shows(output, "state btnBold", "  btnBold: down, enabled"))
       << "Ctrl+B presses the tool bar's Bold";
   const std::vector<std::string> expected = {
@@ -69,7 +71,8 @@ TEST_F(KeysJourneyTest, FormattingAndLinkKeysActAsTheToolBarButtons) {
           "key ctrl+k\n"
           "key ctrl+e\n"
           "body\n"
-          "Save\n");
+          "Save\n",
+          "--events=OnKeyPress");
   SCOPED_TRACE(output);
   EXPECT_EQ(exitCode, 0);
   EXPECT_TRUE(shows(output, "state btnItalic", "  btnItalic: down, enabled"));
@@ -85,6 +88,7 @@ TEST_F(KeysJourneyTest, FormattingAndLinkKeysActAsTheToolBarButtons) {
   ASSERT_NE(unhandled, std::string::npos);
   EXPECT_NE(output.find("  event OnKeyPress 5\n", unhandled), std::string::npos)
       << "a key the view leaves alone still reaches the host";
+  EXPECT_EQ(output.find("  event OnPaint"), std::string::npos) << "only the events asked for";
   const std::string stored =
       "<p>Eins <i>zwei</i> <u>drei</u> <a href=\"http://example.org/\">vier</a></p>";
   EXPECT_EQ(bodies(output), std::vector<std::string>{stored});
@@ -102,9 +106,11 @@ TEST_F(KeysJourneyTest, SelectAllAndPasteAsPlainText) {
           "body\n"
           "key ctrl+z\n"
           "body\n"
-          "Save\n");
+          "Save\n",
+          "--events");
   SCOPED_TRACE(output);
   EXPECT_EQ(exitCode, 0);
+  EXPECT_NE(output.find("  event OnPaint\n"), std::string::npos) << "--events prints every event";
   const std::string original =
       "<p><b>fett</b> und <a href=\"http://example.org/\">Link</a></p><p>Ende</p>";
   // Everything was selected and copied; pasted as text it brings the

@@ -196,7 +196,7 @@ TEST_F(DraftJournalTest, ClosingKeepsAModifiedDocumentsDraftAndRemovesAnUnmodifi
   }
 }
 
-TEST_F(DraftJournalTest, ALoadOffersTheDraftAndYesMakesItAnUnsavedChange) {
+TEST_F(DraftJournalTest, ALoadOffersTheDraftAndRestoreMakesItAnUnsavedChange) {
   for (const bool german : {false, true}) {
     SCOPED_TRACE(german ? "German" : "English");
     restart();

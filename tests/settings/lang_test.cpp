@@ -43,16 +43,18 @@ TEST_F(LangTest, GermanOverwritesTheTableInOrder) {
   ApplyGermanTexts(targets());
 
   // Dialog captions first (about box, settings, image, table dialog), then the
-  // popup items, then the hints; "Hyperlink" is the same in both languages.
+  // popup items and the load notice's button, then the hints; "Hyperlink" is
+  // the same in both languages.
   std::vector<std::string> formOrder;
   for (const auto& change : forms.changes) {
     if (formOrder.empty() || formOrder.back() != change.form) formOrder.push_back(change.form);
   }
   EXPECT_EQ(formOrder, (std::vector<std::string>{"AboutForm", "OptionsForm", "UploadForm",
                                                  "TableForm", "MainForm"}));
-  ASSERT_EQ(forms.changes.size(), 19u + 5u + 29u);
+  ASSERT_EQ(forms.changes.size(), 19u + 6u + 29u);
   EXPECT_EQ(forms.changes[19], (test::Change{"MainForm", "popHtmlCut", ui::Property::Caption}));
-  EXPECT_EQ(forms.changes[24], (test::Change{"MainForm", "btnCut", ui::Property::Hint}));
+  EXPECT_EQ(forms.changes[24], (test::Change{"MainForm", "btnTryAgain", ui::Property::Caption}));
+  EXPECT_EQ(forms.changes[25], (test::Change{"MainForm", "btnCut", ui::Property::Hint}));
   EXPECT_EQ(forms.changes.back(), (test::Change{"MainForm", "btnBackColor", ui::Property::Hint}));
 
   struct Row {
@@ -79,6 +81,7 @@ TEST_F(LangTest, GermanOverwritesTheTableInOrder) {
       {forms.tableForm.child("Button1"), "English", ""},
       {forms.mainForm, "Pellora", ""},
       {forms.mainForm.child("popHtmlPaste"), "Einf\xFCgen", ""},
+      {forms.mainForm.child("btnTryAgain"), "&Erneut versuchen", ""},
       {forms.mainForm.child("btnUndo"), "English",
        "R\xFC"
        "ckg\xE4ngig"},

@@ -28,6 +28,7 @@ class OtherForms {
          {"popHtmlCut", "popHtmlCopy", "popHtmlPaste", "popHtmlDelete", "popHtmlSelAll"}) {
       mainForm.add(ui::ControlKind::MenuItem, name).setCaption("English");
     }
+    mainForm.add(ui::ControlKind::Button, "btnTryAgain").setCaption("English");
     for (const char* name : {"btnCut",
                              "btnCopy",
                              "btnPaste",

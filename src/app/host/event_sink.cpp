@@ -1,6 +1,8 @@
 #include "app/host/event_sink.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 namespace pellora::host {
 
@@ -32,6 +34,30 @@ const char* eventName(DISPID id) {
 }
 
 }  // namespace
+
+std::optional<EventFilter> EventFilter::fromOption(const std::string& option) {
+  constexpr std::string_view kOption = "--events";
+  if (option == kOption) {
+    EventFilter filter;
+    filter.all_ = true;
+    return filter;
+  }
+  if (option.rfind(std::string(kOption) + "=", 0) != 0) return std::nullopt;
+  EventFilter filter;
+  const std::string list = option.substr(kOption.size() + 1);
+  for (std::size_t at = 0; at <= list.size();) {
+    std::size_t end = list.find(',', at);
+    if (end == std::string::npos) end = list.size();
+    if (end > at) filter.names_.push_back(list.substr(at, end - at));
+    at = end + 1;
+  }
+  return filter;
+}
+
+bool EventFilter::prints(const char* name) const {
+  if (all_) return true;
+  return name && std::find(names_.begin(), names_.end(), name) != names_.end();
+}
 
 const IID& EventSink::eventsIid() {
   static const IID iid = [] {
@@ -69,6 +95,7 @@ HRESULT EventSink::GetIDsOfNames(REFIID, LPOLESTR*, std::uint32_t, LCID, DISPID*
 HRESULT EventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, DISPPARAMS* pDispParams,
                           VARIANT*, EXCEPINFO*, std::uint32_t*) {
   const char* name = eventName(dispIdMember);
+  if (!filter_.prints(name)) return S_OK;
   if (name)
     std::printf("  event %s", name);
   else

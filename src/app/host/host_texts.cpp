@@ -39,6 +39,7 @@ constexpr Row kTexts[] = {
      "Der Editor konnte nicht geschlossen werden."},
     {HostText::LoadFailed, "The item could not be loaded again.",
      "Der Inhalt konnte nicht erneut geladen werden."},
+    {HostText::NotLoadedMark, " (not loaded)", " (nicht geladen)"},
 };
 
 }  // namespace
@@ -50,10 +51,14 @@ std::string_view hostText(HostText text, std::string_view languageCode) {
   return {};
 }
 
-std::string windowTitle(const std::string& contentName, bool modified) {
+std::string windowTitle(const std::string& contentName, bool modified, bool notLoaded,
+                        std::string_view languageCode) {
   if (contentName.empty()) return "Pellora";
+  const std::string_view mark =
+      notLoaded ? hostText(HostText::NotLoadedMark, languageCode) : std::string_view();
   // U+2022 marks unsaved edits, U+2014 separates the program's name.
-  return (modified ? "\xe2\x80\xa2 " : "") + contentName + " \xe2\x80\x94 Pellora";
+  return (modified ? "\xe2\x80\xa2 " : "") + contentName + std::string(mark) +
+         " \xe2\x80\x94 Pellora";
 }
 
 }  // namespace pellora::host

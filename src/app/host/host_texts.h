@@ -23,13 +23,16 @@ enum class HostText {
   SaveFailed,
   CloseFailed,
   LoadFailed,
+  NotLoadedMark,  // after the item's name while its last load failed
 };
 
 // `text` in German when `languageCode` is "DE" (as the control compares
 // it), else in English.
 std::string_view hostText(HostText text, std::string_view languageCode);
 
-// The window title: the item's name, marked while it has unsaved edits.
-std::string windowTitle(const std::string& contentName, bool modified);
+// The window title: the item's name, marked while it has unsaved edits and
+// while its last load failed (in the language of `languageCode`).
+std::string windowTitle(const std::string& contentName, bool modified, bool notLoaded,
+                        std::string_view languageCode);
 
 }  // namespace pellora::host

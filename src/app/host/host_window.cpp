@@ -144,7 +144,8 @@ void HostWindow::update() {
   const ModuleClient::DocumentState state = control_.documentState();
   if (!state.known) return;  // a module that tells nothing keeps the plain window
   language_ = state.language;
-  gtk_window_set_title(GTK_WINDOW(window_), windowTitle(state.name, state.modified).c_str());
+  gtk_window_set_title(GTK_WINDOW(window_),
+                       windowTitle(state.name, state.modified, state.notLoaded, language_).c_str());
   if (state.open) {
     gtk_stack_set_visible_child_name(GTK_STACK(pages_), kEditorPage);
     return;
@@ -212,10 +213,11 @@ HostWindow::Answer HostWindow::ask(const ModuleClient::DocumentState& state) {
     const char* name;  // the same in both languages, for scripts
     int response;
   };
+  // As in our own dialogs: the confirming button left, cancelling right.
   const Choice choices[] = {
+      {HostText::SaveButton, "Save", GTK_RESPONSE_ACCEPT},
       {HostText::DiscardButton, "Discard", GTK_RESPONSE_REJECT},
       {HostText::CancelButton, "Cancel", GTK_RESPONSE_CANCEL},
-      {HostText::SaveButton, "Save", GTK_RESPONSE_ACCEPT},
   };
   for (const Choice& choice : choices) {
     GtkWidget* button = gtk_dialog_add_button(

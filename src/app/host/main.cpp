@@ -43,6 +43,8 @@ constexpr const char* kUsage =
     "  --demo-root DIR   use DIR as the demo installation instead of a copy\n"
     "  --script FILE     run the automation steps of FILE, then quit\n"
     "                    (see below; \"-\" reads standard input)\n"
+    "  --events          print the control's events as they arrive\n"
+    "  --events=NAMES    print only the events named (OnKeyPress,OnClick)\n"
     "  --help            this text\n"
     "\n"
     "With --url (or --demo) the host calls Params, Options and Load at start.\n"
@@ -61,6 +63,7 @@ constexpr const char* kUsage =
 struct Options {
   std::string module, url, content = "Sample 1", auth, options, script, demoRoot;
   bool demo = false;
+  EventFilter events;
 };
 
 fs::path programDir() {
@@ -130,6 +133,8 @@ int main(int argc, char** argv) {
       o.demo = true;
     else if (arg == "--demo-root")
       o.demoRoot = value();
+    else if (auto events = EventFilter::fromOption(arg))
+      o.events = std::move(*events);
     else {
       std::fprintf(stderr, "pellora: unknown option %s (see pellora --help)\n", arg.c_str());
       return 2;
@@ -173,7 +178,7 @@ int main(int argc, char** argv) {
     bool ok = runner.run({script.begin(), script.begin() + static_cast<long>(prepared)});
 
     // The sink outlives the control, which lets it go when it ends.
-    EventSink events;
+    EventSink events(o.events);
     ModuleClient control(o.module);
     if (!control.connectEvents(&events, EventSink::eventsIid()))
       std::fprintf(stderr, "pellora: the control takes no event sink\n");

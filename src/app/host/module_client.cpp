@@ -124,6 +124,7 @@ ModuleClient::DocumentState ModuleClient::documentState() {
   state.open = flags & pdfEditorOpen;
   state.modified = flags & pdfModified;
   state.saved = flags & pdfSaved;
+  state.notLoaded = flags & pdfLoadFailed;
   auto read = [](HRESULT (IPelloraWindow2::*member)(BSTR*), IPelloraWindow2& from) {
     BSTR text = nullptr;
     std::string value;

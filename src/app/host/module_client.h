@@ -46,11 +46,12 @@ class ModuleClient {
   // module tells none of it.
   struct DocumentState {
     bool known = false;
-    bool open = false;      // the editor exists
-    bool modified = false;  // it holds edits the server has not stored
-    bool saved = false;     // an acknowledged save closed it
-    std::string name;       // the Content parameter (UTF-8)
-    std::string language;   // "DE" German, else English
+    bool open = false;       // the editor exists
+    bool modified = false;   // it holds edits the server has not stored
+    bool saved = false;      // an acknowledged save closed it
+    bool notLoaded = false;  // its last load failed
+    std::string name;        // the Content parameter (UTF-8)
+    std::string language;    // "DE" German, else English
   };
   DocumentState documentState();
   // `changed(context)` runs whenever the state may have changed (see

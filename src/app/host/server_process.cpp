@@ -1,7 +1,7 @@
 #include "app/host/server_process.h"
 
+#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
-extern char** environ;
+#include "app/host/child_processes.h"
 
 namespace pellora::host {
 
@@ -23,23 +23,14 @@ struct FileCloser {
 ServerProcess::ServerProcess(const std::string& program, const std::string& root,
                              const std::string& token) {
   int out[2];
-  if (pipe(out) != 0) throw std::runtime_error("cannot make a pipe for the server");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, out[0]);
-  std::vector<std::string> args = {program,  "--root", root,      "--base", "/tessaron",
-                                   "--port", "0",      "--token", token};
-  std::vector<char*> argv;
-  for (auto& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  const int spawned = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
+  if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("cannot make a pipe for the server");
+  pid_ = startChild(
+      {program, "--root", root, "--base", "/tessaron", "--port", "0", "--token", token}, out[1]);
   close(out[1]);
   std::unique_ptr<FILE, FileCloser> reader(fdopen(out[0], "r"));
-  if (spawned != 0 || !reader) {
+  if (pid_ <= 0 || !reader) {
     if (!reader) close(out[0]);
-    pid_ = -1;
+    stop();
     throw std::runtime_error("cannot start " + program);
   }
   // The server announces its address once it listens.
@@ -54,16 +45,18 @@ ServerProcess::ServerProcess(const std::string& program, const std::string& root
       return;
     }
   }
-  kill(pid_, SIGTERM);
-  waitpid(pid_, nullptr, 0);
-  pid_ = -1;
+  stop();
   throw std::runtime_error(program + " did not start listening");
 }
 
-ServerProcess::~ServerProcess() {
+ServerProcess::~ServerProcess() { stop(); }
+
+void ServerProcess::stop() {
   if (pid_ <= 0) return;
   kill(pid_, SIGTERM);
   waitpid(pid_, nullptr, 0);
+  forgetChild(pid_);
+  pid_ = -1;
 }
 
 }  // namespace pellora::host

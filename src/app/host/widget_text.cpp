@@ -16,6 +16,17 @@ std::string plain(const std::string& caption) {
 
 }  // namespace
 
+std::string plainCaption(const std::string& caption) {
+  std::string out;
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    // "__" stands for one "_" shown.
+    if (caption[i] == '_' && !(i + 1 < caption.size() && caption[i + 1] == '_')) continue;
+    if (caption[i] == '_') ++i;
+    out += caption[i];
+  }
+  return out;
+}
+
 bool sameCaption(const std::string& shown, const std::string& wanted) {
   return plain(shown) == plain(wanted);
 }

@@ -12,6 +12,9 @@ namespace pellora::host {
 // "Ausschneiden", "URL:" and "URL" read alike).
 bool sameCaption(const std::string& shown, const std::string& wanted);
 
+// A caption as the user reads it: without its mnemonic marks.
+std::string plainCaption(const std::string& caption);
+
 // The text a user reads on `widget`: its own label, else the first label
 // inside it; empty when it shows none.
 std::string shownText(GtkWidget* widget);

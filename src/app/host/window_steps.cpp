@@ -5,6 +5,7 @@
 
 #include "app/host/host_window.h"
 #include "app/host/script_steps.h"
+#include "app/host/widget_text.h"
 #include "platform/gtk/widget_search.h"
 
 namespace pellora::host {
@@ -39,6 +40,12 @@ bool windowStep(StepContext& c, const Words&) {
     std::printf("  shows: %s\n", message ? gtk_label_get_text(GTK_LABEL(message)) : "");
   } else {
     std::printf("  shows: the editor\n");
+    // A notice across the editor (a load that failed) is part of what it
+    // shows.
+    GtkWidget* notice = gtk::findWidgetIf(c.window, [](GtkWidget* widget) {
+      return GTK_IS_INFO_BAR(widget) && gtk_widget_is_visible(widget);
+    });
+    if (notice) std::printf("  notice: %s\n", shownText(notice).c_str());
   }
   return true;
 }

@@ -168,6 +168,16 @@ void WindowWatcher::answer(GtkWindow* window) {
     g_object_get(window, "text", &text, nullptr);
     std::printf("  | %s\n", text ? text : "");
     g_free(text);
+    // Left to right, as the user reads them.
+    std::string buttons;
+    gtk::findWidgetIf(GTK_WIDGET(window), [&buttons](GtkWidget* widget) {
+      if (GTK_IS_BUTTON(widget) && gtk_widget_get_visible(widget)) {
+        const gchar* label = gtk_button_get_label(GTK_BUTTON(widget));
+        buttons += (buttons.empty() ? "" : " | ") + plainCaption(label ? label : "");
+      }
+      return false;
+    });
+    std::printf("  buttons: %s\n", buttons.c_str());
   }
   if (answers_.empty()) {
     std::printf("  no answer in the script: closing it after %u s\n", kGraceSeconds);

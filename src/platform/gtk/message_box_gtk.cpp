@@ -51,6 +51,19 @@ std::string mnemonicLabel(std::string_view text) {
   return label;
 }
 
+int GtkMessageBoxes::run(GtkWidget* dialog, const std::vector<std::string>& labels,
+                         const std::vector<std::string>& names) {
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    GtkWidget* button =
+        gtk_dialog_add_button(GTK_DIALOG(dialog), labels[i].c_str(), static_cast<int>(i));
+    if (i < names.size()) gtk_widget_set_name(button, names[i].c_str());
+  }
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog), 0);
+  const int response = gtk_dialog_run(GTK_DIALOG(dialog));
+  gtk_widget_destroy(dialog);
+  return response >= 0 && response < static_cast<int>(labels.size()) ? response : -1;
+}
+
 ui::MessageButton GtkMessageBoxes::show(ui::MessageKind kind, const std::string& text,
                                         const std::vector<ui::MessageButton>& buttons) {
   GtkWindow* parent = parent_ ? parent_() : nullptr;
@@ -61,15 +74,33 @@ ui::MessageButton GtkMessageBoxes::show(ui::MessageKind kind, const std::string&
   gtk_window_set_title(GTK_WINDOW(dialog), toWidgetText(ui::messageCaption(kind)).c_str());
   const std::vector<ui::MessageButton> shown =
       buttons.empty() ? std::vector<ui::MessageButton>{ui::MessageButton::OK} : buttons;
-  for (std::size_t i = 0; i < shown.size(); ++i) {
-    const std::string label = mnemonicLabel(toWidgetText(ui::messageButtonText(shown[i])));
-    gtk_dialog_add_button(GTK_DIALOG(dialog), label.c_str(), static_cast<int>(i));
+  std::vector<std::string> labels;
+  for (ui::MessageButton button : shown)
+    labels.push_back(mnemonicLabel(toWidgetText(ui::messageButtonText(button))));
+  const int chosen = run(dialog, labels, {});
+  return chosen >= 0 ? shown[static_cast<std::size_t>(chosen)] : closedAnswer(shown);
+}
+
+ui::MessageButton GtkMessageBoxes::ask(const ui::Question& question) {
+  GtkWindow* parent = parent_ ? parent_() : nullptr;
+  GtkWidget* dialog =
+      gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE, "%s",
+                             toWidgetText(question.text).c_str());
+  gtk_widget_set_name(dialog, "MessageBox");
+  gtk_window_set_title(GTK_WINDOW(dialog), toWidgetText(question.title).c_str());
+  std::vector<std::string> labels, names;
+  std::vector<ui::MessageButton> roles;
+  for (const ui::QuestionChoice& choice : question.choices) {
+    labels.push_back(mnemonicLabel(toWidgetText(choice.caption)));
+    names.push_back(choice.name);
+    roles.push_back(choice.role);
   }
-  gtk_dialog_set_default_response(GTK_DIALOG(dialog), 0);
-  const int response = gtk_dialog_run(GTK_DIALOG(dialog));
-  gtk_widget_destroy(dialog);
-  if (response >= 0 && response < static_cast<int>(shown.size())) return shown[response];
-  return closedAnswer(shown);
+  if (roles.empty()) {
+    labels.push_back(mnemonicLabel(toWidgetText(ui::messageButtonText(ui::MessageButton::OK))));
+    roles.push_back(ui::MessageButton::OK);
+  }
+  const int chosen = run(dialog, labels, names);
+  return chosen >= 0 ? roles[static_cast<std::size_t>(chosen)] : closedAnswer(roles);
 }
 
 }  // namespace pellora::gtk

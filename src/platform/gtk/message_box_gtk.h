@@ -1,6 +1,7 @@
 // Message boxes as GTK message dialogs: the German caption of their kind as
 // the title, the kind's icon, and the German button texts with their access
-// keys. Each box runs modally on a nested main loop until it is answered.
+// keys; our own questions with their own title and buttons, named for
+// scripts. Each box runs modally on a nested main loop until it is answered.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -23,8 +24,14 @@ class GtkMessageBoxes final : public ui::MessageBoxes {
 
   ui::MessageButton show(ui::MessageKind kind, const std::string& text,
                          const std::vector<ui::MessageButton>& buttons) override;
+  ui::MessageButton ask(const ui::Question& question) override;
 
  private:
+  // Runs `dialog` (taken over) with its buttons added; gives the index of
+  // the button chosen, or -1 when it was closed otherwise.
+  int run(GtkWidget* dialog, const std::vector<std::string>& labels,
+          const std::vector<std::string>& names);
+
   std::function<GtkWindow*()> parent_;
 };
 

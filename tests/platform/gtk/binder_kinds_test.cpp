@@ -56,6 +56,8 @@ GType expectedType(ControlKind kind) {
       return GTK_TYPE_SCROLLED_WINDOW;
     case ControlKind::ProgressBar:
       return GTK_TYPE_PROGRESS_BAR;
+    case ControlKind::InfoBar:
+      return GTK_TYPE_INFO_BAR;
     case ControlKind::SourceEditor:
       return g_type_from_name("GtkSourceView");
     case ControlKind::VisualEditor:

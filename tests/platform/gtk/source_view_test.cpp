@@ -140,7 +140,7 @@ TEST_F(SourceViewTest, ColourSchemeIsTheEditors) {
     const char* style;
     const char* colour;
   };
-  for (const Row& row : {Row{"html:comment", "#808080"}, Row{"html:tag", "#000080"},
+  for (const Row& row : {Row{"html:comment", "#707070"}, Row{"html:tag", "#000080"},
                          Row{"html:attrib-name", "#000080"}, Row{"html:attrib-value", "#000080"},
                          Row{"pellora-html:server-script", "#800000"}}) {
     GtkSourceStyle* style = gtk_source_style_scheme_get_style(scheme, row.style);

@@ -19,6 +19,7 @@ std::unique_ptr<Binder> makeEditBinder(ui::Control& control);
 std::unique_ptr<Binder> makeComboBinder(ui::Control& control);
 std::unique_ptr<Binder> makeCheckListBinder(ui::Control& control);
 std::unique_ptr<Binder> makeProgressBinder(ui::Control& control);
+std::unique_ptr<Binder> makeInfoBarBinder(ui::Control& control);
 std::unique_ptr<Binder> makeSourceEditorBinder(ui::Control& control);
 std::unique_ptr<Binder> makeVisualEditorBinder(ui::Control& control);
 std::unique_ptr<Binder> makeCoolBarBinder(ui::Control& control);

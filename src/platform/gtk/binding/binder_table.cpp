@@ -27,6 +27,7 @@ constexpr std::pair<ControlKind, Factory> kBinders[] = {
     {ControlKind::ComboBox, &makeComboBinder},
     {ControlKind::CheckListBox, &makeCheckListBinder},
     {ControlKind::ProgressBar, &makeProgressBinder},
+    {ControlKind::InfoBar, &makeInfoBarBinder},
     {ControlKind::SourceEditor, &makeSourceEditorBinder},
     {ControlKind::VisualEditor, &makeVisualEditorBinder},
     {ControlKind::PopupMenu, &makePopupMenuBinder},

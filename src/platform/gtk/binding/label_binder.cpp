@@ -2,6 +2,7 @@
 #include "platform/gtk/binding/input_rules.h"
 #include "platform/gtk/binding/widget_style.h"
 #include "platform/gtk/binding/widget_text.h"
+#include "platform/gtk/link_colour.h"
 
 namespace pellora::gtk::binding {
 
@@ -33,7 +34,8 @@ class LabelBinder : public Binder {
     setWidget(label);
     if (!control().onClick) return label;
     // A clickable label (a link): an event box gives it clicks and the
-    // hand cursor.
+    // hand cursor, the theme its colour.
+    showAsLink(GTK_LABEL(label));
     GtkWidget* box = gtk_event_box_new();
     gtk_container_add(GTK_CONTAINER(box), label);
     gtk_widget_show(label);
@@ -52,10 +54,17 @@ class LabelBinder : public Binder {
     if (property == Property::Caption)
       gtk_label_set_text(GTK_LABEL(widget()), caption(control().caption()).c_str());
     else if (property == Property::Font)
-      applyFont(GTK_LABEL(widget()), control().font());
+      applyFont(GTK_LABEL(widget()), shownFont());
   }
 
  private:
+  // A link's colour is the theme's (see showAsLink), whatever the design says.
+  ui::Font shownFont() const {
+    ui::Font font = control().font();
+    if (control().onClick) font.color = ui::clWindowText;
+    return font;
+  }
+
   static gboolean onLinkPressed(GtkWidget*, GdkEventButton* event, gpointer data) {
     auto& self = *static_cast<LabelBinder*>(data);
     if (event->button != GDK_BUTTON_PRIMARY || event->type != GDK_BUTTON_PRESS) return FALSE;
