@@ -13,6 +13,10 @@ namespace pellora::content {
 
 std::string ExtractBody(std::string_view html);
 
+// What ExtractBody makes of the body text it has found: TrimControl of
+// NormalizeTags, without the copy in between.
+std::string NormalizeBody(std::string_view body);
+
 // The fixed rewriting ExtractBody applies, case-sensitive, in this order:
 // <EM> -> <I>, </EM> -> </I>, <STRONG> -> <B>, </STRONG> -> </B>, </LI>
 // removed, and the attribute text ` dir=ltr style="MARGIN-RIGHT: 0px"`

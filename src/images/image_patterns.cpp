@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <unordered_set>
 #include <utility>
 
 #include "content/pattern_matcher.h"
+#include "images/image_scan.h"
 #include "images/local_image.h"
 
 namespace pellora::images {
@@ -13,15 +15,6 @@ namespace pellora::images {
 namespace {
 
 using content::PatternMatcher;
-
-// Drive form: group 2 is the path without "file://".
-constexpr std::string_view kDriveImagePattern =
-    "<img[^>]+src=\"(file://)?([A-Z]:\\\\.+([^\\\\]+))\"";
-constexpr int kDrivePathGroup = 2;
-// POSIX form: group 1 is the path; it has no double quote and does not end
-// in "/".
-constexpr std::string_view kPosixImagePattern = "<img[^>]+src=\"file://(/[^\"]*[^/\"])\"";
-constexpr int kPosixPathGroup = 1;
 
 struct Found {
   std::ptrdiff_t position;
@@ -80,11 +73,10 @@ std::string addressSegment(std::string_view fileName) {
 std::string ContentsUrl(std::string_view baseUrl) { return std::string(baseUrl) + "/contents/"; }
 
 std::vector<std::string> findServerImages(std::string_view text, std::string_view contentsUrl) {
-  std::vector<Found> found;
-  collectMatches("<img[^>]+src=\"(" + patternLiteral(contentsUrl) + "([^/]+))\"", 2, text, found);
   std::vector<std::string> names;
-  names.reserve(found.size());
-  for (Found& f : found) names.push_back(std::move(f.path));
+  for (const ImageAddress& image : ScanServerImages(text, contentsUrl)) {
+    names.emplace_back(image.text);
+  }
   return names;
 }
 
@@ -107,16 +99,10 @@ std::optional<std::string> findTemporaryImage(std::string_view text) {
 }
 
 std::vector<std::string> findLocalImages(std::string_view text) {
-  std::vector<Found> found;
-  collectMatches(std::string(kDriveImagePattern), kDrivePathGroup, text, found);
-  collectMatches(std::string(kPosixImagePattern), kPosixPathGroup, text, found);
-  std::stable_sort(found.begin(), found.end(),
-                   [](const Found& a, const Found& b) { return a.position < b.position; });
   std::vector<std::string> paths;
-  for (Found& f : found) {
-    if (std::find(paths.begin(), paths.end(), f.path) == paths.end()) {
-      paths.push_back(std::move(f.path));
-    }
+  std::unordered_set<std::string_view> listed;
+  for (const ImageAddress& image : ScanLocalImages(text)) {
+    if (listed.insert(image.text).second) paths.emplace_back(image.text);
   }
   return paths;
 }

@@ -1,9 +1,11 @@
 // The text side of the image transfer: which server images a document uses,
 // which local images it refers to, and the rewriting of an uploaded local
-// image's address to its server address. All of it runs on the pattern
-// matcher; the contents address and local paths are escaped before they go
-// into a pattern, so they match themselves only and never make a pattern
-// invalid, whatever bytes they hold. No I/O here.
+// image's address to its server address. The listings of server and local
+// images run on the one-pass scans of image_scan.h, which find what their
+// patterns would; the rest runs on the pattern matcher. The contents address
+// and local paths are escaped before they go into a pattern, so they match
+// themselves only and never make a pattern invalid, whatever bytes they
+// hold. No I/O here.
 //
 // Local image addresses in an IMG tag's double-quoted src:
 // - drive form: an optional "file://", then letter, ":", backslash, ...;
