@@ -26,7 +26,7 @@ bool sameFolded(char textByte, char needleByte) {
 
 // The needle byte checked beside the first one: its last letter, which in
 // markup follows a "<" far less often than a ">" or a quote does.
-std::size_t anchorIndex(std::string_view needle) {
+[[maybe_unused]] std::size_t anchorIndex(std::string_view needle) {
   for (std::size_t i = needle.size(); i-- > 1;) {
     if (isLowerAscii(needle[i])) return i;
   }
