@@ -97,24 +97,32 @@ std::optional<ImageKind> imageKindOf(std::string_view bytes) {
   return std::nullopt;
 }
 
-std::string_view mediaTypeOf(ImageKind kind) {
-  switch (kind) {
-    case ImageKind::Png:
-      return "image/png";
-    case ImageKind::Jpeg:
-      return "image/jpeg";
-    case ImageKind::Gif:
-      return "image/gif";
-    case ImageKind::WebP:
-      return "image/webp";
-    case ImageKind::Bmp:
-      return "image/bmp";
-    case ImageKind::Ico:
-      return "image/x-icon";
-    case ImageKind::Svg:
-      return "image/svg+xml";
+namespace {
+
+struct KindNames {
+  ImageKind kind;
+  std::string_view extension;
+  std::string_view mediaType;
+};
+
+constexpr KindNames kKindNames[] = {
+    {ImageKind::Png, ".png", "image/png"},     {ImageKind::Jpeg, ".jpg", "image/jpeg"},
+    {ImageKind::Gif, ".gif", "image/gif"},     {ImageKind::WebP, ".webp", "image/webp"},
+    {ImageKind::Bmp, ".bmp", "image/bmp"},     {ImageKind::Ico, ".ico", "image/x-icon"},
+    {ImageKind::Svg, ".svg", "image/svg+xml"},
+};
+
+const KindNames& namesOf(ImageKind kind) {
+  for (const KindNames& names : kKindNames) {
+    if (names.kind == kind) return names;
   }
-  return "application/octet-stream";
+  return kKindNames[0];
 }
+
+}  // namespace
+
+std::string_view extensionOf(ImageKind kind) { return namesOf(kind).extension; }
+
+std::string_view mediaTypeOf(ImageKind kind) { return namesOf(kind).mediaType; }
 
 }  // namespace pellora::images

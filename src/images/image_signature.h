@@ -17,7 +17,9 @@ enum class ImageKind { Png, Jpeg, Gif, WebP, Bmp, Ico, Svg };
 // XML declaration, comments, processing instructions and a DOCTYPE.
 std::optional<ImageKind> imageKindOf(std::string_view bytes);
 
-// The media type of a kind ("image/png").
+// The file name extension of a kind (".png") and its media type
+// ("image/png").
+std::string_view extensionOf(ImageKind kind);
 std::string_view mediaTypeOf(ImageKind kind);
 
 }  // namespace pellora::images

@@ -31,26 +31,6 @@ std::string digestOf(std::string_view bytes) {
   return out;
 }
 
-std::string_view extensionOf(ImageKind kind) {
-  switch (kind) {
-    case ImageKind::Png:
-      return ".png";
-    case ImageKind::Jpeg:
-      return ".jpg";
-    case ImageKind::Gif:
-      return ".gif";
-    case ImageKind::WebP:
-      return ".webp";
-    case ImageKind::Bmp:
-      return ".bmp";
-    case ImageKind::Ico:
-      return ".ico";
-    case ImageKind::Svg:
-      return ".svg";
-  }
-  return ".img";
-}
-
 // A dropped file's name as one harmless path segment, or empty.
 std::string safeName(std::string_view name) {
   name = name.substr(

@@ -23,6 +23,7 @@
 #include "app/tessaron_server/edit_request.h"
 #include "app/tessaron_server/fd.h"
 #include "app/tessaron_server/form_body.h"
+#include "loopback_client.h"
 #include "support/temp_dir.h"
 #include "tessaron_server_process.h"
 
@@ -50,18 +51,7 @@ class LargeBodyTest : public ::testing::Test {
   LargeBodyTest() { pellora::test::writeFile(root.path() / "contents" / "a.html", "<P>a</P>"); }
 
   // A connection from 127.0.0.<host>.
-  Fd connectFrom(int host) const {
-    Fd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in from{};
-    from.sin_family = AF_INET;
-    from.sin_addr.s_addr = htonl(INADDR_LOOPBACK - 1 + static_cast<std::uint32_t>(host));
-    EXPECT_EQ(::bind(fd.get(), reinterpret_cast<sockaddr*>(&from), sizeof from), 0);
-    sockaddr_in where = from;
-    where.sin_port = htons(static_cast<std::uint16_t>(server.port()));
-    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    EXPECT_EQ(::connect(fd.get(), reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
-    return fd;
-  }
+  Fd connectFrom(int host) const { return test::connectFromLoopback(host, server.port()); }
 
   pellora::test::TempDir root;
   pellora::test::ServerProcess server{

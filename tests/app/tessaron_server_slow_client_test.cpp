@@ -23,6 +23,7 @@
 #include "app/tessaron_server/request_reader.h"
 #include "app/tessaron_server/server_loop.h"
 #include "app/tessaron_server/server_options.h"
+#include "loopback_client.h"
 #include "support/temp_dir.h"
 
 namespace pellora::tessaron {
@@ -134,19 +135,7 @@ class SlowClientTest : public ::testing::Test {
   }
 
   // A connection from 127.0.0.<host>.
-  Fd connectFrom(int host) const {
-    Fd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in from{};
-    from.sin_family = AF_INET;
-    from.sin_addr.s_addr = htonl(INADDR_LOOPBACK - 1 + static_cast<std::uint32_t>(host));
-    EXPECT_EQ(::bind(fd.get(), reinterpret_cast<sockaddr*>(&from), sizeof from), 0);
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_port = htons(static_cast<std::uint16_t>(listener->port()));
-    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    EXPECT_EQ(::connect(fd.get(), reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
-    return fd;
-  }
+  Fd connectFrom(int host) const { return test::connectFromLoopback(host, listener->port()); }
   static void send(const Fd& fd, std::string_view bytes) {
     ASSERT_EQ(::send(fd.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL),
               static_cast<ssize_t>(bytes.size()));

@@ -360,6 +360,7 @@ struct WebKitEditingSurface::Impl {
   void hyperlink(const ui::CommandArg& arg, bool mayPrompt) {
     std::string address;
     if (const std::string* given = stringArg(arg)) {
+      if (given->empty()) return;
       address = toWidgetText(*given);
     } else if (mayPrompt) {
       keepSelection();
@@ -367,14 +368,11 @@ struct WebKitEditingSurface::Impl {
       const auto chosen = dialogs->askHyperlink(dialogParent(), current);
       restoreSelection();
       if (!chosen) return;
-      // The address cleared in the dialog removes the link at the caret.
-      if (chosen->empty()) {
-        run("pellora.setLink('')");
-        return;
-      }
+      // An address cleared in the dialog removes the link at the caret.
       address = *chosen;
+    } else {
+      return;
     }
-    if (address.empty()) return;
     run("pellora.setLink(" + jsString(addressIn(address)) + ")");
   }
 
