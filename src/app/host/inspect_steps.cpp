@@ -1,5 +1,5 @@
-// What is on screen: loading done, control states, the two views' texts,
-// pixels.
+// What is on screen: loading done, control states, the two views' texts
+// and zoom, pixels.
 #include <webkit2/webkit2.h>
 
 #include <cstdio>
@@ -73,6 +73,21 @@ bool bodyStep(StepContext& c, const Words&) {
   const auto html = evaluate(view, "pellora.html()", gtk::kScriptWorld);
   if (!html) return false;
   std::printf("%s\n", html->c_str());
+  return true;
+}
+
+bool zoomStep(StepContext& c, const Words&) {
+  GtkWidget* visual = visualView(c.window);
+  GtkWidget* html = htmlView(c.window);
+  if (!visual || !html) return why("the editor's views are not there");
+  GtkStyleContext* style = gtk_widget_get_style_context(html);
+  PangoFontDescription* font = nullptr;
+  gtk_style_context_get(style, gtk_style_context_get_state(style), GTK_STYLE_PROPERTY_FONT, &font,
+                        nullptr);
+  const double size = font ? pango_font_description_get_size(font) / double{PANGO_SCALE} : 0;
+  if (font) pango_font_description_free(font);
+  std::printf("  zoom: visual %.2f, html font %.2f\n",
+              webkit_web_view_get_zoom_level(WEBKIT_WEB_VIEW(visual)), size);
   return true;
 }
 

@@ -87,6 +87,8 @@ const StepKind kSteps[] = {
     {"source", "source", "print the HTML view's text", 0, 0, Needs::Display, sourceStep},
     {"body", "body", "print the visual view's document (DocumentHTML)", 0, 0, Needs::Display,
      bodyStep},
+    {"zoom", "zoom", "print the visual view's zoom level and the HTML view's font size", 0, 0,
+     Needs::Display, zoomStep},
     {"pixel", "pixel X Y", "print the window's pixel X Y as #rrggbb", 2, 2, Needs::Display,
      pixelStep},
     {"screenshot", "screenshot FILE", "write the host window as PNG", 1, 1, Needs::Display,

@@ -82,6 +82,7 @@ bool stateStep(StepContext& c, const Words& args);
 bool hintStep(StepContext& c, const Words& args);
 bool sourceStep(StepContext& c, const Words& args);
 bool bodyStep(StepContext& c, const Words& args);
+bool zoomStep(StepContext& c, const Words& args);
 bool pixelStep(StepContext& c, const Words& args);
 bool screenshotStep(StepContext& c, const Words& args);
 

@@ -8,6 +8,7 @@
 #include "platform/gtk/form_binding.h"
 #include "platform/gtk/pane_keys.h"
 #include "platform/gtk/surface_widget.h"
+#include "platform/gtk/view_zoom.h"
 
 namespace pellora::gtk {
 
@@ -24,6 +25,8 @@ class ControlView {
     gtk_widget_show(binding_->widget());
     paneKeys_ = followPaneKeys(binding_->widget(), surface_ ? surface_->widget() : nullptr,
                                binding_->widgetFor("CoolBar"), binding_->widgetFor("PageControl"));
+    zoom_ = std::make_unique<ViewZoom>(binding_->widget(), surface_ ? surface_->widget() : nullptr,
+                                       settings::RegistryStore::forProcess());
     if (surface_) connection_ = surface_->destroying.connect([this] { release(); });
   }
   ~ControlView() { release(); }
@@ -39,6 +42,7 @@ class ControlView {
       if (GtkWidget* parent = visual ? gtk_widget_get_parent(visual) : nullptr)
         gtk_container_remove(GTK_CONTAINER(parent), visual);
     }
+    zoom_.reset();
     binding_.reset();
     surface_ = nullptr;
   }
@@ -48,6 +52,7 @@ class ControlView {
   SurfaceWidget* surface_ = nullptr;
   std::size_t connection_ = 0;
   SignalConnection paneKeys_;
+  std::unique_ptr<ViewZoom> zoom_;
   std::unique_ptr<FormBinding> binding_;
 };
 

@@ -12,6 +12,7 @@
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_text.h"
+#include "platform/gtk/html_view_font.h"
 #include "platform/gtk/html_view_theme.h"
 #include "platform/gtk/line_edge_spacer.h"
 #include "platform/gtk/signal_connection.h"
@@ -56,9 +57,6 @@ const Definitions& definitions() {
   return instance;
 }
 
-constexpr const char* kViewCss =
-    "textview, textview text { font-family: \"Courier New\", monospace; font-size: 13px; }";
-
 }  // namespace
 
 GtkSourceStyleScheme* htmlViewScheme() { return definitions().scheme(); }
@@ -73,10 +71,10 @@ SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(cons
   if (GtkSourceLanguage* language = htmlViewLanguage())
     gtk_source_buffer_set_language(buffer_, language);
   followDesktopTheme(buffer_);
-  gtk_source_buffer_set_highlight_matching_brackets(buffer_, FALSE);
+  gtk_source_buffer_set_highlight_matching_brackets(buffer_, TRUE);
 
   view_ = GTK_SOURCE_VIEW(gtk_source_view_new_with_buffer(buffer_));
-  gtk_source_view_set_show_line_numbers(view_, FALSE);
+  gtk_source_view_set_show_line_numbers(view_, TRUE);
   gtk_source_view_set_show_line_marks(view_, FALSE);
   // The right-edge marker is never visible in this view.
   gtk_source_view_set_show_right_margin(view_, FALSE);
@@ -84,14 +82,12 @@ SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(cons
   gtk_source_view_set_insert_spaces_instead_of_tabs(view_, FALSE);
   gtk_source_view_set_indent_on_tab(view_, TRUE);
   gtk_source_view_set_smart_backspace(view_, TRUE);
-  gtk_source_view_set_highlight_current_line(view_, FALSE);
+  gtk_source_view_set_highlight_current_line(view_, TRUE);
+  // Long lines break within the view instead of running off its right edge.
+  gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view_), GTK_WRAP_WORD_CHAR);
   gtk_text_view_set_monospace(GTK_TEXT_VIEW(view_), TRUE);
 
-  GObjectPtr<GtkCssProvider> css = adopt(gtk_css_provider_new());
-  gtk_css_provider_load_from_data(css.get(), kViewCss, -1, nullptr);
-  gtk_style_context_add_provider(gtk_widget_get_style_context(GTK_WIDGET(view_)),
-                                 GTK_STYLE_PROVIDER(css.get()),
-                                 GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+  setHtmlViewFontScale(view_, 1.0);
 
   scroller_ = gtk_scrolled_window_new(nullptr, nullptr);
   gtk_container_add(GTK_CONTAINER(scroller_), GTK_WIDGET(view_));

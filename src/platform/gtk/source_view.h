@@ -2,7 +2,10 @@
 // widget model. The view shows the control's text with HTML highlighting in
 // the editor's colour scheme (comments gray; tag names, attribute names,
 // symbols and values navy; server script maroon; nothing bold) in
-// "Courier New" 13 px, falling back to monospace. Every edit of the buffer
+// "Courier New" 13 px, falling back to monospace (scaled by the editor's
+// zoom, see view_zoom.h), with line numbers, long lines wrapped at the
+// view's edge, the caret's line marked and the bracket matching the one at
+// the caret (a tag's angle brackets too) highlighted. Every edit of the buffer
 // becomes the control's text and raises its `onChange`; text the model sets
 // is merged into the buffer as one edit, so the view's own undo keeps
 // working; text the model resets (and the first text) starts a fresh undo
