@@ -87,16 +87,21 @@ std::string TMainForm::ItemOfContext() const { return editingContext().ContentNa
 
 bool TMainForm::MayReplaceUnloadedItem(const std::string& body) {
   const bool holdsContent = !content::TrimControl(body).empty();
-  std::string question(languageText(holdsContent ? LanguageText::UnloadedItemReplace
-                                                 : LanguageText::UnloadedItemReload));
-  const std::string& name = editingContext().ContentName;
-  for (std::size_t at = question.find("%1"); at != std::string::npos;
-       at = question.find("%1", at + name.size())) {
-    question.replace(at, 2, name);
-  }
-  const ui::MessageButton answer = ui::platform().messageBoxes().show(
-      ui::MessageKind::Confirmation, question, {ui::MessageButton::Yes, ui::MessageButton::No});
-  if (answer != ui::MessageButton::Yes) return false;
+  std::string question = languageText(
+      holdsContent ? LanguageText::UnloadedItemReplace : LanguageText::UnloadedItemReload,
+      {editingContext().ContentName});
+  // Our own question, in the interface language throughout, with answers
+  // that say what they do.
+  const ui::Question asked{
+      std::string(languageText(LanguageText::UnloadedItemTitle)),
+      std::move(question),
+      {{ui::MessageButton::Yes,
+        std::string(languageText(holdsContent ? LanguageText::UnloadedItemReplaceButton
+                                              : LanguageText::UnloadedItemReloadButton)),
+        holdsContent ? "Replace" : "Load Again"},
+       {ui::MessageButton::No, std::string(languageText(LanguageText::UnloadedItemCancelButton)),
+        "Cancel"}}};
+  if (ui::platform().messageBoxes().ask(asked) != ui::MessageButton::Yes) return false;
   if (!holdsContent) {
     btnLoadClick();
     return false;

@@ -136,6 +136,10 @@ constexpr BilingualText<LanguageText> kRuntimeTexts[] = {
      "\"%1\" wurde nicht geladen, der Editor enth\xE4lt den gespeicherten Inhalt also "
      "nicht.\r\n\r\nDen gespeicherten Inhalt durch das ersetzen, was der Editor jetzt "
      "enth\xE4lt?"},
+    {LanguageText::UnloadedItemTitle, "Item Not Loaded", "Inhalt nicht geladen"},
+    {LanguageText::UnloadedItemReloadButton, "&Load Again", "Neu &laden"},
+    {LanguageText::UnloadedItemReplaceButton, "&Replace", "&Ersetzen"},
+    {LanguageText::UnloadedItemCancelButton, "Cancel", "Abbrechen"},
     {LanguageText::UploadRenamedOnServer, "as %1: %2 is already on the server",
      "als %1: %2 gibt es schon auf dem Server"},
     {LanguageText::UploadRenamedInSave, "as %1: another image of this save is %2",

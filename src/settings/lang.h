@@ -59,6 +59,10 @@ enum class LanguageText {
   // A save after a load that failed. %1 content name.
   UnloadedItemReload,   // nothing typed: load again?
   UnloadedItemReplace,  // content typed: replace the stored item with it?
+  UnloadedItemTitle,
+  UnloadedItemReloadButton,  // the question's answers, "&" marking the access key
+  UnloadedItemReplaceButton,
+  UnloadedItemCancelButton,
   // Upload entries whose name is taken: %1 the name it goes to, %2 the
   // name it would have had.
   UploadRenamedOnServer,
