@@ -16,6 +16,10 @@ constexpr BilingualText<SurfaceDialogText> kTexts[] = {
     {SurfaceDialogText::ImageTitle, "Insert Image", "Bild einf\xFCgen"},
     {SurfaceDialogText::ImageFile, "File:", "Datei:"},
     {SurfaceDialogText::ImageChooserTitle, "Choose an Image", "Bild ausw\xE4hlen"},
+    {SurfaceDialogText::ImageChooserOpen, "Open",
+     "\xD6"
+     "ffnen"},
+    {SurfaceDialogText::ImageNoFile, "(None)", "(keine)"},
     {SurfaceDialogText::ImageFilter, "Images", "Bilder"},
     {SurfaceDialogText::ImageAddress, "Address:", "Adresse:"},
     {SurfaceDialogText::ImageAlt, "Alternative text:", "Alternativtext:"},
@@ -35,7 +39,8 @@ constexpr BilingualText<SurfaceDialogText> kTexts[] = {
      "te)"},
     {SurfaceDialogText::FontColour, "Colour:", "Farbe:"},
     {SurfaceDialogText::FontSample, "The quick brown fox jumps over the lazy dog.",
-     "Franz jagt im komplett verwahrlosten Taxi quer durch Bayern."},
+     "Zw\xF6lf Boxk\xE4mpfer jagen Eva quer \xFC"
+     "ber Sylt."},
 };
 
 }  // namespace

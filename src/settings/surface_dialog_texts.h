@@ -17,6 +17,8 @@ enum class SurfaceDialogText {
   ImageTitle,
   ImageFile,
   ImageChooserTitle,
+  ImageChooserOpen,
+  ImageNoFile,
   ImageFilter,
   ImageAddress,
   ImageAlt,

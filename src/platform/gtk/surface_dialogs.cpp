@@ -7,6 +7,7 @@
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/gtk_text.h"
 #include "platform/gtk/image_dialog_values.h"
+#include "platform/gtk/image_file_button.h"
 #include "settings/surface_dialog_texts.h"
 
 namespace pellora::gtk {
@@ -171,13 +172,6 @@ void onAddressChanged(GtkEditable* address, gpointer image) {
   showPreview(GTK_IMAGE(image), gtk_entry_get_text(GTK_ENTRY(address)));
 }
 
-// A file picked with the chooser becomes the address, the dialog's one answer.
-void onFileSet(GtkFileChooserButton* chooser, gpointer address) {
-  if (GCharPtr uri{gtk_file_chooser_get_uri(GTK_FILE_CHOOSER(chooser))}) {
-    gtk_entry_set_text(GTK_ENTRY(address), uri.get());
-  }
-}
-
 // Marks a field whose text cannot be taken, or clears the mark.
 void markInvalid(GtkWidget* field, bool invalid) {
   GtkStyleContext* style = gtk_widget_get_style_context(field);
@@ -212,17 +206,11 @@ std::optional<std::string> GtkSurfaceDialogs::askHyperlink(GtkWidget* parent,
 std::optional<ImageChoice> GtkSurfaceDialogs::askImage(GtkWidget* parent,
                                                        const ImageChoice& current) {
   ModalDialog dialog(parent, Text::ImageTitle, "ImageDialog");
-  const std::string chooserTitle = shown(Text::ImageChooserTitle);
-  GtkWidget* file = gtk_file_chooser_button_new(chooserTitle.c_str(), GTK_FILE_CHOOSER_ACTION_OPEN);
-  GtkFileFilter* images = gtk_file_filter_new();
-  const std::string filterName = shown(Text::ImageFilter);
-  gtk_file_filter_set_name(images, filterName.c_str());
-  gtk_file_filter_add_pixbuf_formats(images);
-  gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(file), images);
-  if (previewPath(current.address)) {
-    gtk_file_chooser_set_uri(GTK_FILE_CHOOSER(file), current.address.c_str());
-  }
   GtkWidget* address = entryWith(current.address);
+  GtkWidget* file = imageFileButton(
+      address, current.address,
+      {shown(Text::ImageNoFile), shown(Text::ImageChooserTitle), shown(Text::ImageFilter),
+       shown(Text::ImageChooserOpen), shown(Text::Cancel)});
   GtkWidget* alt = entryWith(current.alt);
   GtkWidget* width = entryWith(current.width, 8);
   GtkWidget* height = entryWith(current.height, 8);
@@ -250,7 +238,6 @@ std::optional<ImageChoice> GtkSurfaceDialogs::askImage(GtkWidget* parent,
   dialog.focus(address);
   showPreview(GTK_IMAGE(preview), current.address);
   g_signal_connect(address, "changed", G_CALLBACK((guardedCallback<&onAddressChanged>)), preview);
-  g_signal_connect(file, "file-set", G_CALLBACK((guardedCallback<&onFileSet>)), address);
 
   while (dialog.run()) {
     const auto chosenWidth = dimensionIn(width, current.width);

@@ -147,7 +147,7 @@ class SurfaceDialogsTest : public GtkTest {
     std::string title;
     std::vector<std::string> rows;
     std::vector<std::string> buttons;
-    std::string sample = "";  // the font chooser's preview line
+    std::string sample = "";  // the font chooser's preview line, the file button's text
   };
 
   static Reading read(GtkWidget* dialog) {
@@ -174,6 +174,9 @@ class SurfaceDialogsTest : public GtkTest {
     if (GtkWidget* family = findWidget(dialog, "fcFontFamily")) {
       const GCharPtr sample{gtk_font_chooser_get_preview_text(GTK_FONT_CHOOSER(family))};
       reading.sample = sample.get();
+    }
+    if (GtkWidget* file = findWidget(dialog, "fcImageFile")) {
+      reading.sample = gtk_button_get_label(GTK_BUTTON(file));
     }
     return reading;
   }
@@ -241,14 +244,16 @@ TEST_F(SurfaceDialogsTest, TextsFollowTheInterfaceLanguage) {
        {"Insert Image",
         {"File:=fcImageFile", "Address:=edImageAddress", "Alternative text:=edImageAlt",
          "Width:=edImageWidth", "Height:=edImageHeight"},
-        {"OK", "Cancel"}}},
+        {"OK", "Cancel"},
+        "(None)"}},
       {true,
        "image",
        "ImageDialog",
        {"Bild einfügen",
         {"Datei:=fcImageFile", "Adresse:=edImageAddress", "Alternativtext:=edImageAlt",
          "Breite:=edImageWidth", "Höhe:=edImageHeight"},
-        {"OK", "Abbrechen"}}},
+        {"OK", "Abbrechen"},
+        "(keine)"}},
       {false,
        "font",
        "FontDialog",
@@ -262,7 +267,7 @@ TEST_F(SurfaceDialogsTest, TextsFollowTheInterfaceLanguage) {
        {"Schriftart",
         {"Schriftart:=fcFontFamily", "Größe:=edFontSize", "Farbe:=cbFontColour"},
         {"OK", "Abbrechen"},
-        "Franz jagt im komplett verwahrlosten Taxi quer durch Bayern."}},
+        "Zwölf Boxkämpfer jagen Eva quer über Sylt."}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.dialog) + (c.german ? " German" : " English"));
