@@ -176,6 +176,17 @@ TEST_F(ToolBarTest, TheStyleListOverflowsAsASubmenuOfItsItems) {
   EXPECT_EQ(gtk_combo_box_get_active(GTK_COMBO_BOX(binding.widgetFor("cmbStyles"))), 2);
 }
 
+// Before a load fills it (or after one failed) the list is empty: it keeps
+// its designed width, so the bar does not shift.
+TEST_F(ToolBarTest, TheEmptyStyleListKeepsItsWidth) {
+  TMainForm form;
+  FormBinding binding(form, surfaceLabel());
+  ASSERT_TRUE(form.cmbStyles.items().empty());
+  int minimum = 0, natural = 0;
+  gtk_widget_get_preferred_width(binding.widgetFor("cmbStyles"), &minimum, &natural);
+  EXPECT_GE(minimum, form.cmbStyles.bounds().width);
+}
+
 std::vector<int> executedIds(const pellora::test::FakeEditingSurface& surface) {
   std::vector<int> ids;
   for (const auto& command : surface.executed) ids.push_back(command.id);

@@ -20,6 +20,10 @@ class ComboBinder : public Binder {
   // in the list, as the user would.
   void enterToolBar(GtkToolItem* item) override {
     Binder::enterToolBar(item);
+    // Its designed width even while it holds no items (a load that failed),
+    // so the tool bar keeps its layout instead of shrinking to an arrow.
+    if (const int width = control().bounds().width; width > 0)
+      gtk_widget_set_size_request(widget(), width, -1);
     GtkWidget* proxy = gtk_menu_item_new_with_label("");
     gtk_menu_item_set_submenu(GTK_MENU_ITEM(proxy), gtk_menu_new());
     gtk_tool_item_set_proxy_menu_item(item, kOverflowProxyId, proxy);
