@@ -182,7 +182,7 @@ TEST_F(JourneyTest, ChooseGermanAndAProxyThenWorkInTheGermanInterface) {
   EXPECT_NE(first.find("  | Die ge\xC3\xA4nderten Spracheinstellungen"), std::string::npos)
       << "the note speaks the language just chosen";
   EXPECT_NE(first.find("  [AboutFormWindow] About Pellora\n"), std::string::npos);
-  EXPECT_TRUE(shows(first, "hint btnBold", "  btnBold: Bold")) << "German only after a restart";
+  EXPECT_TRUE(shows(first, "hint btnBold", "  btnBold: Bold (Ctrl+B)")) << "German only after a restart";
   EXPECT_EQ(readFile(dir / "registry" / "HKEY_LOCAL_MACHINE.reg"),
             "Windows Registry Editor Version 5.00\n\n"
             "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\n"
@@ -204,7 +204,7 @@ TEST_F(JourneyTest, ChooseGermanAndAProxyThenWorkInTheGermanInterface) {
           "Save\n");
   SCOPED_TRACE(second);
   EXPECT_EQ(exitCode, 0);
-  EXPECT_TRUE(shows(second, "hint btnBold", "  btnBold: Fett"));
+  EXPECT_TRUE(shows(second, "hint btnBold", "  btnBold: Fett (Strg+B)"));
   EXPECT_NE(second.find("  [AboutFormWindow] Info \xC3\xBC"
                         "ber Pellora\n"),
             std::string::npos);

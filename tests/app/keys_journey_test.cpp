@@ -128,6 +128,31 @@ TEST_F(KeysJourneyTest, SelectAllAndPasteAsPlainText) {
 // Keys typed right after switching back from the HTML view, while the
 // visual view is rebuilt from a large item, reach the new page in order
 // (they went to the page being replaced, and were lost).
+// The keys are discoverable: a tool button's tooltip names its key, and F1
+// or Ctrl+? in either view lists them all.
+TEST_F(KeysJourneyTest, TooltipsNameTheKeysAndF1ListsThemInEitherView) {
+  writeFile(item(), "<p>Hallo Welt</p>");
+  const std::string output =
+      run("hint btnBold\n"
+          "hint btnTable\n"
+          "caret Welt end\n"
+          "answer Close\n"
+          "key F1\n"
+          "tab 1\n"
+          "caret Welt end in html\n"
+          "answer Close\n"
+          "key ctrl+question\n"
+          "type X\n"
+          "source\n");
+  SCOPED_TRACE(output);
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_TRUE(shows(output, "hint btnBold", "  btnBold: Bold (Ctrl+B)"));
+  EXPECT_TRUE(shows(output, "hint btnTable", "  btnTable: Insert Table")) << "no key, no note";
+  EXPECT_TRUE(shows(output, "key F1", "  [KeyGuide] Keys"));
+  EXPECT_TRUE(shows(output, "key ctrl+question", "  [KeyGuide] Keys"));
+  EXPECT_NE(output.find("Hallo WeltX"), std::string::npos) << "the HTML view has its keys back";
+}
+
 TEST_F(KeysJourneyTest, KeysTypedWhileTheVisualViewIsRebuiltAreKept) {
   std::string body;
   for (int i = 0; body.size() < (256u << 10); ++i) {

@@ -6,6 +6,7 @@
 #include "control/application.h"
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/form_binding.h"
+#include "platform/gtk/key_guide_window.h"
 #include "platform/gtk/pane_keys.h"
 #include "platform/gtk/surface_widget.h"
 #include "platform/gtk/view_zoom.h"
@@ -27,6 +28,8 @@ class ControlView {
                                binding_->widgetFor("CoolBar"), binding_->widgetFor("PageControl"));
     zoom_ = std::make_unique<ViewZoom>(binding_->widget(), surface_ ? surface_->widget() : nullptr,
                                        settings::RegistryStore::forProcess());
+    keyGuide_ =
+        std::make_unique<KeyGuideKeys>(binding_->widget(), surface_ ? surface_->widget() : nullptr);
     if (surface_) connection_ = surface_->destroying.connect([this] { release(); });
   }
   ~ControlView() { release(); }
@@ -42,6 +45,7 @@ class ControlView {
       if (GtkWidget* parent = visual ? gtk_widget_get_parent(visual) : nullptr)
         gtk_container_remove(GTK_CONTAINER(parent), visual);
     }
+    keyGuide_.reset();
     zoom_.reset();
     binding_.reset();
     surface_ = nullptr;
@@ -53,6 +57,7 @@ class ControlView {
   std::size_t connection_ = 0;
   SignalConnection paneKeys_;
   std::unique_ptr<ViewZoom> zoom_;
+  std::unique_ptr<KeyGuideKeys> keyGuide_;
   std::unique_ptr<FormBinding> binding_;
 };
 

@@ -4,6 +4,7 @@
 #include "platform/gtk/binding/tab_order.h"
 #include "platform/gtk/binding/widget_text.h"
 #include "platform/gtk/callback_boundary.h"
+#include "settings/key_guide.h"
 
 namespace pellora::gtk::binding {
 
@@ -54,12 +55,23 @@ void Binder::enterToolBar(GtkToolItem* item) { setOuter(GTK_WIDGET(item)); }
 
 void Binder::setTabLabel(GtkWidget*) {}
 
+namespace {
+
+// A tool button's hint with its key, as the key list shows it.
+std::string tooltipOf(const ui::Control& control) {
+  if (control.kind() != ui::ControlKind::ToolButton) return control.hint();
+  const std::string keys = toolButtonKeys(control.name());
+  return keys.empty() ? control.hint() : control.hint() + " (" + keys + ")";
+}
+
+}  // namespace
+
 void Binder::apply(Property property) {
   GtkWidget* outer = followed();
   switch (property) {
     case Property::Hint:
       if (!control_.hint().empty()) {
-        gtk_widget_set_tooltip_text(outer, caption(control_.hint()).c_str());
+        gtk_widget_set_tooltip_text(outer, caption(tooltipOf(control_)).c_str());
         setAccessibleName(widget(), caption(control_.hint()));
       } else {
         gtk_widget_set_tooltip_text(outer, nullptr);
