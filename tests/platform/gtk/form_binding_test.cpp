@@ -125,10 +125,10 @@ TEST_F(FormBindingTest, EditorToolBarsFollowTheModelAndClickThroughIt) {
   FormBinding binding(form, {[this](ui::Control&) { return gtk_label_new("surface"); }});
   GtkWidget* bold = binding.widgetFor("btnBold");
   ASSERT_TRUE(GTK_IS_TOGGLE_TOOL_BUTTON(bold));
-  EXPECT_STREQ(gtk_widget_get_tooltip_text(bold), "Bold");
+  EXPECT_STREQ(gtk_widget_get_tooltip_text(bold), "Bold (Ctrl+B)");
   EXPECT_STREQ(gtk_tool_button_get_icon_name(GTK_TOOL_BUTTON(bold)), "format-text-bold-symbolic");
   form.btnBold.setHint("Fett");
-  EXPECT_STREQ(gtk_widget_get_tooltip_text(bold), "Fett");
+  EXPECT_STREQ(gtk_widget_get_tooltip_text(bold), "Fett (Ctrl+B)");
   EXPECT_FALSE(gtk_widget_get_sensitive(binding.widgetFor("btnCut")));
   EXPECT_FALSE(gtk_widget_get_visible(binding.widgetFor("btnSelAll")));
 
