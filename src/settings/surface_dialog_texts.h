@@ -31,7 +31,9 @@ enum class SurfaceDialogText {
   FontSize,
   FontSizeHint,
   FontColour,
-  FontSample,  // the chooser's preview line, every letter of the alphabet
+  FontSample,
+  SpellingLearn,   // the context menu's entries for a misspelt word
+  SpellingIgnore,  // the chooser's preview line, every letter of the alphabet
 };
 
 // The text in the language in force (see LanguageCode).

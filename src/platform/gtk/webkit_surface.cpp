@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <type_traits>
 
+#include "content/content_language.h"
 #include "content/paste_cleanup.h"
 #include "content/source_keeper.h"
 #include "exchange/editing_context.h"
@@ -31,6 +32,7 @@
 #include "platform/gtk/surface_state.h"
 #include "platform/gtk/webkit_surface_text.h"
 #include "settings/lang.h"
+#include "settings/surface_dialog_texts.h"
 #include "ui/scope_exit.h"
 #include "ui/services.h"
 
@@ -455,7 +457,7 @@ struct WebKitEditingSurface::Impl {
         contentPolicyElement(toWidgetText(baseUrl), putSerial) +
         localAddressesIn(toWidgetText(source.put(putDocument)), localFiles);
     navigation.expectOwnLoad();
-    applySpellChecking();
+    applySpellChecking(document);
     loadInFlight = true;
     webkit_web_view_load_html(view.get(), document.c_str(), base.c_str());
   }
@@ -801,13 +803,27 @@ struct WebKitEditingSurface::Impl {
     // The engine offers guesses only with the misspelt word selected, so
     // choosing one replaces exactly that word.
     const std::vector<std::string> suggestions = pickSuggestions(spellingGuesses(menu));
+    const SpellingActions misspelt = spellingActions(menu);
     webkit_context_menu_remove_all(menu);
     impl->releaseMenuActions();
     const std::vector<MenuEntry> entries =
-        buildContextMenu(suggestions, impl->menuStrings, impl->menuStates);
+        buildContextMenu(suggestions, impl->menuStrings, impl->menuStates, misspelt);
     for (const MenuEntry& entry : entries) {
       if (entry.kind == MenuEntry::Kind::Separator) {
         webkit_context_menu_append(menu, webkit_context_menu_item_new_separator());
+        continue;
+      }
+      if (entry.kind == MenuEntry::Kind::Learn || entry.kind == MenuEntry::Kind::Ignore) {
+        // The engine's own actions: only its checker can learn or ignore a
+        // word (a learnt one is kept in the user's word list of the
+        // spelling library, for every later start).
+        webkit_context_menu_append(menu, webkit_context_menu_item_new_from_stock_action_with_label(
+                                             entry.kind == MenuEntry::Kind::Learn
+                                                 ? WEBKIT_CONTEXT_MENU_ACTION_LEARN_SPELLING
+                                                 : WEBKIT_CONTEXT_MENU_ACTION_IGNORE_SPELLING,
+                                             entry.label.c_str()));
+        impl->menuActions.emplace_back();
+        impl->menuLabels.push_back(entry.label);
         continue;
       }
       const bool suggestion = entry.kind == MenuEntry::Kind::Suggestion;
@@ -854,6 +870,25 @@ struct WebKitEditingSurface::Impl {
     return guesses;
   }
 
+  // Our labels for the engine's learn and ignore entries, where its menu
+  // offers them (a misspelt word).
+  static SpellingActions spellingActions(WebKitContextMenu* menu) {
+    SpellingActions actions;
+    for (GList* item = webkit_context_menu_get_items(menu); item; item = item->next) {
+      switch (webkit_context_menu_item_get_stock_action(WEBKIT_CONTEXT_MENU_ITEM(item->data))) {
+        case WEBKIT_CONTEXT_MENU_ACTION_LEARN_SPELLING:
+          actions.learnLabel = toWidgetText(surfaceDialogText(SurfaceDialogText::SpellingLearn));
+          break;
+        case WEBKIT_CONTEXT_MENU_ACTION_IGNORE_SPELLING:
+          actions.ignoreLabel = toWidgetText(surfaceDialogText(SurfaceDialogText::SpellingIgnore));
+          break;
+        default:
+          break;
+      }
+    }
+    return actions;
+  }
+
   static void suggestionChosen(GSimpleAction* action, GVariant*, gpointer data) {
     auto* impl = static_cast<Impl*>(data);
     const auto* word =
@@ -879,14 +914,18 @@ struct WebKitEditingSurface::Impl {
     menuLabels.clear();
   }
 
-  // WebKit's checker in the interface language's dictionary; read again at
-  // each put, as the language may be chosen after the surface was made.
-  void applySpellChecking() {
+  // WebKit's checker in the dictionaries of the document's languages and
+  // the interface language's; chosen again at each put, as the document and
+  // the language may change after the surface was made.
+  void applySpellChecking(std::string_view document = {}) {
     WebKitWebContext* context = webkit_web_view_get_context(view.get());
     webkit_web_context_set_spell_checking_enabled(context, TRUE);
-    const std::string language = spellingLanguage(LanguageCode());
-    const gchar* const languages[] = {language.c_str(), nullptr};
-    webkit_web_context_set_spell_checking_languages(context, languages);
+    const std::vector<std::string> languages =
+        spellingLanguages(content::contentLanguages(document), LanguageCode());
+    std::vector<const gchar*> names;
+    for (const std::string& language : languages) names.push_back(language.c_str());
+    names.push_back(nullptr);
+    webkit_web_context_set_spell_checking_languages(context, names.data());
   }
 };
 
@@ -1025,6 +1064,7 @@ std::vector<std::string> WebKitEditingSurface::contextMenuLabelsForTesting() con
 bool WebKitEditingSurface::chooseContextMenuEntryForTesting(const std::string& label) {
   for (std::size_t i = 0; i < impl_->menuLabels.size(); ++i) {
     if (impl_->menuLabels[i] != label) continue;
+    if (!impl_->menuActions[i]) return false;  // the engine's own entry
     g_action_activate(G_ACTION(impl_->menuActions[i].get()), nullptr);
     return true;
   }

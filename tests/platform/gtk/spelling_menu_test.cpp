@@ -55,6 +55,14 @@ TEST(SpellingMenu, SuggestionsStandAboveTheEditorsEntriesWhoseIndicesStay) {
   EXPECT_TRUE(buildContextMenu({}, none, {}).empty());
 }
 
+TEST(SpellingMenu, TheItemsLanguagesComeBeforeTheInterfaceLanguage) {
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(spellingLanguages({}, "EN"), (Names{"en_US"}));
+  EXPECT_EQ(spellingLanguages({"de"}, "EN"), (Names{"de_DE", "en_US"}));
+  EXPECT_EQ(spellingLanguages({"en", "de"}, "DE"), (Names{"en_US", "de_DE"}));
+  EXPECT_EQ(spellingLanguages({"fr", "de", "de"}, "DE"), (Names{"de_DE"})) << "no French here";
+}
+
 bool dictionaryInstalled(const std::string& language) {
   return std::filesystem::exists("/usr/share/hunspell/" + language + ".dic");
 }
@@ -78,6 +86,41 @@ class SpellingEngineTest : public ::testing::TestWithParam<const char*> {
     resetLanguageCodeForTesting();
     while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
   }
+  // The visual view on `html` with `word` selected, as a right click on an
+  // underlined word leaves it, and the labels of the menu then opened from
+  // the keyboard. The editor's own entries are "First" and "Second".
+  std::vector<std::string> menuOn(const std::string& html, const std::string& word) {
+    if (window_) gtk_widget_destroy(window_);
+    surface_ = std::make_unique<WebKitEditingSurface>();
+    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_default_size(GTK_WINDOW(window_), 640, 400);
+    gtk_container_add(GTK_CONTAINER(window_), surface_->widget());
+    gtk_widget_show_all(window_);
+    int completed = 0;
+    handlers_.documentComplete = [&] { ++completed; };
+    surface_->setClient(&handlers_);
+    ui::ContextMenuStrings strings{"First", "", "Second", "", "", "", "", ""};
+    surface_->SetContextMenu(strings, {});
+    int shown = 0;
+    handlers_.showContextMenu = [&](int, int) { ++shown; };
+    surface_->setDocumentHTML(wrapInDocumentTemplate(html));
+    runUntil([&] { return completed > 0; });
+    gtk_widget_grab_focus(surface_->widget());
+    EXPECT_EQ("true",
+              surface_->evaluateForTesting(
+                  "(function(word){const w=document.createTreeWalker(document.body,4);let n;"
+                  "while((n=w.nextNode())&&n.data.indexOf(word)<0);const i=n.data.indexOf(word);"
+                  "const r=document.createRange();r.setStart(n,i);r.setEnd(n,i+word.length);"
+                  "const s=getSelection();s.removeAllRanges();s.addRange(r);return true;})(" +
+                  jsString(word) + ")"));
+    gboolean handled = FALSE;
+    g_signal_emit_by_name(surface_->widget(), "popup-menu", &handled);
+    runUntil([&] { return shown > 0; });
+    handlers_.documentComplete = nullptr;
+    handlers_.showContextMenu = nullptr;
+    return surface_->contextMenuLabelsForTesting();
+  }
+
   // The surface's client; it outlives the surface.
   pellora::test::SurfaceHandlers handlers_;
   std::unique_ptr<WebKitEditingSurface> surface_;
@@ -91,41 +134,16 @@ TEST_P(SpellingEngineTest, MisspeltWordGetsSuggestionsAndChoosingOneReplacesItAs
   if (!dictionaryInstalled(language)) GTEST_SKIP() << "no " << language << " dictionary";
   const std::string misspelt = code == "DE" ? "Hauss" : "houze";
   const std::string correct = code == "DE" ? "Haus" : "house";
-
-  surface_ = std::make_unique<WebKitEditingSurface>();
-  window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  gtk_window_set_default_size(GTK_WINDOW(window_), 640, 400);
-  gtk_container_add(GTK_CONTAINER(window_), surface_->widget());
-  gtk_widget_show_all(window_);
-  int completed = 0;
-  handlers_.documentComplete = [&] { ++completed; };
-  surface_->setClient(&handlers_);
-  ui::ContextMenuStrings strings{"First", "", "Second", "", "", "", "", ""};
-  surface_->SetContextMenu(strings, {});
-  int shown = 0;
-  handlers_.showContextMenu = [&](int, int) { ++shown; };
-  surface_->setDocumentHTML(wrapInDocumentTemplate("<p>A " + misspelt + " here</p>"));
-  runUntil([&] { return completed > 0; });
-  gtk_widget_grab_focus(surface_->widget());
-
-  // The word selected, as a right click on an underlined word leaves it,
-  // and the menu opened from the keyboard.
-  ASSERT_EQ("true", surface_->evaluateForTesting(
-                        "(function(word){const n=document.querySelector('p').firstChild;const i="
-                        "n.data.indexOf(word);const r=document.createRange();r.setStart(n,i);"
-                        "r.setEnd(n,i+word.length);const s=getSelection();s.removeAllRanges();"
-                        "s.addRange(r);return true;})(" +
-                        jsString(misspelt) + ")"));
-  gboolean handled = FALSE;
-  g_signal_emit_by_name(surface_->widget(), "popup-menu", &handled);
-  runUntil([&] { return shown > 0; });
-
-  const std::vector<std::string> labels = surface_->contextMenuLabelsForTesting();
-  ASSERT_GE(labels.size(), 3u);
-  const std::size_t suggestions = labels.size() - 2;
+  const std::vector<std::string> labels = menuOn("<p>A " + misspelt + " here</p>", misspelt);
+  // Suggestions, the checker's two entries, then the editor's own.
+  ASSERT_GE(labels.size(), 5u);
+  const std::size_t suggestions = labels.size() - 4;
   EXPECT_LE(suggestions, kMaxSpellingSuggestions);
-  EXPECT_EQ("First", labels[suggestions]);
-  EXPECT_EQ("Second", labels[suggestions + 1]);
+  EXPECT_EQ(code == "DE" ? "Zum W\xC3\xB6rterbuch hinzuf\xC3\xBCgen" : "Add to Dictionary",
+            labels[suggestions]);
+  EXPECT_EQ(code == "DE" ? "Ignorieren" : "Ignore", labels[suggestions + 1]);
+  EXPECT_EQ("First", labels[suggestions + 2]);
+  EXPECT_EQ("Second", labels[suggestions + 3]);
   bool offered = false;
   for (std::size_t i = 0; i < suggestions; ++i) offered = offered || labels[i] == correct;
   ASSERT_TRUE(offered) << labels[0];
@@ -135,6 +153,23 @@ TEST_P(SpellingEngineTest, MisspeltWordGetsSuggestionsAndChoosingOneReplacesItAs
   EXPECT_EQ("A " + correct + " here", surface_->evaluateForTesting(text));
   surface_->evaluateForTesting("document.execCommand('undo')");
   EXPECT_EQ("A " + misspelt + " here", surface_->evaluateForTesting(text));
+}
+
+// A German paragraph in an English interface is checked in German: its
+// words are no errors, and a misspelt one gets German guesses first. The
+// language is found from its words ("DE") or declared by `lang` ("EN").
+TEST_P(SpellingEngineTest, TheItemsOwnLanguageIsCheckedWhateverTheInterfaceSpeaks) {
+  const bool german = GetParam() == std::string("DE");
+  if (!dictionaryInstalled("de_DE") || !dictionaryInstalled("en_US"))
+    GTEST_SKIP() << "needs both dictionaries";
+  const std::string html =
+      german ? "<p>Das ist ein Verweiss auf die Seite, und der Text ist nicht englisch.</p>"
+             : "<p lang=\"de\">Ein Verweiss auf die Seite.</p><p>This is the text of the page.</p>";
+  const std::vector<std::string> onError = menuOn(html, "Verweiss");
+  ASSERT_FALSE(onError.empty());
+  EXPECT_EQ("Verweis", onError.front());
+  EXPECT_EQ((std::vector<std::string>{"First", "Second"}), menuOn(html, "Seite"))
+      << "a German word is no error";
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, SpellingEngineTest, ::testing::Values("EN", "DE"));
