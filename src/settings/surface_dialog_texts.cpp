@@ -41,6 +41,7 @@ constexpr BilingualText<SurfaceDialogText> kTexts[] = {
     {SurfaceDialogText::FontSample, "The quick brown fox jumps over the lazy dog.",
      "Zw\xF6lf Boxk\xE4mpfer jagen Eva quer \xFC"
      "ber Sylt."},
+    {SurfaceDialogText::FontSearch, "Search font name", "Schriftart suchen"},
     {SurfaceDialogText::SpellingLearn, "Add to Dictionary", "Zum W\xF6rterbuch hinzuf\xFCgen"},
     {SurfaceDialogText::SpellingIgnore, "Ignore", "Ignorieren"},
 };

@@ -32,6 +32,7 @@ enum class SurfaceDialogText {
   FontSizeHint,
   FontColour,
   FontSample,
+  FontSearch,
   SpellingLearn,   // the context menu's entries for a misspelt word
   SpellingIgnore,  // the chooser's preview line, every letter of the alphabet
 };

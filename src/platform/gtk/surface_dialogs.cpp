@@ -8,6 +8,7 @@
 #include "platform/gtk/gtk_text.h"
 #include "platform/gtk/image_dialog_values.h"
 #include "platform/gtk/image_file_button.h"
+#include "platform/gtk/widget_search.h"
 #include "settings/surface_dialog_texts.h"
 
 namespace pellora::gtk {
@@ -290,6 +291,12 @@ std::optional<FontChoice> GtkSurfaceDialogs::askFont(GtkWidget* parent, const Fo
   gtk_widget_set_size_request(family, 360, 240);
   const std::string sample = shown(Text::FontSample);
   gtk_font_chooser_set_preview_text(GTK_FONT_CHOOSER(family), sample.c_str());
+  // The chooser's search field speaks GTK's language, not the editor's.
+  if (GtkWidget* search =
+          findWidgetIf(family, [](GtkWidget* w) { return GTK_IS_SEARCH_ENTRY(w); })) {
+    const std::string placeholder = shown(Text::FontSearch);
+    gtk_entry_set_placeholder_text(GTK_ENTRY(search), placeholder.c_str());
+  }
   if (!current.family.empty()) {
     const std::string description = current.family + " 12";
     gtk_font_chooser_set_font(GTK_FONT_CHOOSER(family), description.c_str());

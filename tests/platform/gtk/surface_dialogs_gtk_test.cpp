@@ -174,6 +174,8 @@ class SurfaceDialogsTest : public GtkTest {
     if (GtkWidget* family = findWidget(dialog, "fcFontFamily")) {
       const GCharPtr sample{gtk_font_chooser_get_preview_text(GTK_FONT_CHOOSER(family))};
       reading.sample = sample.get();
+      GtkWidget* search = findWidgetIf(family, [](GtkWidget* w) { return GTK_IS_SEARCH_ENTRY(w); });
+      reading.sample += std::string(" | ") + gtk_entry_get_placeholder_text(GTK_ENTRY(search));
     }
     if (GtkWidget* file = findWidget(dialog, "fcImageFile")) {
       reading.sample = gtk_button_get_label(GTK_BUTTON(file));
@@ -260,14 +262,14 @@ TEST_F(SurfaceDialogsTest, TextsFollowTheInterfaceLanguage) {
        {"Font",
         {"Font:=fcFontFamily", "Size:=edFontSize", "Colour:=cbFontColour"},
         {"OK", "Cancel"},
-        "The quick brown fox jumps over the lazy dog."}},
+        "The quick brown fox jumps over the lazy dog. | Search font name"}},
       {true,
        "font",
        "FontDialog",
        {"Schriftart",
         {"Schriftart:=fcFontFamily", "Größe:=edFontSize", "Farbe:=cbFontColour"},
         {"OK", "Abbrechen"},
-        "Zwölf Boxkämpfer jagen Eva quer über Sylt."}},
+        "Zwölf Boxkämpfer jagen Eva quer über Sylt. | Schriftart suchen"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.dialog) + (c.german ? " German" : " English"));
