@@ -33,7 +33,8 @@ constexpr const char* kUsage =
     "Hosts the Pellora editor control in a window, as a Tessaron web page does.\n"
     "\n"
     "  --module PATH     the control module (default: the one registered with\n"
-    "                    pellora-regsvr, else pellora.ocx beside this program)\n"
+    "                    pellora-regsvr, else pellora.ocx beside this program\n"
+    "                    or in ../lib/pellora)\n"
     "  --url URL         the installation's base address      (Params Url)\n"
     "  --content NAME    the content item, e.g. \"Sample 1\"    (Params Content)\n"
     "  --auth TOKEN      the access token                     (Params Auth)\n"
@@ -71,13 +72,24 @@ fs::path programDir() {
   return fs::read_symlink("/proc/self/exe", error).parent_path();
 }
 
-// The sample installation: share/demo in the source tree next to the build.
+// The sample installation: share/demo in the source tree next to the build,
+// or share/pellora/demo of an installation.
 fs::path sampleInstallation() {
   for (fs::path dir = programDir(); !dir.empty() && dir != dir.root_path();
        dir = dir.parent_path()) {
-    if (fs::exists(dir / "share/demo/contents")) return dir / "share/demo";
+    for (const char* sample : {"share/demo", "share/pellora/demo"}) {
+      if (fs::exists(dir / sample / "contents")) return dir / sample;
+    }
   }
   return {};
+}
+
+// The module beside the program in the build, else where an installation
+// keeps it.
+fs::path bundledModule() {
+  const fs::path beside = programDir() / "pellora.ocx";
+  const fs::path installed = programDir().parent_path() / "lib/pellora/pellora.ocx";
+  return fs::exists(beside) || !fs::exists(installed) ? beside : installed;
 }
 
 std::vector<std::string> readLines(const std::string& file) {
@@ -142,7 +154,7 @@ int main(int argc, char** argv) {
   }
   const bool display = gtk_init_check(&argc, &argv);
   if (o.module.empty()) o.module = registeredModule();
-  if (o.module.empty()) o.module = (programDir() / "pellora.ocx").string();
+  if (o.module.empty()) o.module = bundledModule().string();
 
   try {
     TempDir copy;
