@@ -6,10 +6,10 @@ set(CPACK_PACKAGE_NAME pellora)
 set(CPACK_PACKAGE_VENDOR Brixel)
 set(CPACK_PACKAGE_CONTACT "Brixel <pellora@brixel.de>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "WYSIWYG HTML editor for Tessaron content items")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Pellora edits one content item of a Tessaron installation in a visual view and as HTML,\n"
-    "and stores it back on the server. The package holds the editor program, the control\n"
-    "module with its SDK for host programs, and tessaron-server with a demo installation.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "Pellora edits one content item of a Tessaron installation in a visual view and as HTML,\n"
+  "and stores it back on the server. The package holds the editor program, the control\n"
+  "module with its SDK for host programs, and tessaron-server with a demo installation.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
