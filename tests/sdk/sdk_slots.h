@@ -6,6 +6,8 @@
 
 #include <stddef.h>
 
+#include "pellora/com.h"
+
 #define IPELLORA_SLOTS(X)                                   \
   X(get_Visible, get_Visible)                               \
   X(put_Visible, set_Visible)                               \
