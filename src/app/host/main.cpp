@@ -18,7 +18,9 @@
 
 #include "app/host/event_sink.h"
 #include "app/host/host_window.h"
+#include "app/host/installation_trust.h"
 #include "app/host/module_client.h"
+#include "app/host/open_address.h"
 #include "app/host/script.h"
 #include "app/host/server_process.h"
 
@@ -28,12 +30,17 @@ using namespace pellora::host;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pellora [OPTIONS]\n"
+    "usage: pellora [OPTIONS] [pellora:open?url=BASE&content=ITEM&auth=TOKEN]\n"
     "\n"
     "Hosts the Pellora editor control in a window, as a Tessaron web page does.\n"
+    "A pellora: address (an installation's \"Open in Pellora\" link) gives the\n"
+    "installation, the item and the token (percent-encoded; &options=WORDS\n"
+    "too); before the token goes to an installation not opened before, the\n"
+    "host shows it and asks, and remembers the answer Open.\n"
     "\n"
     "  --module PATH     the control module (default: the one registered with\n"
-    "                    pellora-regsvr, else pellora.ocx beside this program)\n"
+    "                    pellora-regsvr, else pellora.ocx beside this program\n"
+    "                    or in ../lib/pellora)\n"
     "  --url URL         the installation's base address      (Params Url)\n"
     "  --content NAME    the content item, e.g. \"Sample 1\"    (Params Content)\n"
     "  --auth TOKEN      the access token                     (Params Auth)\n"
@@ -61,7 +68,7 @@ constexpr const char* kUsage =
     "$PELLORA_REGISTRY_DIR, else ${XDG_CONFIG_HOME:-~/.config}/pellora/.\n";
 
 struct Options {
-  std::string module, url, content = "Sample 1", auth, options, script, demoRoot;
+  std::string module, url, content = "Sample 1", auth, options, script, demoRoot, address;
   bool demo = false;
   EventFilter events;
 };
@@ -71,13 +78,24 @@ fs::path programDir() {
   return fs::read_symlink("/proc/self/exe", error).parent_path();
 }
 
-// The sample installation: share/demo in the source tree next to the build.
+// The sample installation: share/demo in the source tree next to the build,
+// or share/pellora/demo of an installation.
 fs::path sampleInstallation() {
   for (fs::path dir = programDir(); !dir.empty() && dir != dir.root_path();
        dir = dir.parent_path()) {
-    if (fs::exists(dir / "share/demo/contents")) return dir / "share/demo";
+    for (const char* sample : {"share/demo", "share/pellora/demo"}) {
+      if (fs::exists(dir / sample / "contents")) return dir / sample;
+    }
   }
   return {};
+}
+
+// The module beside the program in the build, else where an installation
+// keeps it.
+fs::path bundledModule() {
+  const fs::path beside = programDir() / "pellora.ocx";
+  const fs::path installed = programDir().parent_path() / "lib/pellora/pellora.ocx";
+  return fs::exists(beside) || !fs::exists(installed) ? beside : installed;
 }
 
 std::vector<std::string> readLines(const std::string& file) {
@@ -100,6 +118,28 @@ struct TempDir {
     if (!path.empty()) fs::remove_all(path, ignored);
   }
 };
+
+// Params from a pellora: address, once the user agreed to its installation.
+bool takeOpenAddress(Options& o, bool display) {
+  const ParsedOpenAddress parsed = parseOpenAddress(o.address);
+  if (!parsed.request) {
+    std::fprintf(stderr, "pellora: refused the address: %s\n", parsed.error.c_str());
+    return false;
+  }
+  const OpenRequest& request = *parsed.request;
+  std::printf("pellora: \"%s\" from %s\n", request.content.c_str(), request.url.c_str());
+  std::fflush(stdout);
+  auto store = pellora::settings::RegistryStore::forProcess();
+  if (!mayOpenFrom(request, store, display ? Asking::OnDisplay : Asking::Never)) {
+    std::fprintf(stderr, "pellora: not opened: %s was not confirmed\n", request.url.c_str());
+    return false;
+  }
+  o.url = request.url;
+  o.content = request.content;
+  o.auth = request.auth;
+  if (!request.options.empty()) o.options = request.options;
+  return true;
+}
 
 }  // namespace
 
@@ -135,6 +175,8 @@ int main(int argc, char** argv) {
       o.demoRoot = value();
     else if (auto events = EventFilter::fromOption(arg))
       o.events = std::move(*events);
+    else if (looksLikeOpenAddress(arg) && o.address.empty())
+      o.address = arg;
     else {
       std::fprintf(stderr, "pellora: unknown option %s (see pellora --help)\n", arg.c_str());
       return 2;
@@ -142,7 +184,7 @@ int main(int argc, char** argv) {
   }
   const bool display = gtk_init_check(&argc, &argv);
   if (o.module.empty()) o.module = registeredModule();
-  if (o.module.empty()) o.module = (programDir() / "pellora.ocx").string();
+  if (o.module.empty()) o.module = bundledModule().string();
 
   try {
     TempDir copy;
@@ -176,6 +218,7 @@ int main(int argc, char** argv) {
     std::size_t prepared = 0;
     while (prepared < script.size() && preparesWindows(script[prepared])) ++prepared;
     bool ok = runner.run({script.begin(), script.begin() + static_cast<long>(prepared)});
+    if (!o.address.empty() && !takeOpenAddress(o, display)) return 1;
 
     // The sink outlives the control, which lets it go when it ends.
     EventSink events(o.events);

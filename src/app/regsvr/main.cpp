@@ -15,9 +15,30 @@
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: pellora-regsvr [-u] MODULE\n       pellora-regsvr -v MODULE\n";
+
 int usage() {
-  std::fprintf(stderr, "usage: pellora-regsvr [-u] MODULE\n       pellora-regsvr -v MODULE\n");
+  std::fputs(kUsage, stderr);
   return 2;
+}
+
+int help() {
+  std::printf(
+      "%s\n"
+      "Registers the Pellora control module MODULE through its own entry points,\n"
+      "as a self-registering module is registered on Windows: its class, ProgID\n"
+      "and type library rows go to the settings store, where the host pellora\n"
+      "finds the module without --module.\n"
+      "\n"
+      "  -u        unregister: remove the rows again\n"
+      "  -v        print the module's version resource without loading it\n"
+      "  --help    this text\n"
+      "\n"
+      "The settings store lives in $PELLORA_REGISTRY_DIR, else\n"
+      "${XDG_CONFIG_HOME:-~/.config}/pellora/.\n",
+      kUsage);
+  return 0;
 }
 
 int printVersion(const char* module) {
@@ -47,6 +68,7 @@ int main(int argc, char** argv) {
   bool unregister = false, version = false;
   const char* module = nullptr;
   for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return help();
     if (std::strcmp(argv[i], "-u") == 0)
       unregister = true;
     else if (std::strcmp(argv[i], "-v") == 0)

@@ -11,6 +11,8 @@ std::string_view reasonPhrase(int status) {
       return "OK";
     case 400:
       return "Bad Request";
+    case 403:
+      return "Forbidden";
     case 404:
       return "Not Found";
     case 405:

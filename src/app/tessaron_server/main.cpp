@@ -6,15 +6,45 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <string_view>
 #include <variant>
 
 #include "app/tessaron_server/content_store.h"
 #include "app/tessaron_server/listener.h"
 #include "app/tessaron_server/server_options.h"
 
+namespace {
+
+constexpr const char* kHelp =
+    "\n"
+    "Serves a Tessaron installation whose content items are the files in\n"
+    "DIR/contents: GET BASE/contents/NAME.html answers an item, POST\n"
+    "BASE/edit.php stores one (or deletes or uploads an image) when it carries\n"
+    "the token, and GET BASE/items/NAME?auth=TOKEN answers the item's page with\n"
+    "its \"Open in Pellora\" link. Once it listens it prints \"listening on URL\".\n"
+    "\n"
+    "  --root DIR             the installation folder\n"
+    "  --token T              the access token that writes must present\n"
+    "  --base PATH            where the installation appears (/tessaron)\n"
+    "  --port N               TCP port; 0 picks a free one (0)\n"
+    "  --bind ADDR            IPv4 address to listen on (127.0.0.1)\n"
+    "  --framing KIND         length, chunked or close: how answers are framed\n"
+    "  --idle-timeout S       seconds a connection may stay silent (30)\n"
+    "  --request-timeout S    seconds one request may take to arrive (60)\n"
+    "  --per-address N        connections one client address may hold (32)\n"
+    "  --help                 this text\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace pellora::tessaron;
   std::signal(SIGPIPE, SIG_IGN);
+  for (int i = 1; i < argc; ++i) {
+    if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
+      std::printf("%s%s", kUsage, kHelp);
+      return 0;
+    }
+  }
   const auto parsed = parseServerOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (const auto* message = std::get_if<std::string>(&parsed)) {
     std::fprintf(stderr, "tessaron-server: %s\n%s", message->c_str(), kUsage);

@@ -40,11 +40,15 @@ Route routeTarget(std::string_view target, std::string_view base) {
   if (path.substr(0, base.size()) != base) return {};
   const std::string_view rest = path.substr(base.size());
   if (rest == "/edit.php") return {Route::Kind::EditScript, {}};
-  constexpr std::string_view contents = "/contents/";
-  if (rest.substr(0, contents.size()) != contents) return {};
-  const std::string_view segment = rest.substr(contents.size());
-  if (segment.empty() || segment.find('/') != std::string_view::npos) return {};
-  return {Route::Kind::ContentsFile, percentDecodePath(segment)};
+  for (const auto& [folder, kind] :
+       {std::pair{std::string_view("/contents/"), Route::Kind::ContentsFile},
+        std::pair{std::string_view("/items/"), Route::Kind::ItemPage}}) {
+    if (rest.substr(0, folder.size()) != folder) continue;
+    const std::string_view segment = rest.substr(folder.size());
+    if (segment.empty() || segment.find('/') != std::string_view::npos) return {};
+    return {kind, percentDecodePath(segment)};
+  }
+  return {};
 }
 
 BasePath normaliseBasePath(std::string_view base) {

@@ -1,6 +1,7 @@
 // Where a request target leads in an installation served under a base path:
 // `<base>/contents/<file>` names a file of the contents folder (the last
-// segment, percent-decoded), `<base>/edit.php` is the script. A query or
+// segment, percent-decoded), `<base>/edit.php` is the script,
+// `<base>/items/<name>` an item's page (see item_page.h). A query or
 // fragment is ignored; an absolute target (as a proxy forwards it) is reduced
 // to its path first. Anything else leads nowhere.
 #pragma once
@@ -11,8 +12,8 @@
 namespace pellora::tessaron {
 
 struct Route {
-  enum class Kind { ContentsFile, EditScript, Nowhere } kind = Kind::Nowhere;
-  std::string file;  // ContentsFile: the decoded file name, not yet checked
+  enum class Kind { ContentsFile, EditScript, ItemPage, Nowhere } kind = Kind::Nowhere;
+  std::string file;  // ContentsFile, ItemPage: the decoded name, not yet checked
 };
 
 // `base` starts with "/" and has no trailing "/", or is empty for an

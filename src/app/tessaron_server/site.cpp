@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "app/tessaron_server/edit_request.h"
+#include "app/tessaron_server/item_page.h"
 #include "app/tessaron_server/names.h"
 #include "app/tessaron_server/routes.h"
 
@@ -80,6 +81,9 @@ HttpResponse handleRequest(HttpRequest request, const SiteConfig& site, ContentS
     case Route::Kind::ContentsFile:
       if (request.method != "GET" && request.method != "HEAD") return methodNotAllowed("GET, HEAD");
       return serveFile(route.file, store);
+    case Route::Kind::ItemPage:
+      if (request.method != "GET") return methodNotAllowed("GET");
+      return itemPage(route.file, request, site, store);
     case Route::Kind::EditScript:
       if (request.method != "POST") return methodNotAllowed("POST");
       return perform(interpretEditRequest(std::move(request), site.token), store);
