@@ -16,14 +16,18 @@ void PageState::apply(JSCValue* answer) {
   }
   blockElement = toText(property(answer, "blk").get());
   const double answerVersion = jsc_value_to_double(property(answer, "v").get());
+  const double answerChanges = jsc_value_to_double(property(answer, "g").get());
+  if (answerPage != page || answerChanges != changes) ++generation;
   const JSCValuePtr body = property(answer, "body");
   if (jsc_value_is_object(body.get())) {
     applyBody(answerPage, body.get());
+    bodyChanges = answerChanges;
   } else if (answerPage != page || answerVersion != version) {
     bodyKnown = false;
   }
   page = answerPage;
   version = answerVersion;
+  changes = answerChanges;
   valid = true;
 }
 
@@ -38,12 +42,8 @@ void PageState::applyBody(const std::string& answerPage, JSCValue* body) {
     bodyKnown = true;
   } else if (bodyKnown && answerPage == page && base == version &&
              prefix + suffix <= bodyUtf8.size()) {
-    std::string rebuilt;
-    rebuilt.reserve(prefix + middle.size() + suffix);
-    rebuilt.append(bodyUtf8, 0, prefix)
-        .append(middle)
-        .append(bodyUtf8, bodyUtf8.size() - suffix, suffix);
-    bodyUtf8 = std::move(rebuilt);
+    // In place: only the bytes after the edit move.
+    bodyUtf8.replace(prefix, bodyUtf8.size() - prefix - suffix, middle);
   } else {
     // A difference against a text we do not hold: ask for all of it.
     bodyKnown = false;

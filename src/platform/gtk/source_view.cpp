@@ -68,8 +68,9 @@ SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(cons
   // constructor.
   const GObjectPtr<GtkSourceBuffer> buffer = adopt(gtk_source_buffer_new(nullptr));
   buffer_ = buffer.get();
-  if (GtkSourceLanguage* language = htmlViewLanguage())
-    gtk_source_buffer_set_language(buffer_, language);
+  // The language comes when the view is first shown (onMap): reading its
+  // definition is a good part of starting an editor whose HTML view may
+  // never be opened.
   followDesktopTheme(buffer_);
   gtk_source_buffer_set_highlight_matching_brackets(buffer_, TRUE);
 
@@ -106,9 +107,17 @@ SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(cons
   connect(view_, "button-press-event", G_CALLBACK((guardedCallback<&onButtonPress, TRUE>)));
   connect(view_, "popup-menu", G_CALLBACK((guardedCallback<&onPopupMenu, TRUE>)));
   connect(view_, "size-allocate", G_CALLBACK((guardedCallback<&onSizeAllocate>)));
+  connect(view_, "map", G_CALLBACK((guardedCallback<&onMap>)));
   seenResets_ = model_.textResets();
   pullText(true);
   model_.lendText([this] { return mirror_.text(); });
+}
+
+void SourceViewBinding::onMap(GtkWidget*, gpointer data) {
+  GtkSourceBuffer* buffer = static_cast<SourceViewBinding*>(data)->buffer_;
+  if (gtk_source_buffer_get_language(buffer)) return;
+  if (GtkSourceLanguage* language = htmlViewLanguage())
+    gtk_source_buffer_set_language(buffer, language);
 }
 
 SourceViewBinding::~SourceViewBinding() {

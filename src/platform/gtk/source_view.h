@@ -70,6 +70,7 @@ class SourceViewBinding {
   static gboolean onButtonPress(GtkWidget*, GdkEventButton*, gpointer data);
   static gboolean onPopupMenu(GtkWidget*, gpointer data);
   static void onSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer data);
+  static void onMap(GtkWidget*, gpointer data);
 
   std::string bufferText() const;
   void pushChange();

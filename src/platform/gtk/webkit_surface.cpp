@@ -66,6 +66,7 @@ class SurfaceDocument final : public ui::HtmlDocument {
  public:
   explicit SurfaceDocument(WebKitEditingSurface::Impl& impl) : impl_(impl) {}
   std::string bodyInnerHTML() override;
+  std::optional<std::uint64_t> bodyGeneration() override;
   std::string bgColor() override;
   void setBgColor(const std::string& value) override;
   std::vector<std::string> blockFormats() override {
@@ -232,6 +233,14 @@ struct WebKitEditingSurface::Impl {
 
   void invalidate() { state.valid = false; }
 
+  // Forgets the page's answers; the generation only ever grows, so a new
+  // document never reads as the old one unchanged.
+  void resetState() {
+    const std::uint64_t generation = state.generation + 1;
+    state = PageState{};
+    state.generation = generation;
+  }
+
   void refresh(bool wholeBody) {
     state.apply(evaluate(wholeBody ? "pellora.state(true)" : "pellora.state(false)").get());
   }
@@ -252,6 +261,8 @@ struct WebKitEditingSurface::Impl {
           fromWidgetText(localAddressesOut(toText(evaluate("pellora.body()").get()))));
     }
     ensureState();
+    // The page reports edits without the body: the difference comes now.
+    if (!state.bodyCurrent()) refresh(false);
     if (!state.bodyKnown) refresh(true);
     if (!state.cp1252Current) {
       state.bodyCp1252 = source.restore(fromWidgetText(localAddressesOut(state.bodyUtf8)));
@@ -435,7 +446,7 @@ struct WebKitEditingSurface::Impl {
     putDocument = html;
     ++putSerial;
     parsedPut.clear();
-    state = PageState{};
+    resetState();
     // A put never replaces a load still under way: WebKit has been seen to
     // leave a view's first load, replaced at once by a second, with neither
     // ever finishing (the editor then stays busy for good). The latest put
@@ -514,7 +525,7 @@ struct WebKitEditingSurface::Impl {
     setPhase(DocumentEvent::Shown);
     navigation.settle();
     std::string().swap(putDocument);
-    state = PageState{};
+    resetState();
     settleSource();
     if (showDetails) evaluate("pellora.details(true)");
     if (ui::EditingSurfaceClient* client = owner.client()) client->onDocumentComplete();
@@ -891,6 +902,12 @@ struct WebKitEditingSurface::Impl {
 };
 
 std::string SurfaceDocument::bodyInnerHTML() { return impl_.bodyInnerHTML(); }
+
+std::optional<std::uint64_t> SurfaceDocument::bodyGeneration() {
+  if (!impl_.caching) return std::nullopt;
+  impl_.ensureState();
+  return impl_.state.generation;
+}
 
 std::string SurfaceDocument::bgColor() {
   return fromWidgetText(toText(impl_.evaluate("pellora.bgColor()").get()));
