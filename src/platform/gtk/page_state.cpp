@@ -36,7 +36,7 @@ void PageState::applyBody(const std::string& answerPage, JSCValue* body) {
   const auto prefix = static_cast<std::size_t>(jsc_value_to_double(property(body, "p").get()));
   const auto suffix = static_cast<std::size_t>(jsc_value_to_double(property(body, "s").get()));
   std::string middle = toText(property(body, "mid").get());
-  cp1252Current = false;
+  cp1252Current = engineCurrent = false;
   if (base < 0) {
     bodyUtf8 = std::move(middle);
     bodyKnown = true;

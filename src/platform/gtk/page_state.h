@@ -35,6 +35,10 @@ struct PageState {
   std::string bodyUtf8;
   bool cp1252Current = false;
   std::string bodyCp1252;
+  // The engine's body in Windows-1252 (local addresses as files), before the
+  // shielded blocks are put back: what both the body and a save start from.
+  bool engineCurrent = false;
+  std::string bodyEngine;
 
   // Takes in one answer of `state()`; anything but an object is ignored.
   void apply(JSCValue* answer);

@@ -263,12 +263,21 @@ struct WebKitEditingSurface::Impl {
     ensureState();
     // The page reports edits without the body: the difference comes now.
     if (!state.bodyCurrent()) refresh(false);
-    if (!state.bodyKnown) refresh(true);
     if (!state.cp1252Current) {
-      state.bodyCp1252 = source.restore(fromWidgetText(localAddressesOut(state.bodyUtf8)));
+      state.bodyCp1252 = source.restore(engineBody());
       state.cp1252Current = true;
     }
     return state.bodyCp1252;
+  }
+
+  // The engine's body as held, converted once per change of it.
+  const std::string& engineBody() {
+    if (!state.bodyKnown) refresh(true);
+    if (!state.engineCurrent) {
+      state.bodyEngine = fromWidgetText(localAddressesOut(state.bodyUtf8));
+      state.engineCurrent = true;
+    }
+    return state.bodyEngine;
   }
 
   int queryStatus(int cmdID) {
@@ -571,11 +580,20 @@ struct WebKitEditingSurface::Impl {
     // A pasted image still being kept as a file would leave with its
     // temporary address.
     evaluateAsync("return await pellora.imagesSettled();");
-    const JSCValuePtr parts = evaluate("pellora.documentParts()");
-    const std::string engineBody = engineText(property(parts.get(), "body").get());
+    // The body comes as a difference against the one held, not whole.
+    const JSCValuePtr parts =
+        evaluate(caching ? "pellora.documentParts(true)" : "pellora.documentParts()");
+    std::string engineNow;
+    if (caching) {
+      invalidate();
+      state.apply(property(parts.get(), "state").get());
+      engineNow = engineBody();
+    } else {
+      engineNow = engineText(property(parts.get(), "body").get());
+    }
     const unsigned fallbacksBefore = source.fallbacks();
     std::string body =
-        source.body(engineBody, [this](std::string_view text, std::string_view expected) {
+        source.body(engineNow, [this](std::string_view text, std::string_view expected) {
           return jsc_value_to_boolean(evaluate("pellora.parsesTo(" + jsString(toWidgetText(text)) +
                                                ", " + jsString(toWidgetText(expected)) + ")")
                                           .get());
