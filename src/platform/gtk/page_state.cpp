@@ -23,7 +23,7 @@ void PageState::apply(JSCValue* answer) {
     applyBody(answerPage, body.get());
     bodyChanges = answerChanges;
   } else if (answerPage != page || answerVersion != version) {
-    bodyKnown = false;
+    bodyKnown = cp1252Current = engineCurrent = false;
   }
   page = answerPage;
   version = answerVersion;

@@ -68,9 +68,9 @@ SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(cons
   // constructor.
   const GObjectPtr<GtkSourceBuffer> buffer = adopt(gtk_source_buffer_new(nullptr));
   buffer_ = buffer.get();
-  // The language comes when the view is first shown (onMap): reading its
-  // definition is a good part of starting an editor whose HTML view may
-  // never be opened.
+  // The language comes with the first text or when the view is first shown
+  // (useLanguage): reading its definition is a good part of starting an
+  // editor whose HTML view may never be opened.
   followDesktopTheme(buffer_);
   gtk_source_buffer_set_highlight_matching_brackets(buffer_, TRUE);
 
@@ -114,10 +114,13 @@ SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(cons
 }
 
 void SourceViewBinding::onMap(GtkWidget*, gpointer data) {
-  GtkSourceBuffer* buffer = static_cast<SourceViewBinding*>(data)->buffer_;
-  if (gtk_source_buffer_get_language(buffer)) return;
+  static_cast<SourceViewBinding*>(data)->useLanguage();
+}
+
+void SourceViewBinding::useLanguage() {
+  if (gtk_source_buffer_get_language(buffer_)) return;
   if (GtkSourceLanguage* language = htmlViewLanguage())
-    gtk_source_buffer_set_language(buffer, language);
+    gtk_source_buffer_set_language(buffer_, language);
 }
 
 SourceViewBinding::~SourceViewBinding() {
@@ -147,6 +150,7 @@ void SourceViewBinding::apply(ui::Property property) {
 // text is no edit: it goes in as a not undoable action, which also empties
 // the undo history.
 void SourceViewBinding::pullText(bool fresh) {
+  if (!model_.text().empty()) useLanguage();
   const std::string wanted = toWidgetText(model_.text());
   const std::string have = bufferText();
   // Afterwards the buffer shows the model's text, each byte one character.

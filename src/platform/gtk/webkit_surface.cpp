@@ -263,6 +263,7 @@ struct WebKitEditingSurface::Impl {
     ensureState();
     // The page reports edits without the body: the difference comes now.
     if (!state.bodyCurrent()) refresh(false);
+    if (!state.bodyKnown) refresh(true);
     if (!state.cp1252Current) {
       state.bodyCp1252 = source.restore(engineBody());
       state.cp1252Current = true;
