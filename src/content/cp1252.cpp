@@ -2,6 +2,8 @@
 #include "content/cp1252.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace pellora::content {
 
@@ -88,6 +90,19 @@ char32_t decodeUtf8(std::string_view text, std::size_t& pos) {
   return cp;
 }
 
+// The length of the leading run of ASCII bytes, eight at a time.
+std::size_t asciiRun(std::string_view text) {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  std::size_t n = 0;
+  for (; n + 8 <= text.size(); n += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + n, sizeof word);
+    if (word & kHighBits) break;
+  }
+  while (n < text.size() && static_cast<unsigned char>(text[n]) < 0x80) ++n;
+  return n;
+}
+
 void appendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -111,7 +126,14 @@ std::string utf8ToCp1252(std::string_view utf8) {
   std::string result;
   result.reserve(utf8.size());
   std::size_t pos = 0;
-  while (pos < utf8.size()) appendCodePoint(result, decodeUtf8(utf8, pos));
+  while (pos < utf8.size()) {
+    // Markup is mostly ASCII, which both encodings spell alike: whole runs
+    // are copied at once.
+    const std::size_t run = asciiRun(utf8.substr(pos));
+    result.append(utf8.data() + pos, run);
+    pos += run;
+    if (pos < utf8.size()) appendCodePoint(result, decodeUtf8(utf8, pos));
+  }
   return result;
 }
 

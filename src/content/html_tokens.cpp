@@ -1,6 +1,7 @@
 // Covered by tests/content/html_tokens_test.cpp and fuzz/fuzz_paste_cleanup.cpp.
 #include "content/html_tokens.h"
 
+#include <algorithm>
 #include <array>
 
 namespace pellora::content {
@@ -36,6 +37,10 @@ class Scanner {
   explicit Scanner(std::string_view html) : html_(html) {}
 
   std::vector<HtmlToken> run() {
+    // At most one markup token per "<" and one text token after each: room
+    // for all of them at once spares a large text's token list the copies
+    // and fresh pages of growing step by step.
+    tokens_.reserve(2 * static_cast<std::size_t>(std::count(html_.begin(), html_.end(), '<')) + 1);
     while (at_ < html_.size()) {
       if (html_[at_] == '<' && markup()) continue;
       text();

@@ -64,6 +64,8 @@ void TMainForm::LoadContent(const std::string& url) {
         // put stale source text over the freshly loaded document.
         mmoHTML.resetText(context.ContentBody);
         context.UndoBody = context.ContentBody;
+        undoGeneration_.reset();
+        undoDiffersAt_.reset();
         SourceModified = false;
       }
     } catch (const std::exception& failure) {

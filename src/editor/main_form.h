@@ -5,6 +5,7 @@
 // with their design texts, hints and start states.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,6 +19,7 @@
 #include "ui/control.h"
 #include "ui/editing_surface.h"
 #include "ui/form.h"
+#include "ui/services.h"
 
 namespace pellora {
 
@@ -97,6 +99,14 @@ class TMainForm : public ui::Form {
   void mmoHTMLChange();
   // The undo snapshot that every display change runs first.
   void UndoSnapshot();
+  // The undo button and the unsaved mark after a change of the visual view:
+  // per change they follow the body's generation (changed or not since the
+  // snapshot or the reference); the whole body is compared once edits pause.
+  void confirmWhenIdle();
+  void confirmChanges();
+  // Whether the visual view's body differs from the undo snapshot, taking
+  // the snapshot first when one is due.
+  bool undoable();
   void btnUndoClick();
 
   // ---- the journal of unsaved edits (main_journal.cpp) ----
@@ -108,7 +118,10 @@ class TMainForm : public ui::Form {
 
   // ---- unsaved edits (main_unsaved.cpp) ----
   // Whether the document differs from the item as it was loaded or last
-  // saved; false before the first load and while a load is arriving.
+  // saved; false before the first load and while a load is arriving. Right
+  // after an edit of the visual view it answers "changed" until the pause
+  // after the edits confirms it (so an edit and its undo read as unsaved
+  // for that moment).
   bool HasUnsavedEdits();
   // Called whenever that, the document or the view may have changed (a
   // desktop host's title follows it). It must not destroy this form.
@@ -260,6 +273,8 @@ class TMainForm : public ui::Form {
   void expectLoadedBody();
   void takeLoadedBody();
   void takeSavedBody(std::optional<BodySnapshot> saved);
+  bool compareUnsaved();
+  std::optional<std::uint64_t> snapshotGeneration();
   void documentStateChanged();
 
   // The surface's client: its events run the form's handlers above.
@@ -289,7 +304,16 @@ class TMainForm : public ui::Form {
     // The last answer, for the same snapshot text and while none can be taken.
     std::optional<std::string> lastText;
     bool lastAnswer = false;
+    // The body generation the last answer was taken at.
+    std::optional<std::uint64_t> answeredAt;
+    // What HasUnsavedEdits last said, confirmed or not.
+    bool told = false;
   } unsaved_;
+  // The body generations at which the body was last found equal to the undo
+  // snapshot (or taken as it) and found to differ from it.
+  std::optional<std::uint64_t> undoGeneration_, undoDiffersAt_;
+  // Pending confirmation of the undo button and the unsaved mark.
+  std::unique_ptr<ui::Timer> confirmTimer_;
 };
 
 }  // namespace pellora

@@ -55,7 +55,9 @@ void TMainForm::DHTMLEditDisplayChanged() {
   journalChanged();
   // Outside the guarded block: a failing snapshot is reported.
   UndoSnapshot();
-  documentStateChanged();
+  // The host hears of an edit when the unsaved mark turns, and once the
+  // edits pause; not at every key.
+  if (!unsaved_.told || !confirmTimer_) documentStateChanged();
 
   struct Row {
     ui::Control& control;

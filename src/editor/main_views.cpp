@@ -49,6 +49,8 @@ void TMainForm::PageControlChanging() {
     context.ContentBody = content::ExtractBody(DHTMLEdit().DocumentHTML());
     mmoHTML.resetText(context.ContentBody);
     context.UndoBody = context.ContentBody;
+    undoGeneration_.reset();
+    undoDiffersAt_.reset();
     CoolBar.setVisible(false);
     // After filling, so the fill itself does not count as an edit.
     SourceModified = false;
@@ -71,16 +73,28 @@ void TMainForm::mmoHTMLChange() {
 }
 
 void TMainForm::UndoSnapshot() {
-  btnUndo.setEnabled(false);
-  if (DHTMLEdit().Busy()) return;
+  // Set once: a button that flickers off and on is drawn twice per key.
+  btnUndo.setEnabled(undoable());
+}
+
+bool TMainForm::undoable() {
+  if (DHTMLEdit().Busy()) return false;
   ui::HtmlDocument* document = DHTMLEdit().DOM();
-  if (!document) return;
+  if (!document) return false;
   EditingContext& context = editingContext();
+  const std::optional<std::uint64_t> generation = document->bodyGeneration();
   if (UndoSnapshotPending && !SourceModified) {
     context.UndoBody = document->bodyInnerHTML();
+    undoGeneration_ = generation;
+    undoDiffersAt_.reset();
     UndoSnapshotPending = false;
   }
-  if (context.UndoBody != document->bodyInnerHTML()) btnUndo.setEnabled(true);
+  if (!generation) return context.UndoBody != document->bodyInnerHTML();
+  // A body compared before needs no comparison; a change reads as undoable
+  // until the pause after it compares the bodies.
+  if (generation == undoGeneration_) return false;
+  if (generation != undoDiffersAt_) confirmWhenIdle();
+  return true;
 }
 
 void TMainForm::btnUndoClick() {
@@ -93,6 +107,8 @@ void TMainForm::btnUndoClick() {
     ExecEditorCommand(ui::DECMD_UNDO, ui::OLECMDEXECOPT_DODEFAULT, {});
     if (ui::HtmlDocument* document = DHTMLEdit().DOM()) {
       context.UndoBody = document->bodyInnerHTML();
+      undoGeneration_ = document->bodyGeneration();
+      undoDiffersAt_.reset();
     }
   }
   btnUndo.setEnabled(false);

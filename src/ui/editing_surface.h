@@ -6,6 +6,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -87,6 +89,10 @@ class HtmlDocument {
   virtual void setBgColor(const std::string& value) = 0;
   // The command target's block-format list (IDM_GETBLOCKFMTS).
   virtual std::vector<std::string> blockFormats() = 0;
+  // A number that changes whenever the body may have changed, so a caller
+  // can tell "unchanged" without reading the body; none when the document
+  // cannot tell (then only the body itself says).
+  virtual std::optional<std::uint64_t> bodyGeneration() { return std::nullopt; }
 };
 
 // Keys of the visual view that stand for a tool bar button: the editor

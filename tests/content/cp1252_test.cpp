@@ -33,6 +33,9 @@ TEST(Cp1252Test, KnownCharacters) {
       {"\xE4\xFC\xDF", "\u00E4\u00FC\u00DF"},
       {"\x81\x8D\x8F\x90\x9D", "\u0081\u008D\u008F\u0090\u009D"},
       {std::string("\0", 1), std::string("\0", 1)},
+      // ASCII runs longer than a machine word, on both sides of others.
+      {"<p>seventeen bytes\xE4<b>and nine</b>\x80",
+       "<p>seventeen bytes\u00E4<b>and nine</b>\u20AC"},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(cp1252ToUtf8(row.cp1252), row.utf8);

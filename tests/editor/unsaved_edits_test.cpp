@@ -123,6 +123,46 @@ TEST_F(UnsavedEditsTest, OnlyAnAcknowledgedSaveStoresTheEdits) {
   }
 }
 
+// A view that counts its changes: a key reads no body. The undo button and
+// the unsaved mark follow the count and are confirmed once the edits pause,
+// so an edit and its undo read as unsaved only until then.
+TEST_F(UnsavedEditsTest, EditsAreConfirmedWhenTheyPauseWithoutReadingTheBodyPerKey) {
+  std::uint64_t changes = 1;
+  surface->dom.generation = changes;
+  ScriptedServer server(serving("<P>Hallo</P>", {}));
+  load(server);
+  surface->raiseDisplayChanged();  // the view's report after its load
+  ASSERT_FALSE(form->HasUnsavedEdits());
+  ASSERT_FALSE(form->btnUndo.enabled());
+
+  struct Key {
+    const char* body;
+    bool confirmedUnsaved;
+  };
+  const Key keys[] = {{"<P>Hallo!</P>", true}, {"<P>Hallo</P>", false}};
+  for (const Key& key : keys) {
+    SCOPED_TRACE(key.body);
+    const int reads = surface->dom.bodyReads;
+    surface->dom.generation = ++changes;
+    edit(key.body);
+    EXPECT_TRUE(form->HasUnsavedEdits()) << "changed, not yet compared";
+    EXPECT_TRUE(form->btnUndo.enabled());
+    EXPECT_EQ(surface->dom.bodyReads, reads) << "the key read the body";
+
+    const int told = notices;
+    fake.platform.timerDouble.fireAll();
+    EXPECT_EQ(form->HasUnsavedEdits(), key.confirmedUnsaved) << "compared at the pause";
+    EXPECT_EQ(form->btnUndo.enabled(), key.confirmedUnsaved);
+    EXPECT_GT(notices, told) << "the host hears the confirmed mark";
+
+    // A caret move changes nothing: the answer stands without a reading.
+    const int settled = surface->dom.bodyReads;
+    surface->raiseDisplayChanged();
+    EXPECT_EQ(form->HasUnsavedEdits(), key.confirmedUnsaved);
+    EXPECT_EQ(surface->dom.bodyReads, settled);
+  }
+}
+
 TEST_F(UnsavedEditsTest, ALoadReplacesWhatCountsAsStored) {
   ScriptedServer server(serving("<P>eins</P>", {}));
   load(server);

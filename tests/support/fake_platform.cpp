@@ -28,6 +28,7 @@ int FakeModalPresenter::showModal(ui::Form& form) {
 }
 
 std::string FakeHtmlDocument::bodyInnerHTML() {
+  ++bodyReads;
   if (innerHTML) return *innerHTML;
   if (!documentText) return {};
   // Good enough for a double: what stands between the body tags, in either

@@ -114,7 +114,12 @@ class FakeHtmlDocument : public ui::HtmlDocument {
     ++blockFormatQueries;
     return blockFormatList;
   }
+  std::optional<std::uint64_t> bodyGeneration() override { return generation; }
   std::optional<std::string> innerHTML;  // when unset: derived from the document text
+  // Unset: the double tells no generation. A test that sets it moves it
+  // with each change of the document.
+  std::optional<std::uint64_t> generation;
+  int bodyReads = 0;
   std::string bgColorValue = "#ffffff";
   std::vector<std::string> blockFormatList = {"Normal", "Heading 1", "Heading 2", "Formatted"};
   int blockFormatQueries = 0;

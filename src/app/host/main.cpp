@@ -52,6 +52,8 @@ constexpr const char* kUsage =
     "                    (see below; \"-\" reads standard input)\n"
     "  --events          print the control's events as they arrive\n"
     "  --events=NAMES    print only the events named (OnKeyPress,OnClick)\n"
+    "  --timestamps      put the time (monotonic clock, ms) before each script\n"
+    "                    step as it starts, and print it again when it ends\n"
     "  --help            this text\n"
     "\n"
     "With --url (or --demo) the host calls Params, Options and Load at start.\n"
@@ -69,7 +71,7 @@ constexpr const char* kUsage =
 
 struct Options {
   std::string module, url, content = "Sample 1", auth, options, script, demoRoot, address;
-  bool demo = false;
+  bool demo = false, timestamps = false;
   EventFilter events;
 };
 
@@ -171,6 +173,8 @@ int main(int argc, char** argv) {
       o.script = value();
     else if (arg == "--demo")
       o.demo = true;
+    else if (arg == "--timestamps")
+      o.timestamps = true;
     else if (arg == "--demo-root")
       o.demoRoot = value();
     else if (auto events = EventFilter::fromOption(arg))
@@ -212,7 +216,7 @@ int main(int argc, char** argv) {
     // watcher and the script's leading answers come first.
     std::optional<WindowWatcher> windows;
     if (display) windows.emplace();
-    ScriptRunner runner(windows ? &*windows : nullptr);
+    ScriptRunner runner(windows ? &*windows : nullptr, o.timestamps);
     std::vector<std::string> script;
     if (!o.script.empty()) script = readLines(o.script);
     std::size_t prepared = 0;

@@ -164,7 +164,7 @@ bool ScriptRunner::run(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) {
     const auto words = splitWords(line);
     if (words.empty() || words[0][0] == '#') continue;
-    std::printf("> %s\n", line.c_str());
+    std::printf("%s> %s\n", stamp().c_str(), line.c_str());
     std::fflush(stdout);
     const unsigned windowFailures = windows_ ? windows_->failures() : 0;
     const bool done = step(words);
@@ -172,9 +172,18 @@ bool ScriptRunner::run(const std::vector<std::string>& lines) {
       ok = false;
       std::printf("  failed\n");
     }
+    if (timestamps_) std::printf("%s<\n", stamp().c_str());
     std::fflush(stdout);
   }
   return ok;
+}
+
+std::string ScriptRunner::stamp() const {
+  if (!timestamps_) return {};
+  char text[32];
+  // The same clock in every process, so a benchmark can set it beside its own.
+  std::snprintf(text, sizeof text, "[%.3f] ", static_cast<double>(g_get_monotonic_time()) / 1000.0);
+  return text;
 }
 
 bool ScriptRunner::step(const std::vector<std::string>& words) {

@@ -29,7 +29,11 @@ bool preparesWindows(const std::string& line);
 class ScriptRunner {
  public:
   // `windows` answers the control's windows; nullptr without a display.
-  explicit ScriptRunner(WindowWatcher* windows) : windows_(windows) {}
+  // `timestamps`: each step printed with the monotonic clock's milliseconds
+  // as it starts ("[T] > step") and a line "[T] <" when it has ended, so
+  // benchmarks can time steps from outside.
+  explicit ScriptRunner(WindowWatcher* windows, bool timestamps = false)
+      : windows_(windows), timestamps_(timestamps) {}
   // The control and the host window (nullptr without a display) the steps
   // act on; until then only window preparations run.
   void attach(ModuleClient& control, GtkWidget* window);
@@ -39,7 +43,11 @@ class ScriptRunner {
  private:
   bool step(const std::vector<std::string>& words);
 
+  // The clock's reading for a line, or nothing without timestamps.
+  std::string stamp() const;
+
   WindowWatcher* windows_;
+  bool timestamps_;
   ModuleClient* control_ = nullptr;
   GtkWidget* window_ = nullptr;
   // Clears window_ when the window goes first.

@@ -16,14 +16,18 @@ void PageState::apply(JSCValue* answer) {
   }
   blockElement = toText(property(answer, "blk").get());
   const double answerVersion = jsc_value_to_double(property(answer, "v").get());
+  const double answerChanges = jsc_value_to_double(property(answer, "g").get());
+  if (answerPage != page || answerChanges != changes) ++generation;
   const JSCValuePtr body = property(answer, "body");
   if (jsc_value_is_object(body.get())) {
     applyBody(answerPage, body.get());
+    bodyChanges = answerChanges;
   } else if (answerPage != page || answerVersion != version) {
-    bodyKnown = false;
+    bodyKnown = cp1252Current = engineCurrent = false;
   }
   page = answerPage;
   version = answerVersion;
+  changes = answerChanges;
   valid = true;
 }
 
@@ -32,18 +36,14 @@ void PageState::applyBody(const std::string& answerPage, JSCValue* body) {
   const auto prefix = static_cast<std::size_t>(jsc_value_to_double(property(body, "p").get()));
   const auto suffix = static_cast<std::size_t>(jsc_value_to_double(property(body, "s").get()));
   std::string middle = toText(property(body, "mid").get());
-  cp1252Current = false;
+  cp1252Current = engineCurrent = false;
   if (base < 0) {
     bodyUtf8 = std::move(middle);
     bodyKnown = true;
   } else if (bodyKnown && answerPage == page && base == version &&
              prefix + suffix <= bodyUtf8.size()) {
-    std::string rebuilt;
-    rebuilt.reserve(prefix + middle.size() + suffix);
-    rebuilt.append(bodyUtf8, 0, prefix)
-        .append(middle)
-        .append(bodyUtf8, bodyUtf8.size() - suffix, suffix);
-    bodyUtf8 = std::move(rebuilt);
+    // In place: only the bytes after the edit move.
+    bodyUtf8.replace(prefix, bodyUtf8.size() - prefix - suffix, middle);
   } else {
     // A difference against a text we do not hold: ask for all of it.
     bodyKnown = false;

@@ -8,6 +8,7 @@
 #include <jsc/jsc.h>
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "platform/gtk/surface_scripts.h"
@@ -23,13 +24,26 @@ struct PageState {
   // made on demand.
   std::string page;
   double version = -1;
+  // The page's count of document changes, as last reported, and the count
+  // the held body was read at: the page reports changes without the body,
+  // which is read only when asked for.
+  double changes = -1;
+  double bodyChanges = -1;
+  // Counts every change reported by any page the surface showed.
+  std::uint64_t generation = 0;
   bool bodyKnown = false;
   std::string bodyUtf8;
   bool cp1252Current = false;
   std::string bodyCp1252;
+  // The engine's body in Windows-1252 (local addresses as files), before the
+  // shielded blocks are put back: what both the body and a save start from.
+  bool engineCurrent = false;
+  std::string bodyEngine;
 
   // Takes in one answer of `state()`; anything but an object is ignored.
   void apply(JSCValue* answer);
+  // Whether the held body is the page's current one.
+  bool bodyCurrent() const { return bodyKnown && bodyChanges == changes; }
 
  private:
   void applyBody(const std::string& answerPage, JSCValue* body);

@@ -68,8 +68,9 @@ SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(cons
   // constructor.
   const GObjectPtr<GtkSourceBuffer> buffer = adopt(gtk_source_buffer_new(nullptr));
   buffer_ = buffer.get();
-  if (GtkSourceLanguage* language = htmlViewLanguage())
-    gtk_source_buffer_set_language(buffer_, language);
+  // The language comes with the first text or when the view is first shown
+  // (useLanguage): reading its definition is a good part of starting an
+  // editor whose HTML view may never be opened.
   followDesktopTheme(buffer_);
   gtk_source_buffer_set_highlight_matching_brackets(buffer_, TRUE);
 
@@ -106,9 +107,20 @@ SourceViewBinding::SourceViewBinding(ui::Control& model, std::function<void(cons
   connect(view_, "button-press-event", G_CALLBACK((guardedCallback<&onButtonPress, TRUE>)));
   connect(view_, "popup-menu", G_CALLBACK((guardedCallback<&onPopupMenu, TRUE>)));
   connect(view_, "size-allocate", G_CALLBACK((guardedCallback<&onSizeAllocate>)));
+  connect(view_, "map", G_CALLBACK((guardedCallback<&onMap>)));
   seenResets_ = model_.textResets();
   pullText(true);
   model_.lendText([this] { return mirror_.text(); });
+}
+
+void SourceViewBinding::onMap(GtkWidget*, gpointer data) {
+  static_cast<SourceViewBinding*>(data)->useLanguage();
+}
+
+void SourceViewBinding::useLanguage() {
+  if (gtk_source_buffer_get_language(buffer_)) return;
+  if (GtkSourceLanguage* language = htmlViewLanguage())
+    gtk_source_buffer_set_language(buffer_, language);
 }
 
 SourceViewBinding::~SourceViewBinding() {
@@ -138,6 +150,7 @@ void SourceViewBinding::apply(ui::Property property) {
 // text is no edit: it goes in as a not undoable action, which also empties
 // the undo history.
 void SourceViewBinding::pullText(bool fresh) {
+  if (!model_.text().empty()) useLanguage();
   const std::string wanted = toWidgetText(model_.text());
   const std::string have = bufferText();
   // Afterwards the buffer shows the model's text, each byte one character.

@@ -70,6 +70,9 @@ class SourceViewBinding {
   static gboolean onButtonPress(GtkWidget*, GdkEventButton*, gpointer data);
   static gboolean onPopupMenu(GtkWidget*, gpointer data);
   static void onSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer data);
+  static void onMap(GtkWidget*, gpointer data);
+  // Highlights the view's text from now on.
+  void useLanguage();
 
   std::string bufferText() const;
   void pushChange();

@@ -68,6 +68,7 @@ class SurfaceDocument final : public ui::HtmlDocument {
  public:
   explicit SurfaceDocument(WebKitEditingSurface::Impl& impl) : impl_(impl) {}
   std::string bodyInnerHTML() override;
+  std::optional<std::uint64_t> bodyGeneration() override;
   std::string bgColor() override;
   void setBgColor(const std::string& value) override;
   std::vector<std::string> blockFormats() override {
@@ -234,6 +235,14 @@ struct WebKitEditingSurface::Impl {
 
   void invalidate() { state.valid = false; }
 
+  // Forgets the page's answers; the generation only ever grows, so a new
+  // document never reads as the old one unchanged.
+  void resetState() {
+    const std::uint64_t generation = state.generation + 1;
+    state = PageState{};
+    state.generation = generation;
+  }
+
   void refresh(bool wholeBody) {
     state.apply(evaluate(wholeBody ? "pellora.state(true)" : "pellora.state(false)").get());
   }
@@ -254,12 +263,24 @@ struct WebKitEditingSurface::Impl {
           fromWidgetText(localAddressesOut(toText(evaluate("pellora.body()").get()))));
     }
     ensureState();
+    // The page reports edits without the body: the difference comes now.
+    if (!state.bodyCurrent()) refresh(false);
     if (!state.bodyKnown) refresh(true);
     if (!state.cp1252Current) {
-      state.bodyCp1252 = source.restore(fromWidgetText(localAddressesOut(state.bodyUtf8)));
+      state.bodyCp1252 = source.restore(engineBody());
       state.cp1252Current = true;
     }
     return state.bodyCp1252;
+  }
+
+  // The engine's body as held, converted once per change of it.
+  const std::string& engineBody() {
+    if (!state.bodyKnown) refresh(true);
+    if (!state.engineCurrent) {
+      state.bodyEngine = fromWidgetText(localAddressesOut(state.bodyUtf8));
+      state.engineCurrent = true;
+    }
+    return state.bodyEngine;
   }
 
   int queryStatus(int cmdID) {
@@ -437,7 +458,7 @@ struct WebKitEditingSurface::Impl {
     putDocument = html;
     ++putSerial;
     parsedPut.clear();
-    state = PageState{};
+    resetState();
     // A put never replaces a load still under way: WebKit has been seen to
     // leave a view's first load, replaced at once by a second, with neither
     // ever finishing (the editor then stays busy for good). The latest put
@@ -516,7 +537,7 @@ struct WebKitEditingSurface::Impl {
     setPhase(DocumentEvent::Shown);
     navigation.settle();
     std::string().swap(putDocument);
-    state = PageState{};
+    resetState();
     settleSource();
     if (showDetails) evaluate("pellora.details(true)");
     if (ui::EditingSurfaceClient* client = owner.client()) client->onDocumentComplete();
@@ -562,11 +583,20 @@ struct WebKitEditingSurface::Impl {
     // A pasted image still being kept as a file would leave with its
     // temporary address.
     evaluateAsync("return await pellora.imagesSettled();");
-    const JSCValuePtr parts = evaluate("pellora.documentParts()");
-    const std::string engineBody = engineText(property(parts.get(), "body").get());
+    // The body comes as a difference against the one held, not whole.
+    const JSCValuePtr parts =
+        evaluate(caching ? "pellora.documentParts(true)" : "pellora.documentParts()");
+    std::string engineNow;
+    if (caching) {
+      invalidate();
+      state.apply(property(parts.get(), "state").get());
+      engineNow = engineBody();
+    } else {
+      engineNow = engineText(property(parts.get(), "body").get());
+    }
     const unsigned fallbacksBefore = source.fallbacks();
     std::string body =
-        source.body(engineBody, [this](std::string_view text, std::string_view expected) {
+        source.body(engineNow, [this](std::string_view text, std::string_view expected) {
           return jsc_value_to_boolean(evaluate("pellora.parsesTo(" + jsString(toWidgetText(text)) +
                                                ", " + jsString(toWidgetText(expected)) + ")")
                                           .get());
@@ -930,6 +960,12 @@ struct WebKitEditingSurface::Impl {
 };
 
 std::string SurfaceDocument::bodyInnerHTML() { return impl_.bodyInnerHTML(); }
+
+std::optional<std::uint64_t> SurfaceDocument::bodyGeneration() {
+  if (!impl_.caching) return std::nullopt;
+  impl_.ensureState();
+  return impl_.state.generation;
+}
 
 std::string SurfaceDocument::bgColor() {
   return fromWidgetText(toText(impl_.evaluate("pellora.bgColor()").get()));

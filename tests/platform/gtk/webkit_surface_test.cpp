@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -244,6 +245,36 @@ TEST_F(WebKitSurfaceTest, EveryChangeRaisesDisplayChanged) {
   runUntil([&] { return displayChanges_ > seen; });
   // The states arrived with the notification.
   EXPECT_EQ("<p>Aone two</p>", body());
+}
+
+// The page reports edits without the body: the generation tells an edit
+// from a caret move, and the body read afterwards holds the edit.
+TEST_F(WebKitSurfaceTest, TheBodyGenerationMovesWithEditsAndNotWithTheCaret) {
+  load("<p>one two</p><p>three</p>");
+  runUntil([&] { return displayChanges_ > 0; });
+  ui::HtmlDocument* document = surface_->DOM();
+  ASSERT_NE(document, nullptr);
+  std::optional<std::uint64_t> generation = document->bodyGeneration();
+  ASSERT_TRUE(generation);
+  struct Step {
+    const char* script;
+    bool edits;
+  };
+  const Step steps[] = {
+      {"getSelection().collapse(document.querySelector('p:last-child').firstChild, 2)", false},
+      {"document.execCommand('insertText', false, 'A')", true},
+      {"getSelection().collapse(document.querySelector('p').firstChild, 1)", false},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.script);
+    const int seen = displayChanges_;
+    eval(step.script);
+    runUntil([&] { return displayChanges_ > seen; });
+    const std::optional<std::uint64_t> now = document->bodyGeneration();
+    EXPECT_EQ(now != generation, step.edits);
+    generation = now;
+  }
+  EXPECT_EQ("<p>one two</p><p>thAree</p>", body());
 }
 
 TEST_F(WebKitSurfaceTest, BodyFollowsLargeEditsThroughDifferences) {

@@ -249,15 +249,19 @@ P.html = function () {
 
 // The document in three parts: everything up to and with the body's start
 // tag, the body's markup (chips as their stand-ins), and what follows it.
-P.documentParts = function () {
+// `asState`: the body as the state's difference against the one the
+// surface holds, instead of whole.
+P.documentParts = function (asState) {
   const root = document.documentElement;
-  if (!root || !document.body) return {before: P.html(), body: '', after: ''};
+  const state = asState ? P.state(false) : null;
+  if (!root || !document.body) return {before: P.html(), body: '', after: '', state: state};
   const shell = root.cloneNode(false);
   if (document.head) shell.appendChild(document.head.cloneNode(true));
   shell.appendChild(document.body.cloneNode(false));
   const outer = shell.outerHTML;
   const end = outer.lastIndexOf('</body>');
-  return {before: outer.slice(0, end), body: body(), after: outer.slice(end)};
+  return {before: outer.slice(0, end), body: asState ? '' : body(), after: outer.slice(end),
+          state: state};
 };
 
 // Called once a document has loaded: shows its shielded blocks as chips and

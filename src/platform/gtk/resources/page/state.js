@@ -18,13 +18,15 @@ let version = 0;
 let sent = null;   // the body text the surface holds (version `version`)
 let text = '';     // the body as last read
 let dirty = true;  // the document changed since `text` was read
+let changes = 0;   // batches of document changes seen, for the surface
 let posting = false;
 
-const observer = new MutationObserver(() => { dirty = true; schedule(); });
+function changed() { dirty = true; ++changes; }
+const observer = new MutationObserver(() => { changed(); schedule(); });
 // While the document is parsed it is dirty anyway; watching it only from
 // then on spares a record per parsed node of a large item.
 function watch() {
-  dirty = true;
+  changed();
   observer.observe(document, {subtree: true, childList: true, characterData: true, attributes: true});
 }
 if (document.readyState === 'loading') {
@@ -98,7 +100,7 @@ function markupOf(root) {
 }
 
 function body() {
-  if (observer.takeRecords().length) dirty = true;
+  if (observer.takeRecords().length) changed();
   if (dirty) {
     text = document.body ? markupOf(document.body) : '';
     dirty = false;
@@ -192,21 +194,28 @@ function inLinkNotUnderlined(node) {
 P.statusOf = status;
 
 // Everything a display change needs. The body is a difference against the
-// text sent last (see the header of this script's owner).
-P.state = function (full) {
+// text sent last (see the header of this script's owner); `changesOnly`
+// leaves it out and tells only the count of changes, so an edit does not
+// serialise the whole document: the surface asks for the body when it
+// needs it.
+P.state = function (full, changesOnly) {
   const st = IDS.map(status);
   let blk = '';
   try { blk = String(document.queryCommandValue('formatBlock') || ''); } catch (e) {}
-  const cur = body();
   let b = null;
-  if (full || sent === null) {
-    b = {base: -1, v: ++version, p: 0, s: 0, mid: cur};
-  } else if (cur !== sent) {
-    const d = difference(sent, cur);
-    b = {base: version, v: ++version, p: d.p, s: d.s, mid: d.mid};
+  if (!changesOnly) {
+    const cur = body();
+    if (full || sent === null) {
+      b = {base: -1, v: ++version, p: 0, s: 0, mid: cur};
+    } else if (cur !== sent) {
+      const d = difference(sent, cur);
+      b = {base: version, v: ++version, p: d.p, s: d.s, mid: d.mid};
+    }
+    if (b) sent = cur;
+  } else if (observer.takeRecords().length) {
+    changed();
   }
-  if (b) sent = cur;
-  return {page: pageId, v: version, st: st, blk: blk, body: b};
+  return {page: pageId, v: version, g: changes, st: st, blk: blk, body: b};
 };
 
 function isHigh(c) { return c >= 0xd800 && c <= 0xdbff; }
@@ -243,6 +252,19 @@ function difference(old, cur) {
           mid: cur.slice(p, cur.length - s)};
 }
 
+// What the last report saw: the count of changes and the selection. A key
+// typed changes both, and the engine reports the moved caret again after
+// the input; that second report would tell the surface nothing new.
+let reported = null;
+function unreported() {
+  if (observer.takeRecords().length) changed();
+  const s = window.getSelection();
+  const now = s ? [changes, s.anchorNode, s.anchorOffset, s.focusNode, s.focusOffset] : [changes];
+  const same = reported && reported.length === now.length && now.every((v, i) => v === reported[i]);
+  reported = now;
+  return !same;
+}
+
 function schedule() {
   // A report asks the engine for command states, which lays the whole
   // document out; before the load has finished that would hold the finish
@@ -251,7 +273,8 @@ function schedule() {
   posting = true;
   Promise.resolve().then(() => {
     posting = false;
-    try { window.webkit.messageHandlers[CHANNEL].postMessage(P.state(false)); } catch (e) {}
+    if (!unreported()) return;
+    try { window.webkit.messageHandlers[CHANNEL].postMessage(P.state(false, true)); } catch (e) {}
   });
 }
 document.addEventListener('selectionchange', schedule);
