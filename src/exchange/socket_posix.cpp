@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "exchange/id_exceptions.h"
+#include "exchange/socket-private.h"
 #include "exchange/socket.h"
 
 // Covered by tests/exchange/socket_test.cpp and the client tests.
@@ -42,50 +43,16 @@ std::string addressText(const addrinfo& ai) {
 
 }  // namespace
 
-bool waitForEvents(SocketHandle fd, short events, int limitMs, int sliceMs,
-                   const std::function<void()>& afterIdleSlice) {
-  const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs < 0 ? 0 : limitMs);
+bool detail::waitOnce(SocketHandle fd, short events, int waitMs) {
+  pollfd p{static_cast<int>(fd), events, 0};
   for (;;) {
-    int wait = -1;
-    bool lastSlice = false;
-    if (limitMs >= 0) {
-      const auto left =
-          std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      if (left <= 0) return false;
-      wait = static_cast<int>(left);
-      lastSlice = sliceMs <= 0 || wait <= sliceMs;
-    }
-    if (sliceMs > 0 && (wait < 0 || wait > sliceMs)) wait = sliceMs;
-    pollfd p{static_cast<int>(fd), events, 0};
-    const int r = ::poll(&p, 1, wait);
-    if (r > 0) return true;
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      throwSocketError(errno);
-    }
-    // The slice that used up the limit ends the wait; no pumping after it.
-    if (lastSlice) return false;
-    if (afterIdleSlice) afterIdleSlice();
+    const int r = ::poll(&p, 1, waitMs);
+    if (r >= 0) return r > 0;
+    if (errno != EINTR) throwSocketError(errno);
   }
 }
 
 Socket::Socket(SocketHandle fd) : fd_(fd) {}
-
-Socket::Socket(Socket&& other) noexcept
-    : fd_(other.fd_), guard_(other.guard_), readTimeoutMs_(other.readTimeoutMs_) {
-  other.fd_ = -1;
-}
-
-Socket& Socket::operator=(Socket&& other) noexcept {
-  if (this != &other) {
-    close();
-    fd_ = other.fd_;
-    guard_ = other.guard_;
-    readTimeoutMs_ = other.readTimeoutMs_;
-    other.fd_ = -1;
-  }
-  return *this;
-}
 
 void Socket::close() {
   if (fd_ >= 0) {
@@ -123,15 +90,8 @@ Socket Socket::connect(const std::string& host, const std::string& port, int lim
         lastError = errno;
         continue;
       }
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      auto pump = [guard] {
-        if (guard != nullptr && guard->idleSliceMs() > 0) guard->idle();
-      };
-      if (!waitForEvents(s.fd_, POLLOUT, left > 0 ? static_cast<int>(left) : 0, kConnectSliceMs,
-                         pump)) {
-        throw EIdConnectTimeout();  // `s` closes the half-open socket
-      }
+      // `s` closes the half-open socket when the wait times out.
+      detail::awaitConnect(s.fd_, POLLOUT, deadline, guard);
       int error = 0;
       socklen_t length = sizeof error;
       getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
@@ -158,15 +118,6 @@ std::size_t Socket::receive(char* buffer, std::size_t capacity) {
     if (errno != EAGAIN && errno != EWOULDBLOCK) throwSocketError(errno);
     if (!waitReady(POLLIN)) throw EIdReadTimeout();
   }
-}
-
-bool Socket::waitReady(short events) {
-  const int slice = guard_ != nullptr ? guard_->idleSliceMs() : 0;
-  WaitGuard* guard = guard_;
-  auto pump = [guard] {
-    if (guard != nullptr && guard->idleSliceMs() > 0) guard->idle();
-  };
-  return waitForEvents(fd_, events, readTimeoutMs_ > 0 ? readTimeoutMs_ : -1, slice, pump);
 }
 
 void Socket::sendAll(const char* data, std::size_t size,

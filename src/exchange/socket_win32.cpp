@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "exchange/id_exceptions.h"
+#include "exchange/socket-private.h"
 #include "exchange/socket.h"
 #include "exchange/winsock_support.h"
 
@@ -65,47 +66,14 @@ int selectOne(SocketHandle fd, short events, int waitMs) {
 
 }  // namespace
 
-bool waitForEvents(SocketHandle fd, short events, int limitMs, int sliceMs,
-                   const std::function<void()>& afterIdleSlice) {
-  const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs < 0 ? 0 : limitMs);
-  for (;;) {
-    int wait = -1;
-    bool lastSlice = false;
-    if (limitMs >= 0) {
-      const auto left =
-          std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      if (left <= 0) return false;
-      wait = static_cast<int>(left);
-      lastSlice = sliceMs <= 0 || wait <= sliceMs;
-    }
-    if (sliceMs > 0 && (wait < 0 || wait > sliceMs)) wait = sliceMs;
-    const int r = selectOne(fd, events, wait);
-    if (r > 0) return true;
-    if (r == SOCKET_ERROR) throwSocketError(::WSAGetLastError());
-    // The slice that used up the limit ends the wait; no pumping after it.
-    if (lastSlice) return false;
-    if (afterIdleSlice) afterIdleSlice();
-  }
+bool detail::waitOnce(SocketHandle fd, short events, int waitMs) {
+  const int r = selectOne(fd, events, waitMs);
+  if (r == SOCKET_ERROR) throwSocketError(::WSAGetLastError());
+  return r > 0;
 }
 
 Socket::Socket(SocketHandle fd) : fd_(fd) {
   if (fd_ >= 0) makeNonBlocking(fd_);
-}
-
-Socket::Socket(Socket&& other) noexcept
-    : fd_(other.fd_), guard_(other.guard_), readTimeoutMs_(other.readTimeoutMs_) {
-  other.fd_ = -1;
-}
-
-Socket& Socket::operator=(Socket&& other) noexcept {
-  if (this != &other) {
-    close();
-    fd_ = other.fd_;
-    guard_ = other.guard_;
-    readTimeoutMs_ = other.readTimeoutMs_;
-    other.fd_ = -1;
-  }
-  return *this;
 }
 
 void Socket::close() {
@@ -149,15 +117,8 @@ Socket Socket::connect(const std::string& host, const std::string& port, int lim
         lastError = error;
         continue;
       }
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      auto pump = [guard] {
-        if (guard != nullptr && guard->idleSliceMs() > 0) guard->idle();
-      };
-      if (!waitForEvents(s.fd_, POLLOUT, left > 0 ? static_cast<int>(left) : 0, kConnectSliceMs,
-                         pump)) {
-        throw EIdConnectTimeout();  // `s` closes the half-open socket
-      }
+      // `s` closes the half-open socket when the wait times out.
+      detail::awaitConnect(s.fd_, POLLOUT, deadline, guard);
       int error = 0;
       int length = sizeof error;
       ::getsockopt(raw, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length);
@@ -185,15 +146,6 @@ std::size_t Socket::receive(char* buffer, std::size_t capacity) {
     if (error != WSAEWOULDBLOCK) throwSocketError(error);
     if (!waitReady(POLLIN)) throw EIdReadTimeout();
   }
-}
-
-bool Socket::waitReady(short events) {
-  const int slice = guard_ != nullptr ? guard_->idleSliceMs() : 0;
-  WaitGuard* guard = guard_;
-  auto pump = [guard] {
-    if (guard != nullptr && guard->idleSliceMs() > 0) guard->idle();
-  };
-  return waitForEvents(fd_, events, readTimeoutMs_ > 0 ? readTimeoutMs_ : -1, slice, pump);
 }
 
 void Socket::sendAll(const char* data, std::size_t size,

@@ -1,4 +1,4 @@
-// Covered by tests/exchange/socket_loopback_test.cpp and the client tests.
+// Covered by tests/windows/winsock_test.cpp.
 #include <winsock2.h>
 
 #include <string_view>
