@@ -31,10 +31,10 @@ using SocketHandle = std::intptr_t;
 inline constexpr int kConnectSliceMs = 125;
 
 // Waits until `fd` reports one of `events` (POLLIN, POLLOUT of the system's
-// headers), or an error or hang-up. The wait
-// is cut into slices of `sliceMs` (0: one piece); `afterIdleSlice` runs after
-// every slice that ended without the event. `limitMs` < 0 waits without limit.
-// Returns false when the limit ran out first.
+// headers), or an error or hang-up. The wait is cut into slices of `sliceMs`
+// (0: one piece); `afterIdleSlice` runs after every slice that ended without
+// the event. `limitMs` < 0 waits without limit. Returns false when the limit
+// ran out first.
 bool waitForEvents(SocketHandle fd, short events, int limitMs, int sliceMs,
                    const std::function<void()>& afterIdleSlice);
 
