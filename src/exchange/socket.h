@@ -1,10 +1,12 @@
 // A TCP connection of the HTTP client, owned like a file: the descriptor is
-// closed when the Socket goes. Every blocking step waits with poll() in
-// slices, so that a guard can keep the window alive in between, and reports
-// failures as the client's exceptions (id_exceptions.h).
+// closed when the Socket goes. Every blocking step waits in slices, so that
+// a guard can keep the window alive in between, and reports failures as the
+// client's exceptions (id_exceptions.h). One implementation per system:
+// socket_posix.cpp (poll) and socket_win32.cpp (Winsock).
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -22,20 +24,25 @@ class WaitGuard {
   virtual void idle() = 0;
 };
 
+// A descriptor on POSIX systems, a SOCKET on Windows; -1 is none.
+using SocketHandle = std::intptr_t;
+
 // Slice length of a connect wait.
 inline constexpr int kConnectSliceMs = 125;
 
-// Waits until `fd` reports one of `events` (or an error or hang-up). The wait
-// is cut into slices of `sliceMs` (0: one piece); `afterIdleSlice` runs after
-// every slice that ended without the event. `limitMs` < 0 waits without limit.
-// Returns false when the limit ran out first.
-bool waitForEvents(int fd, short events, int limitMs, int sliceMs,
+// Waits until `fd` reports one of `events` (POLLIN, POLLOUT of the system's
+// headers), or an error or hang-up. The wait is cut into slices of `sliceMs`
+// (0: one piece); `afterIdleSlice` runs after every slice that ended without
+// the event. `limitMs` < 0 waits without limit. Returns false when the limit
+// ran out first.
+bool waitForEvents(SocketHandle fd, short events, int limitMs, int sliceMs,
                    const std::function<void()>& afterIdleSlice);
 
 class Socket : public ByteSource {
  public:
   Socket() = default;
-  explicit Socket(int fd) : fd_(fd) {}
+  // Takes over a connected socket; on Windows it is made non-blocking.
+  explicit Socket(SocketHandle fd);
   ~Socket() override { close(); }
   Socket(Socket&& other) noexcept;
   Socket& operator=(Socket&& other) noexcept;
@@ -51,7 +58,7 @@ class Socket : public ByteSource {
                         const std::function<void(const std::string&)>& onConnecting = {});
 
   bool isOpen() const { return fd_ >= 0; }
-  int fd() const { return fd_; }
+  SocketHandle fd() const { return fd_; }
   void close();
 
   // The guard consulted while waiting for data; may be null.
@@ -78,7 +85,7 @@ class Socket : public ByteSource {
   // false when the time-out ran out.
   bool waitReady(short events);
 
-  int fd_ = -1;
+  SocketHandle fd_ = -1;
   WaitGuard* guard_ = nullptr;
   int readTimeoutMs_ = 0;
 };

@@ -1,5 +1,3 @@
-#include "exchange/socket.h"
-
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -14,6 +12,8 @@
 #include <memory>
 
 #include "exchange/id_exceptions.h"
+#include "exchange/socket-private.h"
+#include "exchange/socket.h"
 
 // Covered by tests/exchange/socket_test.cpp and the client tests.
 
@@ -43,52 +43,20 @@ std::string addressText(const addrinfo& ai) {
 
 }  // namespace
 
-bool waitForEvents(int fd, short events, int limitMs, int sliceMs,
-                   const std::function<void()>& afterIdleSlice) {
-  const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs < 0 ? 0 : limitMs);
+bool detail::waitOnce(SocketHandle fd, short events, int waitMs) {
+  pollfd p{static_cast<int>(fd), events, 0};
   for (;;) {
-    int wait = -1;
-    bool lastSlice = false;
-    if (limitMs >= 0) {
-      const auto left =
-          std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      if (left <= 0) return false;
-      wait = static_cast<int>(left);
-      lastSlice = sliceMs <= 0 || wait <= sliceMs;
-    }
-    if (sliceMs > 0 && (wait < 0 || wait > sliceMs)) wait = sliceMs;
-    pollfd p{fd, events, 0};
-    const int r = ::poll(&p, 1, wait);
-    if (r > 0) return true;
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      throwSocketError(errno);
-    }
-    // The slice that used up the limit ends the wait; no pumping after it.
-    if (lastSlice) return false;
-    if (afterIdleSlice) afterIdleSlice();
+    const int r = ::poll(&p, 1, waitMs);
+    if (r >= 0) return r > 0;
+    if (errno != EINTR) throwSocketError(errno);
   }
 }
 
-Socket::Socket(Socket&& other) noexcept
-    : fd_(other.fd_), guard_(other.guard_), readTimeoutMs_(other.readTimeoutMs_) {
-  other.fd_ = -1;
-}
-
-Socket& Socket::operator=(Socket&& other) noexcept {
-  if (this != &other) {
-    close();
-    fd_ = other.fd_;
-    guard_ = other.guard_;
-    readTimeoutMs_ = other.readTimeoutMs_;
-    other.fd_ = -1;
-  }
-  return *this;
-}
+Socket::Socket(SocketHandle fd) : fd_(fd) {}
 
 void Socket::close() {
   if (fd_ >= 0) {
-    ::close(fd_);
+    ::close(static_cast<int>(fd_));
     fd_ = -1;
   }
 }
@@ -116,23 +84,17 @@ Socket Socket::connect(const std::string& host, const std::string& port, int lim
       lastError = errno;
       continue;
     }
-    if (::connect(s.fd_, ai->ai_addr, ai->ai_addrlen) != 0) {
+    const int fd = static_cast<int>(s.fd_);
+    if (::connect(fd, ai->ai_addr, ai->ai_addrlen) != 0) {
       if (errno != EINPROGRESS) {
         lastError = errno;
         continue;
       }
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      auto pump = [guard] {
-        if (guard != nullptr && guard->idleSliceMs() > 0) guard->idle();
-      };
-      if (!waitForEvents(s.fd_, POLLOUT, left > 0 ? static_cast<int>(left) : 0, kConnectSliceMs,
-                         pump)) {
-        throw EIdConnectTimeout();  // `s` closes the half-open socket
-      }
+      // `s` closes the half-open socket when the wait times out.
+      detail::awaitConnect(s.fd_, POLLOUT, deadline, guard);
       int error = 0;
       socklen_t length = sizeof error;
-      getsockopt(s.fd_, SOL_SOCKET, SO_ERROR, &error, &length);
+      getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
       if (error != 0) {
         lastError = error;
         continue;
@@ -140,7 +102,7 @@ Socket Socket::connect(const std::string& host, const std::string& port, int lim
     }
     // Requests are written whole; no need to wait for more to coalesce.
     const int one = 1;
-    setsockopt(s.fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     s.guard_ = guard;
     return s;
   }
@@ -150,7 +112,7 @@ Socket Socket::connect(const std::string& host, const std::string& port, int lim
 std::size_t Socket::receive(char* buffer, std::size_t capacity) {
   if (fd_ < 0) throw EIdNotConnected();
   for (;;) {
-    const ssize_t n = ::recv(fd_, buffer, capacity, MSG_DONTWAIT);
+    const ssize_t n = ::recv(static_cast<int>(fd_), buffer, capacity, MSG_DONTWAIT);
     if (n >= 0) return static_cast<std::size_t>(n);
     if (errno == EINTR) continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK) throwSocketError(errno);
@@ -158,20 +120,11 @@ std::size_t Socket::receive(char* buffer, std::size_t capacity) {
   }
 }
 
-bool Socket::waitReady(short events) {
-  const int slice = guard_ != nullptr ? guard_->idleSliceMs() : 0;
-  WaitGuard* guard = guard_;
-  auto pump = [guard] {
-    if (guard != nullptr && guard->idleSliceMs() > 0) guard->idle();
-  };
-  return waitForEvents(fd_, events, readTimeoutMs_ > 0 ? readTimeoutMs_ : -1, slice, pump);
-}
-
 void Socket::sendAll(const char* data, std::size_t size,
                      const std::function<void(std::size_t)>& onSent) {
   if (fd_ < 0) throw EIdNotConnected();
   while (size > 0) {
-    const ssize_t n = ::send(fd_, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+    const ssize_t n = ::send(static_cast<int>(fd_), data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n > 0) {
       data += n;
       size -= static_cast<std::size_t>(n);
@@ -191,12 +144,12 @@ void Socket::sendAll(const char* data, std::size_t size,
 
 bool Socket::peerClosed(int waitMs) {
   if (fd_ < 0) return true;
-  pollfd p{fd_, POLLIN, 0};
+  pollfd p{static_cast<int>(fd_), POLLIN, 0};
   const int r = ::poll(&p, 1, waitMs);
   if (r <= 0) return r < 0;
   if (p.revents & (POLLERR | POLLNVAL)) return true;
   char byte;
-  const ssize_t n = ::recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+  const ssize_t n = ::recv(static_cast<int>(fd_), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
   if (n > 0) return false;
   return n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
 }

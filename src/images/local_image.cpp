@@ -43,7 +43,10 @@ std::string uploadFileName(std::string_view listedPath) {
 }
 
 std::optional<std::string> fileSystemPath(std::string_view listedPath) {
-  if (localPathForm(listedPath) == LocalPathForm::Drive) return std::nullopt;
+  if (localPathForm(listedPath) == LocalPathForm::Drive) {
+    if (!driveFormIsLocal()) return std::nullopt;
+    return content::cp1252ToUtf8(listedPath);
+  }
   std::string out;
   out.reserve(listedPath.size());
   forEachDecoded(

@@ -1,7 +1,7 @@
 // Local images: the files a document refers to on the user's machine. A
 // listed local image is named by its path as the document spells it: either
-// the drive form (a letter, ":", a backslash, ...), which names no file on
-// this platform, or an absolute POSIX path taken from a "file://" address,
+// the drive form (a letter, ":", a backslash, ...), which names a file only
+// on Windows, or an absolute POSIX path taken from a "file://" address,
 // still percent-encoded as a file address is. Reading and naming the upload
 // decode the escapes; the document text keeps the address as written.
 #pragma once
@@ -26,8 +26,13 @@ std::string percentDecode(std::string_view text);
 // drive path unchanged, the POSIX path with its escapes decoded.
 std::string uploadFileName(std::string_view listedPath);
 
+// Whether drive-form paths name files on this system (Windows).
+bool driveFormIsLocal();
+
 // The file system path of a listed image, or nothing when it names no file
-// on this platform (the drive form). Escapes are decoded to bytes as they
+// on this platform (the drive form but on Windows). A drive path is taken
+// as written, its bytes Windows-1252 text become UTF-8. Escapes of a POSIX
+// path are decoded to bytes as they
 // stand; literal bytes above 0x7F are Windows-1252 text of the document and
 // become UTF-8, the file names' encoding here.
 std::optional<std::string> fileSystemPath(std::string_view listedPath);

@@ -12,6 +12,8 @@ namespace pellora::images {
 
 using settings::FileDescriptor;
 
+bool driveFormIsLocal() { return false; }
+
 std::optional<std::string> readRegularFile(const std::string& path) {
   // A NUL would cut the path short and name another file.
   if (path.find('\0') != std::string::npos) return std::nullopt;

@@ -27,6 +27,8 @@ class FileHandle {
 
 }  // namespace
 
+bool driveFormIsLocal() { return true; }
+
 std::optional<std::string> readRegularFile(const std::string& path) {
   // A NUL would cut the path short and name another file.
   if (path.find('\0') != std::string::npos) return std::nullopt;

@@ -6,6 +6,7 @@
 
 #include "settings/file_io.h"
 #include "settings/home_directory.h"
+#include "settings/system_key.h"
 
 namespace pellora::settings {
 
@@ -30,6 +31,19 @@ std::filesystem::path RegistryStore::directoryFromEnvironment() {
   return config / "pellora";
 }
 
+RegistryStore RegistryStore::systemRegistry() {
+  RegistryStore store{std::filesystem::path()};
+  store.system_ = true;
+  return store;
+}
+
+RegistryStore RegistryStore::forProcess() {
+  if (SystemKey::available() && environment("PELLORA_REGISTRY_DIR").empty()) {
+    return systemRegistry();
+  }
+  return RegistryStore(directoryFromEnvironment());
+}
+
 std::filesystem::path RegistryStore::hiveFile(Hive hive) const {
   return directory_ / (std::string(hiveName(hive)) + ".reg");
 }
@@ -43,6 +57,7 @@ void RegistryStore::report(std::string diagnostic, const char* warning) {
 
 HiveData RegistryStore::load(Hive hive, HiveState* state) {
   if (state) *state = HiveState::Sound;
+  if (system_) return {};
   const std::filesystem::path file = hiveFile(hive);
   FileContent content = readWholeFile(file, kMaxRegFileSize);
   if (content.status == FileContent::Status::Missing) return {};
@@ -61,6 +76,10 @@ HiveData RegistryStore::load(Hive hive, HiveState* state) {
 
 template <typename Modify>
 StoreResult RegistryStore::update(Hive hive, Modify modify) {
+  if (system_) {
+    report("the system's registry is written through RegistryKey only");
+    return StoreResult::Failed;
+  }
   const std::filesystem::path file = hiveFile(hive);
   std::error_code ignored;
   std::filesystem::create_directories(directory_, ignored);
@@ -165,11 +184,24 @@ StoreResult RegistryStore::deleteKey(Hive hive, std::string_view path) {
 
 RegistryKey::RegistryKey(RegistryStore& store, Hive hive, std::string path)
     : store_(store), hive_(hive), path_(std::move(path)) {
-  open_ = store_.createKey(hive_, path_);
+  if (store_.isSystemRegistry()) {
+    system_ = SystemKey::open(hive_, path_);
+    open_ = system_ != nullptr;
+  } else {
+    open_ = store_.createKey(hive_, path_);
+  }
+}
+
+RegistryKey::~RegistryKey() = default;
+
+void RegistryKey::close() {
+  system_.reset();
+  open_ = false;
 }
 
 std::optional<Value> RegistryKey::readValue(const std::string& name) {
   if (!open_) return std::nullopt;
+  if (system_) return system_->read(name);
   return store_.readValue(hive_, path_, name);
 }
 
@@ -181,7 +213,9 @@ std::string RegistryKey::ReadString(const std::string& name) {
 }
 
 void RegistryKey::writeValue(const std::string& name, Value value) {
-  if (!open_ || !store_.writeValue(hive_, path_, name, std::move(value))) {
+  const bool written = open_ && (system_ ? system_->write(name, value)
+                                         : store_.writeValue(hive_, path_, name, std::move(value)));
+  if (!written) {
     throw ESettingsError("Konnte Daten f\xFCr '" + name + "' nicht setzen");
   }
 }
@@ -204,6 +238,7 @@ void RegistryKey::writeBinary(const std::string& name, const std::string& bytes)
 
 StoreResult RegistryKey::deleteValue(const std::string& name) {
   if (!open_) return StoreResult::Failed;
+  if (system_) return system_->remove(name);
   return store_.deleteValue(hive_, path_, name);
 }
 

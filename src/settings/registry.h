@@ -16,10 +16,13 @@
 // fails too.
 //
 // `RegistryKey` is the handle the dialogs use, with the string read and write
-// whose failures carry the registry's German messages.
+// whose failures carry the registry's German messages. On Windows the
+// process's store is the system's own registry (system_key.h); the files
+// serve there only where PELLORA_REGISTRY_DIR names a folder.
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -39,14 +42,22 @@ class ESettingsError : public std::runtime_error {
 
 enum class StoreResult { Done, Missing, Failed };
 
+class SystemKey;
+
 class RegistryStore {
  public:
   explicit RegistryStore(std::filesystem::path directory);
 
   // $PELLORA_REGISTRY_DIR, else ${XDG_CONFIG_HOME:-~/.config}/pellora.
   static std::filesystem::path directoryFromEnvironment();
-  // A store on the folder the environment names now.
-  static RegistryStore forProcess() { return RegistryStore(directoryFromEnvironment()); }
+  // The system's own registry, reached through RegistryKey only; the
+  // store's other members see an empty folder. Only where
+  // SystemKey::available().
+  static RegistryStore systemRegistry();
+  // The system's registry where there is one and PELLORA_REGISTRY_DIR is
+  // not set; else a store on the folder the environment names now.
+  static RegistryStore forProcess();
+  bool isSystemRegistry() const { return system_; }
 
   const std::filesystem::path& directory() const { return directory_; }
   // <directory>/HKEY_LOCAL_MACHINE.reg and so on.
@@ -86,22 +97,25 @@ class RegistryStore {
   void report(std::string diagnostic, const char* warning = nullptr);
 
   std::filesystem::path directory_;
+  bool system_ = false;
   std::string lastDiagnostic_;
   std::set<std::string> warned_;
 };
 
 // An open key, as the dialogs use it: opened (and created when missing) with
 // full access for reading and writing. A key that could not be opened reads
-// empty strings and refuses writes.
+// empty strings and refuses writes. On the system's registry, a key of
+// HKEY_LOCAL_MACHINE the user may not write is stood in for as
+// system_key.h says.
 class RegistryKey {
  public:
   RegistryKey(RegistryStore& store, Hive hive, std::string path);
-  ~RegistryKey() { close(); }
+  ~RegistryKey();
   RegistryKey(const RegistryKey&) = delete;
   RegistryKey& operator=(const RegistryKey&) = delete;
 
   bool isOpen() const { return open_; }
-  void close() { open_ = false; }
+  void close();
   const std::string& path() const { return path_; }
 
   // The string value `name`, up to its first NUL; "" when it is missing or
@@ -126,6 +140,7 @@ class RegistryKey {
   Hive hive_;
   std::string path_;
   bool open_ = false;
+  std::unique_ptr<SystemKey> system_;  // open on the system's registry
 };
 
 }  // namespace pellora::settings

@@ -4,6 +4,8 @@
 // macros no longer reach them. Code below names the module's layer only
 // through `pl::`.
 // clang-format off
+#include "content/cp1252.h"
+#include "control/ax_impl.h"
 #include "control/class_factory.h"
 #include "control/com/runtime.h"
 #include "control/module_state.h"
@@ -14,6 +16,7 @@
 #include <olectl.h>
 // clang-format on
 
+#include <cmath>
 #include <string_view>
 
 namespace pellora_win {
@@ -364,14 +367,29 @@ class AxEdit final : public IPellora,
     return handOver(control_->set_HelpFile(text.get()));
   }
 
-  // STUB: the form's font object lives in the module's own layer and is not
-  // yet handed across as a system font object.
+  // Reading hands out a font object of the system's made from the form's
+  // font; putting one (by value or by reference) copies it into the form.
   HRESULT STDMETHODCALLTYPE get_Font(IFontDisp** value) override {
-    if (value) *value = nullptr;
-    return E_NOTIMPL;
+    if (!value) return E_POINTER;
+    *value = nullptr;
+    const pl::ui::Font font = form().font();
+    const std::u16string name = pl::content::cp1252ToUtf16(font.name);
+    std::wstring wideName(name.begin(), name.end());
+    FONTDESC description{};
+    description.cbSizeofstruct = sizeof description;
+    description.lpstrName = wideName.data();
+    // Points, in the currency type's ten-thousandths.
+    description.cySize.int64 = std::llround(std::abs(font.height) * 72.0 * 10000 / pixelsPerInch());
+    description.sWeight = static_cast<SHORT>(font.bold ? FW_BOLD : FW_NORMAL);
+    description.sCharset = DEFAULT_CHARSET;
+    description.fItalic = font.italic;
+    description.fUnderline = font.underline;
+    return ::OleCreateFontIndirect(&description, IID_IFontDisp, reinterpret_cast<void**>(value));
   }
-  HRESULT STDMETHODCALLTYPE put_Font(IFontDisp*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE putref_Font(IFontDisp**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_Font(IFontDisp* value) override { return copyFont(value); }
+  HRESULT STDMETHODCALLTYPE putref_Font(IFontDisp** value) override {
+    return value ? copyFont(*value) : E_POINTER;
+  }
 
   // IPellora: the control's own members
   HRESULT STDMETHODCALLTYPE Load() override { return handOver(control_->Load()); }
@@ -422,6 +440,39 @@ class AxEdit final : public IPellora,
       relayPoint_->Unadvise(relayCookie_);
       relayPoint_->Release();
     }
+  }
+
+  pl::ui::Form& form() { return static_cast<pl::TaxEdit*>(control_.get())->form(); }
+
+  int pixelsPerInch() {
+    std::int32_t ppi = 0;
+    control_->get_PixelsPerInch(&ppi);
+    return ppi > 0 ? ppi : 96;
+  }
+
+  HRESULT copyFont(IFontDisp* value) {
+    if (!value) return E_POINTER;
+    Ref<IFont> source;
+    if (FAILED(value->QueryInterface(IID_IFont, reinterpret_cast<void**>(source.out())))) {
+      return E_INVALIDARG;
+    }
+    BSTR name = nullptr;
+    CY size{};
+    BOOL bold = FALSE, italic = FALSE, underline = FALSE;
+    if (FAILED(source->get_Name(&name))) return E_FAIL;
+    const std::u16string wideName(reinterpret_cast<const char16_t*>(name), ::SysStringLen(name));
+    ::SysFreeString(name);
+    pl::ui::Font font = form().font();
+    font.name = pl::content::utf16ToCp1252(wideName);
+    if (SUCCEEDED(source->get_Size(&size))) {
+      font.height = -static_cast<int>(
+          std::lround(static_cast<double>(size.int64) * pixelsPerInch() / (72.0 * 10000)));
+    }
+    if (SUCCEEDED(source->get_Bold(&bold))) font.bold = bold;
+    if (SUCCEEDED(source->get_Italic(&italic))) font.italic = italic;
+    if (SUCCEEDED(source->get_Underline(&underline))) font.underline = underline;
+    form().setFont(font);
+    return S_OK;
   }
 
   HRESULT getText(BSTR* value, bool caption) {

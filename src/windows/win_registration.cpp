@@ -58,6 +58,20 @@ bool writeRow(const pellora::RegistrationRow& row) {
 
 SYSKIND systemKind() { return sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32; }
 
+// Whether the type library's version key is in the registry. Systems
+// disagree on what unregistering a library that is not registered answers
+// (Wine: E_INVALIDARG), so that case is told apart before asking.
+bool typeLibraryRegistered() {
+  wchar_t libid[40] = {};
+  ::StringFromGUID2(LIBID_Pellora, libid, 40);
+  const std::wstring key = std::wstring(L"TypeLib\\") + libid + L"\\" + std::to_wstring(kMajor) +
+                           L"." + std::to_wstring(kMinor);
+  HKEY opened = nullptr;
+  const LSTATUS status = ::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &opened);
+  if (status == ERROR_SUCCESS) ::RegCloseKey(opened);
+  return status != ERROR_FILE_NOT_FOUND;
+}
+
 }  // namespace
 
 HRESULT registerModule() {
@@ -73,11 +87,9 @@ HRESULT registerModule() {
 
 HRESULT unregisterModule() {
   HRESULT result = S_OK;
-  const HRESULT unregistered =
-      ::UnRegisterTypeLib(LIBID_Pellora, kMajor, kMinor, kLocale, systemKind());
-  // A library that was never registered is no failure.
-  if (FAILED(unregistered) && unregistered != TYPE_E_REGISTRYACCESS &&
-      unregistered != TYPE_E_CANTLOADLIBRARY) {
+  // Not registered counts as done, so unregistering twice succeeds.
+  if (typeLibraryRegistered() &&
+      FAILED(::UnRegisterTypeLib(LIBID_Pellora, kMajor, kMinor, kLocale, systemKind()))) {
     result = E_FAIL;
   }
   for (const auto& key : pellora::classKeysInRemovalOrder()) {

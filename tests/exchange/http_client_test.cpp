@@ -1,9 +1,6 @@
 #include "exchange/http_client.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <functional>
 #include <memory>
@@ -295,19 +292,7 @@ TEST(HttpClientFailures, ErrorBodyThatNeverEndsTimesOut) {
 }
 
 TEST(HttpClientFailures, ConnectionFailuresCarryTheirClassAndMessage) {
-  // A port nobody listens on: bind one, then let it go.
-  int port = 0;
-  {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    socklen_t length = sizeof addr;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
-    port = ntohs(addr.sin_port);
-    ::close(fd);
-  }
+  const int port = test::unusedLoopbackPort();
   TIdHTTP http;
   std::string response;
   try {

@@ -78,6 +78,8 @@ TEST(PastedImagesTest, BeyondTheCountEveryImageIsRefused) {
   EXPECT_EQ(kept.keep(test::pngBytes("one more"), "").refusal, Refusal::TooMany);
 }
 
+#ifndef _WIN32
+// The folder rules of the freedesktop.org systems.
 TEST(PastedImagesTest, TheFolderFollowsXdgCacheHomeOrHome) {
   const struct Row {
     const char *cache, *home, *expected;
@@ -98,6 +100,7 @@ TEST(PastedImagesTest, TheFolderFollowsXdgCacheHomeOrHome) {
   savedCache.empty() ? unsetenv("XDG_CACHE_HOME") : setenv("XDG_CACHE_HOME", savedCache.c_str(), 1);
   savedHome.empty() ? unsetenv("HOME") : setenv("HOME", savedHome.c_str(), 1);
 }
+#endif
 
 TEST(PastedImagesTest, AnImageWithATemporaryAddressIsFound) {
   const struct Row {

@@ -3,15 +3,9 @@
 // per connection (read a request, send bytes, wait for a gate, close),
 // recording every request's bytes. A connection whose script ends without
 // closing stays open until the server goes, so clients can keep it alive.
-// Header-only so that any layer's tests can use it.
+// Header-only so that any layer's tests can use it; its sockets go through
+// test_socket.h, so it runs on every system.
 #pragma once
-
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -23,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "support/loopback_listener.h"
+#include "support/test_socket.h"
 
 namespace pellora::test {
 
@@ -76,19 +70,14 @@ class ScriptedServer {
  public:
   explicit ScriptedServer(std::vector<ConnectionScript> scripts) : scripts_(std::move(scripts)) {
     listen_ = listenOnLoopback(port_);
-    if (::pipe2(stopPipe_, O_CLOEXEC) != 0) throw std::runtime_error("test server cannot pipe");
     thread_ = std::thread([this] { run(); });
   }
 
   ~ScriptedServer() {
     stop_ = true;
-    const char byte = 0;
-    [[maybe_unused]] ssize_t n = ::write(stopPipe_[1], &byte, 1);
     thread_.join();
-    for (int fd : held_) ::close(fd);
-    ::close(listen_);
-    ::close(stopPipe_[0]);
-    ::close(stopPipe_[1]);
+    for (TestSocket fd : held_) closeSocket(fd);
+    closeSocket(listen_);
   }
 
   int port() const { return port_; }
@@ -114,12 +103,13 @@ class ScriptedServer {
   void waitUntilDone() { done_.wait(); }
 
  private:
-  // Waits for `fd` to be readable or writable, or for the stop signal.
-  bool waitFor(int fd, short events) {
-    pollfd p[2] = {{fd, events, 0}, {stopPipe_[0], POLLIN, 0}};
-    while (::poll(p, 2, -1) < 0) {
+  // Waits for `fd` to be readable (or writable); false when the server is
+  // being destroyed meanwhile. Short slices let it see that in time.
+  bool waitFor(TestSocket fd, bool forWriting) {
+    while (!stop_) {
+      if (waitReady(fd, forWriting, 20)) return true;
     }
-    return !(p[1].revents & POLLIN);
+    return false;
   }
 
   void problem(const std::string& text) {
@@ -129,8 +119,8 @@ class ScriptedServer {
 
   void run() {
     for (const ConnectionScript& script : scripts_) {
-      if (!waitFor(listen_, POLLIN)) return;
-      const int fd = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (!waitFor(listen_, false)) return;
+      const TestSocket fd = acceptConnection(listen_);
       if (fd < 0) return;
       {
         std::lock_guard lock(mutex_);
@@ -143,7 +133,7 @@ class ScriptedServer {
 
   // Plays one script; false when the connection is closed (and its
   // descriptor released).
-  bool play(int fd, const ConnectionScript& script) {
+  bool play(TestSocket fd, const ConnectionScript& script) {
     std::string pending;  // bytes received beyond the last request
     bool open = true;
     for (const ServerStep& step : script) {
@@ -156,7 +146,7 @@ class ScriptedServer {
           std::string request;
           if (!readRequestInto(fd, pending, request)) {
             if (!stop_) problem("connection ended before a full request");
-            ::close(fd);
+            closeSocket(fd);
             return false;
           }
           std::lock_guard lock(mutex_);
@@ -166,12 +156,11 @@ class ScriptedServer {
         case ServerStep::Send: {
           std::size_t sent = 0;
           while (sent < step.bytes.size()) {
-            if (!waitFor(fd, POLLOUT)) return true;
-            const ssize_t n =
-                ::send(fd, step.bytes.data() + sent, step.bytes.size() - sent, MSG_NOSIGNAL);
+            if (!waitFor(fd, true)) return true;
+            const long n = sendSome(fd, step.bytes.data() + sent, step.bytes.size() - sent);
             if (n <= 0) {
               problem("send failed");
-              ::close(fd);
+              closeSocket(fd);
               return false;
             }
             sent += static_cast<std::size_t>(n);
@@ -179,7 +168,7 @@ class ScriptedServer {
           break;
         }
         case ServerStep::Close:
-          ::close(fd);
+          closeSocket(fd);
           open = false;
           break;
         case ServerStep::Await:
@@ -193,16 +182,16 @@ class ScriptedServer {
     return open;
   }
 
-  bool receiveMore(int fd, std::string& into) {
+  bool receiveMore(TestSocket fd, std::string& into) {
     char buffer[65536];
-    if (!waitFor(fd, POLLIN)) return false;
-    const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+    if (!waitFor(fd, false)) return false;
+    const long n = receiveSome(fd, buffer, sizeof buffer);
     if (n <= 0) return false;
     into.append(buffer, static_cast<std::size_t>(n));
     return true;
   }
 
-  bool readRequestInto(int fd, std::string& pending, std::string& request) {
+  bool readRequestInto(TestSocket fd, std::string& pending, std::string& request) {
     std::size_t end;
     while ((end = pending.find("\r\n\r\n")) == std::string::npos) {
       if (!receiveMore(fd, pending)) return false;
@@ -224,12 +213,11 @@ class ScriptedServer {
   }
 
   std::vector<ConnectionScript> scripts_;
-  int listen_ = -1;
+  TestSocket listen_ = -1;
   int port_ = 0;
-  int stopPipe_[2] = {-1, -1};
   std::atomic<bool> stop_{false};
   std::thread thread_;
-  std::vector<int> held_;
+  std::vector<TestSocket> held_;
   mutable std::mutex mutex_;
   std::vector<std::string> requests_;
   std::vector<std::string> problems_;

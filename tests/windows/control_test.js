@@ -49,6 +49,15 @@ if (control != null) {
   attempt("Params", function () { control.Params("http://127.0.0.1:9/tessaron", "Sample 1", "token"); return 0; },
           function () { return true; });
   attempt("Options", function () { control.Options("nohtml"); return 0; }, function () { return true; });
+  // A font put by value: the form takes its size (in whole pixels: 9
+  // points are 12 of them) and weight.
+  attempt("Font put by value", function () {
+    var font = control.Font;
+    font.Size = 9;
+    font.Bold = true;
+    control.Font = font;
+    return control.Font.Size + "/" + control.Font.Weight;
+  }, function (v) { return v == "9/700"; });
   attempt("Close", function () { control.Close(); return 0; }, function () { return true; });
   // JScript reads a name the object does not know as undefined; only a
   // call of it is an error.

@@ -38,7 +38,8 @@ If IsObject(control) Then
   Check "Caption round trip", Err.Number = 0 And control.Caption = "Grüße", "error " & Err.Number & ", got '" & control.Caption & "'"
   Err.Clear
 
-  control.Params "http://127.0.0.1:9/tessaron", "Sample 1", "token"
+  ' The first argument: a loopback port on which nothing listens.
+  control.Params "http://127.0.0.1:" & WScript.Arguments(0) & "/tessaron", "Sample 1", "token"
   Check "Params", Err.Number = 0, "error " & Err.Number & " " & Err.Description
   Err.Clear
 
@@ -46,11 +47,28 @@ If IsObject(control) Then
   Check "Options", Err.Number = 0, "error " & Err.Number & " " & Err.Description
   Err.Clear
 
-  ' The Windows module has no network transport yet: Load shows the
-  ' failure to the user (on stderr here) and returns success.
+  ' A refused connection: Load shows the failure to the user (on stderr
+  ' here) and returns success.
   control.Load
-  Check "Load without a transport", Err.Number = 0, "error " & Err.Number & " " & Err.Description
+  Check "Load from a closed port", Err.Number = 0, "error " & Err.Number & " " & Err.Description
   Err.Clear
+
+  ' The form's font, MS Sans Serif at 11 pixels (8.25 points at 96 pixels
+  ' per inch), regular; the face is Wine's substitute, so it is not compared.
+  Dim font
+  Set font = control.Font
+  Check "Font", Err.Number = 0 And IsObject(font), "error " & Err.Number & " " & Err.Description
+  Err.Clear
+  If IsObject(font) Then
+    Check "Font size and weight", font.Size = 8.25 And font.Weight = 400 And Not font.Bold, _
+          "size " & font.Size & ", weight " & font.Weight
+    font.Size = 12
+    font.Bold = True
+    Set control.Font = font
+    Check "Font put by reference", Err.Number = 0 And control.Font.Size = 12 And control.Font.Weight = 700, _
+          "error " & Err.Number & ", size " & control.Font.Size & ", weight " & control.Font.Weight
+    Err.Clear
+  End If
 
   control.Close
   Check "Close", Err.Number = 0, "error " & Err.Number & " " & Err.Description
