@@ -5,6 +5,7 @@
 
 #include "control/application.h"
 #include "platform/gtk/callback_boundary.h"
+#include "platform/gtk/editor_additions.h"
 #include "platform/gtk/form_binding.h"
 #include "platform/gtk/pane_keys.h"
 #include "platform/gtk/surface_widget.h"
@@ -27,6 +28,7 @@ class ControlView {
                                binding_->widgetFor("CoolBar"), binding_->widgetFor("PageControl"));
     zoom_ = std::make_unique<ViewZoom>(binding_->widget(), surface_ ? surface_->widget() : nullptr,
                                        settings::RegistryStore::forProcess());
+    additions_ = std::make_unique<EditorAdditions>(*binding_, surface_);
     if (surface_) connection_ = surface_->destroying.connect([this] { release(); });
   }
   ~ControlView() { release(); }
@@ -34,6 +36,7 @@ class ControlView {
   // The editor form is going: let go of it while its controls still exist.
   void release() {
     if (!binding_) return;
+    additions_.reset();
     if (surface_) {
       surface_->destroying.disconnect(connection_);
       // The surface keeps its own widget; it must not die with our tree.
@@ -53,6 +56,7 @@ class ControlView {
   std::size_t connection_ = 0;
   SignalConnection paneKeys_;
   std::unique_ptr<ViewZoom> zoom_;
+  std::unique_ptr<EditorAdditions> additions_;
   std::unique_ptr<FormBinding> binding_;
 };
 

@@ -1,0 +1,479 @@
+// The editing surface's page script, fifth part: finding and replacing the
+// text as it is shown, and the counts of the editor's status line.
+//
+// The text as shown is the body's text nodes in document order, their
+// white space collapsed as the page shows it (kept inside PRE), with a line
+// break between blocks; formatting in the middle of a word does not break
+// it. Each text node's part of it is a segment that maps the shown text
+// back to the node's offsets, so a match becomes a DOM range.
+//
+// Counts are kept per block (its own text, nested blocks apart) and summed;
+// a change recounts only the blocks it touched, once the page is idle, and
+// posts the counts on the CHANNEL + '-counts' channel.
+/* global CHANNEL, CHIP_CLASS, chipFor, ownStep, Highlight */
+
+const SHOWN_BLOCKS = /^(ADDRESS|ARTICLE|ASIDE|BLOCKQUOTE|BODY|CAPTION|CENTER|DD|DIV|DL|DT|FIELDSET|FIGCAPTION|FIGURE|FOOTER|FORM|H[1-6]|HEADER|HR|LI|MAIN|NAV|OL|P|PRE|SECTION|TABLE|TBODY|TD|TFOOT|TH|THEAD|TR|UL)$/;
+const NOT_SHOWN = /^(SCRIPT|STYLE|NOSCRIPT|TEMPLATE|TITLE)$/;
+const KEPT_SPACE = /^(PRE|TEXTAREA|LISTING|XMP)$/;
+const SPACES = /[ \t\n\r\f]+/g;
+const WORD_CHAR = /[\p{L}\p{N}_]/u;
+
+// A chip stands for a block of server code: no text of the item.
+function isChip(element) {
+  return element.className === CHIP_CLASS && !!chipFor(element.dataset.block || '');
+}
+
+// --- the text as shown -------------------------------------------------------
+
+let shown = null;  // {text, folded, segments: [{node, at, end, runs}]}
+
+function collectShown() {
+  const pieces = [];
+  const segments = [];
+  let length = 0, pendingBreak = false, lastSpace = true, kept = 0;
+  const lineBreak = () => { if (length > 0) pendingBreak = true; };
+  const addText = (node) => {
+    const data = node.data;
+    if (!data) return;
+    if (pendingBreak) lastSpace = true;
+    let out = data, runs = null;
+    if (!kept) {
+      // Runs of white space shown as one space; `runs` maps the shown
+      // offsets back where they no longer match the node's.
+      out = '';
+      let from = 0;
+      SPACES.lastIndex = 0;
+      for (let m = SPACES.exec(data); m; m = SPACES.exec(data)) {
+        if (m.index > from) { out += data.slice(from, m.index); lastSpace = false; }
+        if (!lastSpace) { out += ' '; lastSpace = true; }
+        from = m.index + m[0].length;
+        if (!runs) runs = [];
+        runs.push(out.length, from);
+      }
+      if (from < data.length) { out += data.slice(from); lastSpace = false; }
+      if (runs && runs.every((v, i) => i % 2 === 1 || v === runs[i + 1])) runs = null;
+    } else {
+      lastSpace = false;
+    }
+    if (!out) return;
+    if (pendingBreak) { pieces.push('\n'); ++length; pendingBreak = false; }
+    segments.push({node: node, at: length, end: length + out.length, runs: runs});
+    pieces.push(out);
+    length += out.length;
+  };
+  const walk = (parent) => {
+    for (let child = parent.firstChild; child; child = child.nextSibling) {
+      if (child.nodeType === 3) { addText(child); continue; }
+      if (child.nodeType !== 1) continue;
+      const tag = child.tagName;
+      if (NOT_SHOWN.test(tag) || isChip(child)) continue;
+      if (tag === 'BR') { lineBreak(); continue; }
+      const block = SHOWN_BLOCKS.test(tag);
+      const keeps = KEPT_SPACE.test(tag);
+      if (block) lineBreak();
+      if (keeps) ++kept;
+      walk(child);
+      if (keeps) --kept;
+      if (block) lineBreak();
+    }
+  };
+  if (document.body) walk(document.body);
+  const text = pieces.join('');
+  return {text: text, folded: folded(text), segments: segments};
+}
+
+// Lower case of the same length, so offsets stay the same.
+function folded(text) {
+  const lower = text.toLowerCase();
+  if (lower.length === text.length) return lower;
+  let out = '';
+  for (const c of text) {
+    const l = c.toLowerCase();
+    out += l.length === c.length ? l : c;
+  }
+  return out;
+}
+
+function shownText() {
+  noteChanges();
+  if (!shown) shown = collectShown();
+  return shown;
+}
+
+// The node offset of the segment's `k`th shown character.
+function nodeOffset(segment, k) {
+  const runs = segment.runs;
+  if (!runs) return k;
+  // runs: pairs (shown offset, node offset) where a collapsed run ended.
+  let node = k, i = 0;
+  while (i < runs.length && runs[i] <= k) {
+    node = runs[i + 1] + (k - runs[i]);
+    i += 2;
+  }
+  return Math.min(node, segment.node.data.length);
+}
+
+function segmentAt(segments, index) {
+  let lo = 0, hi = segments.length - 1;
+  while (lo < hi) {
+    const mid = (lo + hi + 1) >> 1;
+    if (segments[mid].at <= index) lo = mid; else hi = mid - 1;
+  }
+  return segments[lo];
+}
+
+// The DOM range of the shown text [from, to).
+function rangeOf(from, to) {
+  const segments = shown.segments;
+  const first = segmentAt(segments, from), last = segmentAt(segments, to - 1);
+  const range = document.createRange();
+  range.setStart(first.node, nodeOffset(first, from - first.at));
+  range.setEnd(last.node, nodeOffset(last, to - 1 - last.at) + 1);
+  return range;
+}
+
+function isWordAt(text, i) {
+  return i >= 0 && i < text.length && WORD_CHAR.test(text[i]);
+}
+
+// Where `query` occurs in the text as shown, as [start, end) pairs.
+function occurrences(query, matchCase, wholeWords) {
+  const s = shownText();
+  const hay = matchCase ? s.text : s.folded;
+  const needle = matchCase ? query : folded(query);
+  const found = [];
+  if (!needle) return found;
+  for (let i = hay.indexOf(needle); i >= 0; i = hay.indexOf(needle, i + 1)) {
+    const end = i + needle.length;
+    if (wholeWords && ((isWordAt(s.text, i - 1) && isWordAt(s.text, i)) ||
+                       (isWordAt(s.text, end - 1) && isWordAt(s.text, end)))) {
+      continue;
+    }
+    found.push(i, end);
+    i = end - 1;
+  }
+  return found;
+}
+
+// --- finding ---------------------------------------------------------------------
+
+const HAS_HIGHLIGHTS = typeof Highlight === 'function' && typeof CSS !== 'undefined' && !!CSS.highlights;
+let highlightStyled = false;
+const search = {key: null, ranges: [], current: -1};
+
+function showHighlights() {
+  if (!HAS_HIGHLIGHTS) return;
+  if (!highlightStyled && document.adoptedStyleSheets) {
+    // Not part of the document: nothing of it is saved.
+    const sheet = new CSSStyleSheet();
+    sheet.replaceSync('::highlight(pellora-found){background-color:#fce94f;color:#000}' +
+                      '::highlight(pellora-current){background-color:#f57900;color:#fff}');
+    document.adoptedStyleSheets = document.adoptedStyleSheets.concat([sheet]);
+    highlightStyled = true;
+  }
+  CSS.highlights.set('pellora-found', new Highlight(...search.ranges));
+  const current = search.ranges[search.current];
+  if (current) CSS.highlights.set('pellora-current', new Highlight(current));
+  else CSS.highlights.delete('pellora-current');
+}
+
+function clearHighlights() {
+  if (!HAS_HIGHLIGHTS) return;
+  CSS.highlights.delete('pellora-found');
+  CSS.highlights.delete('pellora-current');
+}
+
+function searchFor(query, matchCase, wholeWords) {
+  noteChanges();
+  const key = JSON.stringify([query, matchCase, wholeWords]);
+  if (search.key === key && shown) return;
+  const found = occurrences(query, matchCase, wholeWords);
+  search.ranges = [];
+  for (let i = 0; i < found.length; i += 2) search.ranges.push(rangeOf(found[i], found[i + 1]));
+  search.key = key;
+  search.current = -1;
+}
+
+function selectedRange() {
+  const s = selection();
+  return s ? s.getRangeAt(0) : null;
+}
+
+function sameRange(a, b) {
+  return !!a && !!b && a.compareBoundaryPoints(Range.START_TO_START, b) === 0 &&
+      a.compareBoundaryPoints(Range.END_TO_END, b) === 0;
+}
+
+// The first match that starts at or after the selection's start (`after`:
+// after it), or the last one before it (`before`).
+function matchNearSelection(direction) {
+  const ranges = search.ranges;
+  const at = selectedRange();
+  if (!at) return direction < 0 ? ranges.length - 1 : 0;
+  let lo = 0, hi = ranges.length;
+  while (lo < hi) {
+    const mid = (lo + hi) >> 1;
+    const order = ranges[mid].compareBoundaryPoints(Range.START_TO_START, at);
+    if (order < 0 || (order === 0 && direction > 0 && sameRange(ranges[mid], at))) lo = mid + 1;
+    else hi = mid;
+  }
+  if (direction < 0) return (lo - 1 + ranges.length) % ranges.length;
+  return lo % ranges.length;
+}
+
+function selectMatch(index) {
+  search.current = index;
+  const range = search.ranges[index];
+  if (!range) return;
+  const s = window.getSelection();
+  s.removeAllRanges();
+  s.addRange(range.cloneRange());
+  const box = range.getBoundingClientRect();
+  if (box.top < 0 || box.bottom > window.innerHeight) window.scrollBy(0, box.top - window.innerHeight / 3);
+  if (box.left < 0 || box.right > window.innerWidth) window.scrollBy(box.left - window.innerWidth / 3, 0);
+}
+
+function answer(replaced) {
+  return {count: search.ranges.length, index: search.current + 1, replaced: replaced || 0};
+}
+
+// Finds `query` and selects a match: `step` 0 the first from the selection
+// on, 1 the next, -1 the one before. Answers the count and the match's
+// number (1-based).
+P.find = function (query, matchCase, wholeWords, step) {
+  if (!query) {
+    P.endFind();
+    return answer();
+  }
+  const before = search.key;
+  searchFor(query, matchCase, wholeWords);
+  const n = search.ranges.length;
+  if (n) {
+    if (search.key === before && search.current >= 0 && step !== 0) {
+      selectMatch((search.current + step + n) % n);
+    } else {
+      selectMatch(matchNearSelection(step === 0 ? 0 : step));
+    }
+  }
+  showHighlights();
+  return answer();
+};
+
+// Replaces the selected match as typing would (one step of the engine's
+// undo history) and selects the next; without a match selected, only
+// selects the next.
+P.replace = function (query, matchCase, wholeWords, text) {
+  searchFor(query, matchCase, wholeWords);
+  const current = search.ranges[search.current];
+  if (!current || !sameRange(current, selectedRange())) return P.find(query, matchCase, wholeWords, 0);
+  if (text) document.execCommand('insertText', false, text);
+  else document.execCommand('delete');
+  noteChanges();
+  searchFor(query, matchCase, wholeWords);
+  if (search.ranges.length) selectMatch(matchNearSelection(0));
+  showHighlights();
+  return answer(1);
+};
+
+// A match across formatting leaves the formatting of its end empty: it
+// goes, up to the block.
+function dropEmpty(node) {
+  while (node && node !== document.body && node.parentNode &&
+         (node.nodeType === 3 ? !node.data : !node.firstChild && INLINE_FORMAT.test(node.tagName))) {
+    const parent = node.parentNode;
+    node.remove();
+    node = parent;
+  }
+}
+const INLINE_FORMAT = /^(A|ABBR|B|BIG|CITE|CODE|EM|FONT|I|KBD|MARK|Q|S|SAMP|SMALL|SPAN|STRIKE|STRONG|SUB|SUP|TT|U|VAR)$/;
+
+// Replaces every match as one step of the undo history.
+P.replaceAll = function (query, matchCase, wholeWords, text) {
+  searchFor(query, matchCase, wholeWords);
+  const ranges = search.ranges.slice();
+  if (!ranges.length) return answer();
+  ownStep(() => {
+    // Last first: the ranges before stay where they are.
+    for (let i = ranges.length - 1; i >= 0; --i) {
+      const range = ranges[i];
+      const node = range.startContainer, offset = range.startOffset, last = range.endContainer;
+      range.deleteContents();
+      if (text) node.insertData(offset, text);
+      if (last !== node) dropEmpty(last);
+    }
+  });
+  const s = window.getSelection();
+  const last = ranges[ranges.length - 1];
+  if (last.startContainer.isConnected) s.collapse(last.startContainer, Math.min(last.startOffset + text.length, last.startContainer.length));
+  noteChanges();
+  searchFor(query, matchCase, wholeWords);
+  showHighlights();
+  return answer(ranges.length);
+};
+
+// The bar closed: no more marks; the selection stays where it is.
+P.endFind = function () {
+  clearHighlights();
+  search.key = null;
+  search.ranges = [];
+  search.current = -1;
+};
+
+// --- counts ----------------------------------------------------------------------
+
+const blockCounts = new Map();  // block element -> {words, chars} of its own text
+const dirtyBlocks = new Set();
+let totals = {words: 0, chars: 0};
+let counted = false;
+let countTimer = 0;
+const COUNT_DELAY_MS = 250;
+
+function isBlock(element) {
+  return element === document.body || SHOWN_BLOCKS.test(element.tagName);
+}
+
+function blockOf(node) {
+  for (let e = node.nodeType === 1 ? node : node.parentElement; e; e = e.parentElement) {
+    if (isBlock(e)) return e;
+  }
+  return null;
+}
+
+// Words and characters of text whose white space is already collapsed.
+function countText(text) {
+  const trimmed = text.trim();
+  if (!trimmed) return {words: 0, chars: 0};
+  const words = (trimmed.match(/\S+/g) || []).length;
+  let chars = trimmed.length;
+  for (let i = 0; i < trimmed.length; ++i) {
+    const c = trimmed.charCodeAt(i);
+    if (c >= 0xd800 && c <= 0xdbff) --chars;
+  }
+  return {words: words, chars: chars};
+}
+
+// A block's own text: nested blocks apart, a line break as a space.
+function ownCounts(block) {
+  const pieces = [];
+  const walk = (parent) => {
+    for (let child = parent.firstChild; child; child = child.nextSibling) {
+      if (child.nodeType === 3) { pieces.push(child.data); continue; }
+      if (child.nodeType !== 1) continue;
+      if (child.tagName === 'BR') { pieces.push(' '); continue; }
+      if (isBlock(child) || NOT_SHOWN.test(child.tagName) || isChip(child)) {
+        pieces.push(' ');
+        continue;
+      }
+      walk(child);
+    }
+  };
+  walk(block);
+  return countText(pieces.join('').replace(SPACES, ' '));
+}
+
+function recount(block) {
+  const before = blockCounts.get(block);
+  if (before) { totals.words -= before.words; totals.chars -= before.chars; }
+  if (!block.isConnected || !document.body || !document.body.contains(block)) {
+    blockCounts.delete(block);
+    return;
+  }
+  const now = ownCounts(block);
+  blockCounts.set(block, now);
+  totals.words += now.words;
+  totals.chars += now.chars;
+}
+
+function countAll() {
+  blockCounts.clear();
+  dirtyBlocks.clear();
+  totals = {words: 0, chars: 0};
+  if (!document.body) return;
+  recount(document.body);
+  for (const e of document.body.getElementsByTagName('*')) if (SHOWN_BLOCKS.test(e.tagName)) recount(e);
+  counted = true;
+}
+
+function forgetBlocksIn(node) {
+  if (node.nodeType !== 1) return;
+  if (blockCounts.has(node)) dirtyBlocks.add(node);
+  for (const e of node.getElementsByTagName('*')) if (blockCounts.has(e)) dirtyBlocks.add(e);
+}
+
+function noteBlocksIn(node) {
+  if (node.nodeType !== 1) return;
+  if (isBlock(node)) dirtyBlocks.add(node);
+  for (const e of node.getElementsByTagName('*')) if (SHOWN_BLOCKS.test(e.tagName)) dirtyBlocks.add(e);
+}
+
+// What changed since: the shown text is read afresh, the blocks it
+// touched are counted again later.
+function takeRecords(records) {
+  if (!records.length) return;
+  shown = null;
+  search.key = null;
+  for (const r of records) {
+    if (r.type === 'attributes') continue;
+    const block = blockOf(r.target);
+    if (block) dirtyBlocks.add(block);
+    if (r.type !== 'childList') continue;
+    for (const node of r.removedNodes) forgetBlocksIn(node);
+    for (const node of r.addedNodes) noteBlocksIn(node);
+  }
+}
+
+const changeWatch = new MutationObserver((records) => {
+  takeRecords(records);
+  scheduleCounts();
+});
+
+function noteChanges() {
+  takeRecords(changeWatch.takeRecords());
+}
+
+function selectionCounts() {
+  const s = selection();
+  if (!s || s.isCollapsed) return null;
+  return countText(s.toString().replace(SPACES, ' '));
+}
+
+function currentCounts() {
+  noteChanges();
+  if (!counted) countAll();
+  for (const block of dirtyBlocks) recount(block);
+  dirtyBlocks.clear();
+  const selected = selectionCounts();
+  return {words: totals.words, chars: totals.chars,
+          selWords: selected ? selected.words : -1, selChars: selected ? selected.chars : -1};
+}
+P.counts = currentCounts;
+
+// The counts from scratch, for comparison with the kept ones.
+P.countsAfresh = function () {
+  countAll();
+  return {words: totals.words, chars: totals.chars};
+};
+
+function postCounts() {
+  countTimer = 0;
+  try {
+    window.webkit.messageHandlers[CHANNEL + '-counts'].postMessage(currentCounts());
+  } catch (e) {}
+}
+
+// Counted once the page has rested a moment: never within a keystroke.
+function scheduleCounts() {
+  if (document.readyState !== 'complete') return;
+  if (countTimer) clearTimeout(countTimer);
+  countTimer = setTimeout(postCounts, COUNT_DELAY_MS);
+}
+
+function startCounting() {
+  // Attributes count nothing, but the surface hears of their change and
+  // expects the counts after it.
+  changeWatch.observe(document, {subtree: true, childList: true, characterData: true, attributes: true});
+  scheduleCounts();
+}
+if (document.readyState === 'complete') startCounting();
+else window.addEventListener('load', startCounting);
+document.addEventListener('selectionchange', scheduleCounts);
