@@ -2,6 +2,7 @@
 
 #include <gdk/gdkkeysyms.h>
 
+#include <optional>
 #include <string>
 
 #include "platform/gtk/callback_boundary.h"
@@ -101,8 +102,11 @@ FindBar::FindBar(std::unique_ptr<FindTarget> visual, std::unique_ptr<FindTarget>
   gtk_widget_hide(replaceEntry_);
   gtk_widget_hide(replaceRow_);
   gtk_container_add(GTK_CONTAINER(bar_), grid);
-  gtk_search_bar_connect_entry(GTK_SEARCH_BAR(bar_), GTK_ENTRY(findEntry_));
-  // The close button's tooltip, in the interface language.
+  // The entry is not connected to the bar, which would empty it on closing:
+  // the next Ctrl+F offers the text again. Its keys are the bar's own.
+  // Shown at once: the keys typed right after Ctrl+F go into the field.
+  if (GtkWidget* revealer = gtk_bin_get_child(GTK_BIN(bar_)); GTK_IS_REVEALER(revealer))
+    gtk_revealer_set_transition_type(GTK_REVEALER(revealer), GTK_REVEALER_TRANSITION_TYPE_NONE);
   gtk_widget_show(bar_);
 
   const auto connect = [this](gpointer instance, const char* signal, GCallback handler,
@@ -204,6 +208,7 @@ void FindBar::replace(bool all) {
 }
 
 void FindBar::show(const FindAnswer& answer) {
+  replaced_ = answer.replaced;
   const bool empty = gtk_entry_get_text_length(GTK_ENTRY(findEntry_)) == 0;
   std::string text;
   if (answer.replaced > 1 || (answer.replaced == 1 && answer.count == 0))
@@ -228,7 +233,11 @@ void FindBar::show(const FindAnswer& answer) {
 }
 
 void FindBar::showCount() {
-  if (isOpen() && searched_) show(searched_->current());
+  if (!isOpen() || !searched_) return;
+  // What was replaced stays said.
+  FindAnswer answer = searched_->current();
+  answer.replaced = replaced_;
+  show(answer);
 }
 
 gboolean FindBar::onKey(GtkWidget*, GdkEventKey* event, gpointer data) {

@@ -77,6 +77,8 @@ class FindBar {
   GtkWidget* wholeWords_ = nullptr;
   // The target searched last, whose marks go when another is searched.
   FindTarget* searched_ = nullptr;
+  // How many the last replacement replaced, while its answer shows.
+  int replaced_ = 0;
   std::unique_ptr<ui::Timer> retry_;
   std::vector<SignalConnection> connections_;
 };

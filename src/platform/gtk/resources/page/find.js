@@ -204,8 +204,9 @@ function sameRange(a, b) {
       a.compareBoundaryPoints(Range.END_TO_END, b) === 0;
 }
 
-// The first match that starts at or after the selection's start (`after`:
-// after it), or the last one before it (`before`).
+// The first match that starts at or after the selection's start (direction
+// 0), the same but past a match that is the selection (1), or the last one
+// that starts before the selection (-1).
 function matchNearSelection(direction) {
   const ranges = search.ranges;
   const at = selectedRange();
@@ -249,7 +250,8 @@ P.find = function (query, matchCase, wholeWords, step) {
   searchFor(query, matchCase, wholeWords);
   const n = search.ranges.length;
   if (n) {
-    if (search.key === before && search.current >= 0 && step !== 0) {
+    const current = search.ranges[search.current];
+    if (search.key === before && current && step !== 0 && sameRange(current, selectedRange())) {
       selectMatch((search.current + step + n) % n);
     } else {
       selectMatch(matchNearSelection(step === 0 ? 0 : step));
