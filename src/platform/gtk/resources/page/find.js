@@ -10,7 +10,7 @@
 // Counts are kept per block (its own text, nested blocks apart) and summed;
 // a change recounts only the blocks it touched, once the page is idle, and
 // posts the counts on the CHANNEL + '-counts' channel.
-/* global CHANNEL, CHIP_CLASS, chipFor, ownStep, Highlight */
+/* global CHANNEL, CHIP_CLASS, chipFor, ownStep, Highlight, CSSStyleSheet */
 
 const SHOWN_BLOCKS = /^(ADDRESS|ARTICLE|ASIDE|BLOCKQUOTE|BODY|CAPTION|CENTER|DD|DIV|DL|DT|FIELDSET|FIGCAPTION|FIGURE|FOOTER|FORM|H[1-6]|HEADER|HR|LI|MAIN|NAV|OL|P|PRE|SECTION|TABLE|TBODY|TD|TFOOT|TH|THEAD|TR|UL)$/;
 const NOT_SHOWN = /^(SCRIPT|STYLE|NOSCRIPT|TEMPLATE|TITLE)$/;
@@ -158,29 +158,37 @@ function occurrences(query, matchCase, wholeWords) {
 // --- finding ---------------------------------------------------------------------
 
 const HAS_HIGHLIGHTS = typeof Highlight === 'function' && typeof CSS !== 'undefined' && !!CSS.highlights;
-let highlightStyled = false;
 const search = {key: null, ranges: [], current: -1};
+let marks = null;  // {found, current}: the two highlights, registered once
 
+// The marks live in the page's highlight registry and a style sheet of
+// their own, neither of which is part of the document: nothing of them is
+// saved. Each highlight is one object changed in place, as the engine
+// repaints the ranges a highlight loses only then.
 function showHighlights() {
   if (!HAS_HIGHLIGHTS) return;
-  if (!highlightStyled && document.adoptedStyleSheets) {
-    // Not part of the document: nothing of it is saved.
-    const sheet = new CSSStyleSheet();
-    sheet.replaceSync('::highlight(pellora-found){background-color:#fce94f;color:#000}' +
-                      '::highlight(pellora-current){background-color:#f57900;color:#fff}');
-    document.adoptedStyleSheets = document.adoptedStyleSheets.concat([sheet]);
-    highlightStyled = true;
+  if (!marks) {
+    marks = {found: new Highlight(), current: new Highlight()};
+    CSS.highlights.set('pellora-found', marks.found);
+    CSS.highlights.set('pellora-current', marks.current);
+    if (document.adoptedStyleSheets) {
+      const sheet = new CSSStyleSheet();
+      sheet.replaceSync('::highlight(pellora-found){background-color:#fce94f;color:#000}' +
+                        '::highlight(pellora-current){background-color:#f57900;color:#fff}');
+      document.adoptedStyleSheets = document.adoptedStyleSheets.concat([sheet]);
+    }
   }
-  CSS.highlights.set('pellora-found', new Highlight(...search.ranges));
+  marks.found.clear();
+  marks.current.clear();
+  for (const range of search.ranges) marks.found.add(range);
   const current = search.ranges[search.current];
-  if (current) CSS.highlights.set('pellora-current', new Highlight(current));
-  else CSS.highlights.delete('pellora-current');
+  if (current) marks.current.add(current);
 }
 
 function clearHighlights() {
-  if (!HAS_HIGHLIGHTS) return;
-  CSS.highlights.delete('pellora-found');
-  CSS.highlights.delete('pellora-current');
+  if (!marks) return;
+  marks.found.clear();
+  marks.current.clear();
 }
 
 function searchFor(query, matchCase, wholeWords) {
