@@ -10,7 +10,7 @@
 // Counts are kept per block (its own text, nested blocks apart) and summed;
 // a change recounts only the blocks it touched, once the page is idle, and
 // posts the counts on the CHANNEL + '-counts' channel.
-/* global CHANNEL, CHIP_CLASS, chipFor, ownStep, Highlight, CSSStyleSheet */
+/* global CHANNEL, CHIP_CLASS, chipFor, ownStep, Highlight, CSSStyleSheet, StaticRange */
 
 const SHOWN_BLOCKS = /^(ADDRESS|ARTICLE|ASIDE|BLOCKQUOTE|BODY|CAPTION|CENTER|DD|DIV|DL|DT|FIELDSET|FIGCAPTION|FIGURE|FOOTER|FORM|H[1-6]|HEADER|HR|LI|MAIN|NAV|OL|P|PRE|SECTION|TABLE|TBODY|TD|TFOOT|TH|THEAD|TR|UL)$/;
 const NOT_SHOWN = /^(SCRIPT|STYLE|NOSCRIPT|TEMPLATE|TITLE)$/;
@@ -122,13 +122,20 @@ function segmentAt(segments, index) {
   return segments[lo];
 }
 
-// The DOM range of the shown text [from, to).
+// The shown text [from, to) as a static range: the engine keeps live
+// ranges up to date at every change of the document, which thousands of
+// matches would make cost at every keystroke.
 function rangeOf(from, to) {
   const segments = shown.segments;
   const first = segmentAt(segments, from), last = segmentAt(segments, to - 1);
+  return new StaticRange({startContainer: first.node, startOffset: nodeOffset(first, from - first.at),
+                          endContainer: last.node, endOffset: nodeOffset(last, to - 1 - last.at) + 1});
+}
+
+function liveRange(r) {
   const range = document.createRange();
-  range.setStart(first.node, nodeOffset(first, from - first.at));
-  range.setEnd(last.node, nodeOffset(last, to - 1 - last.at) + 1);
+  range.setStart(r.startContainer, r.startOffset);
+  range.setEnd(r.endContainer, r.endOffset);
   return range;
 }
 
@@ -158,7 +165,7 @@ function occurrences(query, matchCase, wholeWords) {
 // --- finding ---------------------------------------------------------------------
 
 const HAS_HIGHLIGHTS = typeof Highlight === 'function' && typeof CSS !== 'undefined' && !!CSS.highlights;
-const search = {key: null, ranges: [], current: -1};
+const search = {key: null, args: null, ranges: [], current: -1};
 let marks = null;  // {found, current}: the two highlights, registered once
 
 // The marks live in the page's highlight registry and a style sheet of
@@ -192,6 +199,7 @@ function clearHighlights() {
 }
 
 function searchFor(query, matchCase, wholeWords) {
+  search.args = [query, matchCase, wholeWords];
   noteChanges();
   const key = JSON.stringify([query, matchCase, wholeWords]);
   if (search.key === key && shown) return;
@@ -208,8 +216,8 @@ function selectedRange() {
 }
 
 function sameRange(a, b) {
-  return !!a && !!b && a.compareBoundaryPoints(Range.START_TO_START, b) === 0 &&
-      a.compareBoundaryPoints(Range.END_TO_END, b) === 0;
+  return !!a && !!b && a.startContainer === b.startContainer && a.startOffset === b.startOffset &&
+      a.endContainer === b.endContainer && a.endOffset === b.endOffset;
 }
 
 // The first match that starts at or after the selection's start (direction
@@ -219,10 +227,13 @@ function matchNearSelection(direction) {
   const ranges = search.ranges;
   const at = selectedRange();
   if (!at) return direction < 0 ? ranges.length - 1 : 0;
+  const start = at.cloneRange();
+  start.collapse(true);
   let lo = 0, hi = ranges.length;
   while (lo < hi) {
     const mid = (lo + hi) >> 1;
-    const order = ranges[mid].compareBoundaryPoints(Range.START_TO_START, at);
+    // Where the match starts, against the selection's start.
+    const order = start.comparePoint(ranges[mid].startContainer, ranges[mid].startOffset);
     if (order < 0 || (order === 0 && direction > 0 && sameRange(ranges[mid], at))) lo = mid + 1;
     else hi = mid;
   }
@@ -236,8 +247,9 @@ function selectMatch(index) {
   if (!range) return;
   const s = window.getSelection();
   s.removeAllRanges();
-  s.addRange(range.cloneRange());
-  const box = range.getBoundingClientRect();
+  const live = liveRange(range);
+  s.addRange(live);
+  const box = live.getBoundingClientRect();
   if (box.top < 0 || box.bottom > window.innerHeight) window.scrollBy(0, box.top - window.innerHeight / 3);
   if (box.left < 0 || box.right > window.innerWidth) window.scrollBy(box.left - window.innerWidth / 3, 0);
 }
@@ -305,7 +317,7 @@ P.replaceAll = function (query, matchCase, wholeWords, text) {
   ownStep(() => {
     // Last first: the ranges before stay where they are.
     for (let i = ranges.length - 1; i >= 0; --i) {
-      const range = ranges[i];
+      const range = liveRange(ranges[i]);
       const node = range.startContainer, offset = range.startOffset, last = range.endContainer;
       range.deleteContents();
       if (text) node.insertData(offset, text);
@@ -323,6 +335,7 @@ P.replaceAll = function (query, matchCase, wholeWords, text) {
 
 // The bar closed: no more marks; the selection stays where it is.
 P.endFind = function () {
+  search.args = null;
   clearHighlights();
   search.key = null;
   search.ranges = [];
@@ -404,6 +417,21 @@ function countAll() {
   counted = true;
 }
 
+// Whether nodes added or removed change their parent block's own text:
+// blocks do not, nor does blank text that a block or the block's own edge
+// stands beside (a new paragraph in a body of thousands leaves the body's
+// own text alone).
+function touchesOwnText(record) {
+  const edge = (node) => !node || (node.nodeType === 1 && isBlock(node));
+  const blankHarmless = isBlock(record.target) &&
+      (edge(record.previousSibling) || edge(record.nextSibling));
+  const touches = (node) => node.nodeType === 3 ? !blankHarmless || /\S/.test(node.data)
+      : node.nodeType === 1 && !isBlock(node) && !NOT_SHOWN.test(node.tagName);
+  for (const node of record.removedNodes) if (touches(node)) return true;
+  for (const node of record.addedNodes) if (touches(node)) return true;
+  return false;
+}
+
 function forgetBlocksIn(node) {
   if (node.nodeType !== 1) return;
   if (blockCounts.has(node)) dirtyBlocks.add(node);
@@ -424,8 +452,10 @@ function takeRecords(records) {
   search.key = null;
   for (const r of records) {
     if (r.type === 'attributes') continue;
-    const block = blockOf(r.target);
-    if (block) dirtyBlocks.add(block);
+    if (r.type !== 'childList' || touchesOwnText(r)) {
+      const block = blockOf(r.target);
+      if (block) dirtyBlocks.add(block);
+    }
     if (r.type !== 'childList') continue;
     for (const node of r.removedNodes) forgetBlocksIn(node);
     for (const node of r.addedNodes) noteBlocksIn(node);
@@ -464,8 +494,16 @@ P.countsAfresh = function () {
   return {words: totals.words, chars: totals.chars};
 };
 
+// Marks of a search that edits moved, set anew once the page rests.
+function remark() {
+  if (!search.args || search.key) return;
+  searchFor(...search.args);
+  showHighlights();
+}
+
 function postCounts() {
   countTimer = 0;
+  remark();
   try {
     window.webkit.messageHandlers[CHANNEL + '-counts'].postMessage(currentCounts());
   } catch (e) {}
