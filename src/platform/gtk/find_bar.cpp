@@ -113,8 +113,11 @@ FindBar::FindBar(std::unique_ptr<FindTarget> visual, std::unique_ptr<FindTarget>
                               GConnectFlags flags = GConnectFlags(0)) {
     connections_.emplace_back(instance, signal, handler, this, flags);
   };
-  // At once, not after the search entry's pause: the count shows what is typed.
-  connect(findEntry_, "changed", G_CALLBACK((guardedCallback<&onSearchChanged>)));
+  // After the search entry's short pause, so a large item is not searched
+  // for every letter of a word typed; the bar says at once that it owes a
+  // search.
+  connect(findEntry_, "changed", G_CALLBACK((guardedCallback<&onTyped>)));
+  connect(findEntry_, "search-changed", G_CALLBACK((guardedCallback<&onSearchChanged>)));
   connect(findEntry_, "key-press-event", G_CALLBACK((guardedCallback<&onEntryKey, TRUE>)));
   connect(replaceEntry_, "key-press-event", G_CALLBACK((guardedCallback<&onEntryKey, TRUE>)));
   connect(matchCase_, "toggled", G_CALLBACK((guardedCallback<&onOptionToggled>)));
@@ -170,7 +173,7 @@ void FindBar::close() { gtk_search_bar_set_search_mode(GTK_SEARCH_BAR(bar_), FAL
 
 void FindBar::search(FindStep step) {
   FindTarget* target = activeTarget();
-  if (!target) return;
+  if (!target) return setSearching(false);
   if (searched_ && searched_ != target) searched_->end();
   searched_ = target;
   if (!target->ready()) {
@@ -285,7 +288,12 @@ gboolean FindBar::onEntryKey(GtkWidget* entry, GdkEventKey* event, gpointer data
   return TRUE;
 }
 
-void FindBar::onSearchChanged(GtkEditable*, gpointer data) {
+void FindBar::onTyped(GtkEditable*, gpointer data) {
+  auto* self = static_cast<FindBar*>(data);
+  if (self->isOpen()) self->setSearching(true);
+}
+
+void FindBar::onSearchChanged(GtkSearchEntry*, gpointer data) {
   auto* self = static_cast<FindBar*>(data);
   if (self->isOpen()) self->search(FindStep::FromSelection);
 }

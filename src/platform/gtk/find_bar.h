@@ -5,7 +5,7 @@
 // and F3 select the next match, Shift+Enter and Shift+F3 the one before;
 // Enter in the replace field replaces the selected match. Escape closes the
 // bar and gives the view the focus back with the selection on the current
-// match. Typing searches as the text changes; every match is marked and
+// match. Typing searches once it pauses briefly; every match is marked and
 // the bar tells which one is selected ("3 of 12"). The bar keeps its text
 // and follows a switch of the view, searching the new one.
 //
@@ -49,7 +49,8 @@ class FindBar {
  private:
   static gboolean onKey(GtkWidget*, GdkEventKey* event, gpointer data);
   static gboolean onEntryKey(GtkWidget* entry, GdkEventKey* event, gpointer data);
-  static void onSearchChanged(GtkEditable*, gpointer data);
+  static void onTyped(GtkEditable*, gpointer data);
+  static void onSearchChanged(GtkSearchEntry*, gpointer data);
   static void onOptionToggled(GtkToggleButton*, gpointer data);
   static void onModeChanged(GObject*, GParamSpec*, gpointer data);
   static void onSwitchPage(GtkNotebook*, GtkWidget*, guint, gpointer data);
