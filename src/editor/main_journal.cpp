@@ -17,24 +17,6 @@ namespace {
 
 constexpr int kHtmlPage = 1;
 
-// `pattern` with "%1", "%2", ... replaced by `values` in order.
-std::string fillIn(std::string_view pattern, const std::vector<std::string>& values) {
-  std::string out;
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' &&
-        pattern[i + 1] <= '9') {
-      const auto index = static_cast<std::size_t>(pattern[i + 1] - '1');
-      if (index < values.size()) {
-        out += values[index];
-        ++i;
-        continue;
-      }
-    }
-    out += pattern[i];
-  }
-  return out;
-}
-
 std::string localTime(std::int64_t secondsSinceEpoch) {
   const auto seconds = static_cast<std::time_t>(secondsSinceEpoch);
   // std::localtime's shared result is safe here: only the UI thread asks.

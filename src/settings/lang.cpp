@@ -209,7 +209,10 @@ void ApplyGermanTexts(const GermanTextTargets& forms) {
 std::string_view languageText(LanguageText text) { return textInForce(kRuntimeTexts, text); }
 
 std::string languageText(LanguageText text, std::initializer_list<std::string_view> values) {
-  const std::string_view pattern = languageText(text);
+  return fillIn(languageText(text), values);
+}
+
+std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> values) {
   std::string out;
   for (std::size_t i = 0; i < pattern.size(); ++i) {
     const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';

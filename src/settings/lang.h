@@ -79,6 +79,8 @@ enum class LanguageText {
 std::string_view languageText(LanguageText text);
 // The text with "%1", "%2", ... replaced by `values` in order.
 std::string languageText(LanguageText text, std::initializer_list<std::string_view> values);
+// `pattern` with "%1", "%2", ... replaced by `values` in order.
+std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> values);
 
 // One text built in at run time, in both languages (Windows-1252).
 template <typename Id>

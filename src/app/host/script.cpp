@@ -99,6 +99,10 @@ const StepKind kSteps[] = {
      0, 0, Needs::Display, quitStep},
     {"window", "window", "print the host window's title and what it shows", 0, 0, Needs::Display,
      windowStep},
+    {"status", "status",
+     "print the find bar (its text, \"3 of 12\", options) and\n"
+     "                      the status line's counts, once counted",
+     0, 0, Needs::Display, statusStep},
     {"echo", "echo TEXT", "print TEXT", 0, kAny, Needs::Nothing, echoStep},
 };
 

@@ -90,4 +90,7 @@ bool screenshotStep(StepContext& c, const Words& args);
 bool quitStep(StepContext& c, const Words& args);
 bool windowStep(StepContext& c, const Words& args);
 
+// ---- the find bar and the status line (find_steps.cpp) --------------------------
+bool statusStep(StepContext& c, const Words& args);
+
 }  // namespace pellora::host

@@ -5,6 +5,7 @@
 
 #include "control/application.h"
 #include "platform/gtk/callback_boundary.h"
+#include "platform/gtk/editor_additions.h"
 #include "platform/gtk/form_binding.h"
 #include "platform/gtk/key_guide_window.h"
 #include "platform/gtk/pane_keys.h"
@@ -30,6 +31,7 @@ class ControlView {
                                        settings::RegistryStore::forProcess());
     keyGuide_ =
         std::make_unique<KeyGuideKeys>(binding_->widget(), surface_ ? surface_->widget() : nullptr);
+    additions_ = std::make_unique<EditorAdditions>(*binding_, surface_);
     if (surface_) connection_ = surface_->destroying.connect([this] { release(); });
   }
   ~ControlView() { release(); }
@@ -37,6 +39,7 @@ class ControlView {
   // The editor form is going: let go of it while its controls still exist.
   void release() {
     if (!binding_) return;
+    additions_.reset();
     if (surface_) {
       surface_->destroying.disconnect(connection_);
       // The surface keeps its own widget; it must not die with our tree.
@@ -58,6 +61,7 @@ class ControlView {
   SignalConnection paneKeys_;
   std::unique_ptr<ViewZoom> zoom_;
   std::unique_ptr<KeyGuideKeys> keyGuide_;
+  std::unique_ptr<EditorAdditions> additions_;
   std::unique_ptr<FormBinding> binding_;
 };
 

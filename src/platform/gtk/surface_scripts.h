@@ -33,8 +33,9 @@ inline constexpr auto kStatusIds = [] {
 }();
 
 // The page script's parts in the resource bundle, in the order they run.
-inline constexpr std::array<std::string_view, 4> kPageScriptParts = {
-    "page/state.js", "page/editing.js", "page/tables.js", "page/history.js"};
+inline constexpr std::array<std::string_view, 6> kPageScriptParts = {
+    "page/state.js",   "page/editing.js", "page/tables.js",
+    "page/history.js", "page/find.js",    "page/counts.js"};
 
 // The guides of borderless tables, the view's own style sheet.
 inline constexpr std::string_view kTableGuidesStyleSheet = "css/table_guides.css";

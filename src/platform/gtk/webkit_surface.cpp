@@ -1107,7 +1107,7 @@ bool WebKitEditingSurface::chooseContextMenuEntryForTesting(const std::string& l
   return false;
 }
 
-std::string WebKitEditingSurface::evaluateForTesting(const std::string& script) {
+std::string WebKitEditingSurface::runPageScript(const std::string& script) {
   const JSCValuePtr value = impl_->evaluate(script);
   // After the script: a notification that overtook it is stale.
   impl_->invalidate();

@@ -64,9 +64,13 @@ class WebKitEditingSurface final : public ui::EditingSurface, public SurfaceWidg
                       const ui::ContextMenuStates& menuStates) override;
 
   // Runs a script of ours in the page and waits for its result as UTF-8
-  // text (JSON for objects). For tests and benchmarks; throws on a script
-  // error or when called while another evaluation is awaited.
-  std::string evaluateForTesting(const std::string& script);
+  // text (JSON for objects): the page script's own tools beside the
+  // commands (find and replace, counts). The cached states are dropped, as
+  // the script may have changed the page. Throws on a script error or when
+  // called while another evaluation is awaited.
+  std::string runPageScript(const std::string& script);
+  // The same, for tests and benchmarks.
+  std::string evaluateForTesting(const std::string& script) { return runPageScript(script); }
 
   // The entries of the context menu last shown (UTF-8, separators left
   // out), and choosing one by its label as the user would; false when no

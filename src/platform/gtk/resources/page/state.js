@@ -1,9 +1,9 @@
 // The editing surface's page script, first part: the page's identity, the
 // watch on its document, command states and the body sent to the surface.
 //
-// The surface runs state.js, editing.js, tables.js and history.js as one
-// function in a script world of its own, after constants it makes from its
-// command table:
+// The surface runs state.js, editing.js, tables.js, history.js, find.js and
+// counts.js as one function in a script world of its own, after constants
+// it makes from its command table:
 // CMD (command ids by name), STATUS (command states by name), ENGINE (the
 // engine command behind a command's state, by id), IDS (the ids `state()`
 // answers, in order), CHANNEL (the message channel to the surface),
