@@ -18,6 +18,11 @@ constexpr KeyGuideEntry kEntries[] = {
     {View::Both, "Ctrl+C", "btnCopy", "Copy", "Kopieren"},
     {View::Both, "Ctrl+V", "btnPaste", "Paste", "Einf\xFCgen"},
     {View::Both, "Ctrl+A", "", "Select all", "Alles markieren"},
+    {View::Both, "Ctrl+F", "", "Find", "Suchen"},
+    {View::Both, "Ctrl+H", "", "Find and replace", "Suchen und ersetzen"},
+    {View::Both, "F3, Shift+F3", "", "Next or previous match",
+     "N\xE4"
+     "chster oder voriger Treffer"},
     {View::Both, "Ctrl+plus, Ctrl+minus, Ctrl+0", "", "Zoom in, zoom out, normal size",
      "Vergr\xF6\xDF"
      "ern, verkleinern, Normalgr\xF6\xDF"
