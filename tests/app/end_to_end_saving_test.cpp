@@ -150,13 +150,13 @@ TEST_F(SavingEndToEndTest, ASaveAfterAFailedLoadAsksBeforeReplacingTheItem) {
     std::string question;
     std::string expected;
   } rows[] = {
-      {"empty editor, no reload", failedLoad + params("Item A") + "answer Nein\nSave\n",
+      {"empty editor, no reload", failedLoad + params("Item A") + "answer Cancel\nSave\n",
        "Load \"Item A\" again?", stored},
       {"another item's text, kept from the item",
-       params("Item B") + "Load\nwait\n" + failedLoad + params("Item A") + "answer Nein\nSave\n",
+       params("Item B") + "Load\nwait\n" + failedLoad + params("Item A") + "answer Cancel\nSave\n",
        "Replace the stored item", stored},
       {"another item's text, stored on request",
-       params("Item B") + "Load\nwait\n" + failedLoad + params("Item A") + "answer Ja\nSave\n",
+       params("Item B") + "Load\nwait\n" + failedLoad + params("Item A") + "answer Replace\nSave\n",
        "Replace the stored item", other},
   };
   for (const auto& row : rows) {
