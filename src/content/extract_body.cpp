@@ -1,4 +1,4 @@
-// Covered by tests/content/extract_body_test.cpp and body_scan_test.cpp.
+// Covered by tests/content/extract_body_test.cpp and tests/content/body_scan_test.cpp.
 #include "content/extract_body.h"
 
 #include <algorithm>

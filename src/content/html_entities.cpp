@@ -1,4 +1,4 @@
-// Covered by tests/content/html_entities_test.cpp and, through the key of
+// Covered by tests/content/source_merge_property_test.cpp and, through the key of
 // each token, by tests/content/source_merge_test.cpp.
 #include "content/html_entities.h"
 

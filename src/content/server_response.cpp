@@ -1,4 +1,4 @@
-// Covered by tests/content/server_response_test.cpp.
+// Covered by tests/content/wrap_lines_test.cpp (FormatServerResponseTest).
 #include "content/server_response.h"
 
 #include "content/extract_body.h"

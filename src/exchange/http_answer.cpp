@@ -9,7 +9,7 @@
 #include "exchange/http_text.h"
 #include "exchange/id_exceptions.h"
 
-// Covered by tests/exchange/http_answer_test.cpp and fuzz/http_answer_fuzz.cpp.
+// Covered by tests/exchange/http_answer_test.cpp and fuzz/fuzz_http_answer.cpp.
 
 namespace pellora::exchange {
 

@@ -1,7 +1,7 @@
 // The waiting both transports share; the system calls are in
 // socket_posix.cpp and socket_win32.cpp.
 //
-// Covered by tests/exchange/socket_test.cpp and socket_loopback_test.cpp.
+// Covered by tests/exchange/socket_test.cpp and tests/exchange/socket_loopback_test.cpp.
 #include "exchange/socket.h"
 
 #include "exchange/id_exceptions.h"

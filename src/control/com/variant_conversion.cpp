@@ -7,7 +7,7 @@
 // as an empty variant, so these are the cases that matter. Strings are read
 // and written with US conventions (the type library's locale, 0x409).
 //
-// Covered by tests/control/variant_conversion_test.cpp.
+// Covered by tests/control/com/variant_conversion_test.cpp.
 #include <charconv>
 #include <cmath>
 #include <cstdio>

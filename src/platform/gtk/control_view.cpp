@@ -1,4 +1,5 @@
-// Covered by tests/platform/gtk/control_view_test.cpp.
+// Covered by tests/platform/gtk/accessible_names_test.cpp (the pane keys),
+// tests/app/zoom_journey_test.cpp and the host journeys.
 #include "platform/gtk/control_view.h"
 
 #include <memory>

@@ -6,8 +6,7 @@
 // - The HTML view (SourceFind): GtkSourceView's search context over the
 //   source; its replacements are steps of the view's own undo.
 // Texts are UTF-8, as the widgets hold them.
-// Covered by tests/app/find_journey_test.cpp and
-// tests/platform/gtk/source_find_test.cpp.
+// Covered by tests/app/find_journey_test.cpp.
 #pragma once
 
 #include <gtksourceview/gtksource.h>

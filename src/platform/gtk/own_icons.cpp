@@ -1,4 +1,4 @@
-// Covered by tests/platform/gtk/tool_icons_test.cpp.
+// Covered by tests/platform/gtk/tool_bar_test.cpp.
 #include "platform/gtk/own_icons.h"
 
 #include <gtk/gtk.h>

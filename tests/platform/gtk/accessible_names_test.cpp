@@ -21,14 +21,13 @@
 #include "platform/gtk/key_stroke.h"
 #include "platform/gtk/pane_keys.h"
 #include "platform/gtk/widget_search.h"
+#include "support/run_until.h"
 #include "ui/services.h"
 
 namespace pellora::gtk {
 namespace {
 
-void runUntil(const std::function<bool()>& done) {
-  while (!done()) g_main_context_iteration(nullptr, TRUE);
-}
+using pellora::test::runUntil;
 
 std::string nameOf(GtkWidget* widget) {
   const char* name = widget ? atk_object_get_name(gtk_widget_get_accessible(widget)) : nullptr;

@@ -17,6 +17,7 @@
 #include "platform/gtk/form_binding.h"
 #include "platform/gtk/gtk_fixture.h"
 #include "platform/gtk/webkit_surface.h"
+#include "support/run_until.h"
 
 namespace pellora::gtk::test {
 namespace {
@@ -225,7 +226,7 @@ class ScriptReentryTest : public ::testing::Test {
   void load(const std::string& body) {
     form_->DocumentReady = false;
     surface_->setDocumentHTML(wrapInDocumentTemplate(body));
-    while (!form_->DocumentReady) g_main_context_iteration(nullptr, TRUE);
+    pellora::test::runUntil([this] { return form_->DocumentReady; });
   }
 
   std::string eval(const std::string& script) { return surface_->evaluateForTesting(script); }

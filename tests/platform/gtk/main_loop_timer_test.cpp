@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "support/run_until.h"
+
 namespace pellora::gtk {
 namespace {
 
@@ -17,7 +19,7 @@ using namespace std::chrono_literals;
 
 // Runs the default main context until `done`.
 void iterateUntil(const bool& done) {
-  while (!done) g_main_context_iteration(nullptr, TRUE);
+  pellora::test::runUntil([&done] { return done; });
 }
 
 TEST(MainLoopTimerTest, FiresOnceInOrderAndNotAfterItIsDestroyed) {

@@ -6,6 +6,7 @@
 
 #include "platform/gtk/callback_boundary.h"
 #include "platform/gtk/main_loop_timer.h"
+#include "support/run_until.h"
 
 namespace pellora::gtk {
 namespace {
@@ -31,7 +32,7 @@ TEST(MainLoopTimerWaitTest, AnActionDueDuringAScriptWaitRunsAfterIt) {
   g_main_loop_unref(loop);
   EXPECT_EQ(runs, 0) << "not inside the wait";
 
-  while (runs == 0) g_main_context_iteration(nullptr, TRUE);
+  pellora::test::runUntil([&runs] { return runs > 0; });
   EXPECT_EQ(runs, 1);
   EXPECT_FALSE(ranInsideTheWait);
 }

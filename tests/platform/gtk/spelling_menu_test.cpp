@@ -16,6 +16,7 @@
 #include "platform/gtk/surface_scripts.h"
 #include "platform/gtk/webkit_surface.h"
 #include "settings/lang.h"
+#include "support/run_until.h"
 #include "support/surface_handlers.h"
 
 namespace pellora::gtk {
@@ -67,9 +68,7 @@ bool dictionaryInstalled(const std::string& language) {
   return std::filesystem::exists("/usr/share/hunspell/" + language + ".dic");
 }
 
-void runUntil(const std::function<bool()>& done) {
-  while (!done()) g_main_context_iteration(nullptr, TRUE);
-}
+using pellora::test::runUntil;
 
 class SpellingEngineTest : public ::testing::TestWithParam<const char*> {
  protected:

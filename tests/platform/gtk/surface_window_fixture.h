@@ -14,13 +14,12 @@
 #include "exchange/editing_context.h"
 #include "platform/gtk/surface_scripts.h"
 #include "platform/gtk/webkit_surface.h"
+#include "support/run_until.h"
 #include "support/surface_handlers.h"
 
 namespace pellora::gtk::engine_test {
 
-inline void runUntil(const std::function<bool()>& done) {
-  while (!done()) g_main_context_iteration(nullptr, TRUE);
-}
+using pellora::test::runUntil;
 
 inline void drainEvents() {
   while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
