@@ -71,7 +71,6 @@ FindBar::FindBar(std::unique_ptr<FindTarget> visual, std::unique_ptr<FindTarget>
   gtk_widget_set_name(count_, kFindCountName);
   gtk_label_set_width_chars(GTK_LABEL(count_), 12);
   gtk_label_set_xalign(GTK_LABEL(count_), 0);
-  gtk_style_context_add_class(gtk_widget_get_style_context(count_), GTK_STYLE_CLASS_DIM_LABEL);
   matchCase_ = gtk_check_button_new_with_label(shown(FindText::MatchCase).c_str());
   gtk_widget_set_name(matchCase_, kMatchCaseName);
   wholeWords_ = gtk_check_button_new_with_label(shown(FindText::WholeWords).c_str());

@@ -46,7 +46,8 @@ StatusLine::StatusLine(GtkWidget* visual, GtkSourceView* source, GtkWidget* page
   gtk_widget_set_margin_end(line_, 8);
   gtk_widget_set_margin_top(line_, 2);
   gtk_widget_set_margin_bottom(line_, 2);
-  gtk_style_context_add_class(gtk_widget_get_style_context(line_), GTK_STYLE_CLASS_DIM_LABEL);
+  // The theme's own text colour: a dimmed label falls below a readable
+  // contrast against the window's background.
   gtk_widget_show(line_);
 
   const auto connect = [this](gpointer instance, const char* signal, GCallback handler,
