@@ -24,9 +24,7 @@ std::string entryText(GtkWidget* entry) {
 bool statusStep(StepContext& c, const Words&) {
   // A round trip to the page first: its change notices arrive before the
   // answer, and the line then waits only for the counts they made due.
-  GtkWidget* view = visualView(c.window);
-  if (view && gtk_widget_get_mapped(view)) evaluate(view, "0");
-  settle();
+  awaitPageReports(c.window);
   GtkWidget* line = gtk::findWidget(c.window, gtk::kStatusLineName);
   GtkWidget* bar = gtk::findWidget(c.window, gtk::kFindBarName);
   if (!line || !bar) return why("the editor has no find bar or status line");

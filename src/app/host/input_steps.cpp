@@ -36,10 +36,9 @@ bool placeInVisualView(StepContext& c, const std::string& word, Place place) {
   const auto found = evaluate(view, script);
   settle();
   if (!found) return false;
-  // The page reports the new selection in a task of its own, queued before
-  // this round trip: after it, the editor's button states are current.
-  evaluate(view, "0");
-  settle();
+  // The page reports the new selection in a task of its own: after it, the
+  // editor's button states are current.
+  awaitPageReports(c.window);
   return *found == "true" || why("\"" + word + "\" is not in the visual view");
 }
 

@@ -27,6 +27,8 @@ bool waitStep(StepContext& c, const Words&) {
 }
 
 bool stateStep(StepContext& c, const Words& args) {
+  // What the steps before did reaches the buttons through the page's reports.
+  awaitPageReports(c.window);
   GtkWidget* target = gtk::findWidget(c.window, args[0]);
   if (!target) return why("there is no " + args[0]);
   const bool down =

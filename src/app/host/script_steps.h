@@ -44,6 +44,10 @@ GtkWidget* htmlView(GtkWidget* root);
 // and gives its value as text; nullopt when it threw or timed out.
 std::optional<std::string> evaluate(GtkWidget* view, const std::string& script,
                                     const char* world = nullptr);
+// Waits until the visual view under `root` (if it shows) has reported what
+// the steps before did to it (the selection, an edit), and the editor has
+// taken those reports in.
+void awaitPageReports(GtkWidget* root);
 // `text` as a JavaScript string literal.
 std::string jsString(const std::string& text);
 // Sends one key press and release, as the keyboard gives them, to the host

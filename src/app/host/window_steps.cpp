@@ -28,9 +28,7 @@ bool quitStep(StepContext& c, const Words&) {
 bool windowStep(StepContext& c, const Words&) {
   // A round trip to the page first: its change notices arrive before the
   // answer, and the title follows them.
-  GtkWidget* view = visualView(c.window);
-  if (view && gtk_widget_get_mapped(view)) evaluate(view, "0");
-  settle();
+  awaitPageReports(c.window);
   if (!c.window) return why("the window is closed");
   std::printf("  title: %s\n", gtk_window_get_title(GTK_WINDOW(c.window)));
   GtkWidget* pages = gtk::findWidget(c.window, HostWindow::kPages);
