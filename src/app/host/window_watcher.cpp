@@ -45,16 +45,19 @@ GtkWidget* findButton(GtkWidget* root, const std::string& label) {
 // By name or caption; else the first check list entry whose caption holds
 // `name`, since those entries are long paths with a note after them.
 GtkWidget* findToggle(GtkWidget* root, const std::string& name) {
-  GtkWidget* exact = gtk::findWidgetIf(root, [&name](GtkWidget* widget) {
+  return gtk::findWidgetIf(root, [&name](GtkWidget* widget) {
     if (!GTK_IS_TOGGLE_BUTTON(widget)) return false;
     const gchar* text = gtk_button_get_label(GTK_BUTTON(widget));
     return name == gtk_widget_get_name(widget) || (text && sameCaption(text, name));
   });
-  if (exact) return exact;
-  return gtk::findWidgetIf(root, [&name](GtkWidget* widget) {
+}
+
+// A check box whose caption holds `part` (a list entry by its file name).
+GtkWidget* findToggleHolding(GtkWidget* root, const std::string& part) {
+  return gtk::findWidgetIf(root, [&part](GtkWidget* widget) {
     if (!GTK_IS_CHECK_BUTTON(widget)) return false;
     const gchar* text = gtk_button_get_label(GTK_BUTTON(widget));
-    return text && std::string(text).find(name) != std::string::npos;
+    return text && std::string(text).find(part) != std::string::npos;
   });
 }
 
@@ -146,6 +149,7 @@ bool WindowWatcher::apply(GtkWindow* window, const Setting& setting) {
   }
   if (setting.toggle) {
     GtkWidget* box = findToggle(root, setting.key);
+    if (!box) box = findToggleHolding(root, setting.key);
     if (!box) return false;
     const bool on = setting.text == "on";
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(box), on);
@@ -211,8 +215,12 @@ void WindowWatcher::answer(GtkWindow* window) {
   std::printf("  answered %s\n", label.c_str());
   std::fflush(stdout);
   GtkWidget* root = GTK_WIDGET(window);
-  // A radio button or check box as the answer: set it, then confirm.
-  if (GtkWidget* box = findToggle(root, label)) {
+  // A radio button or check box as the answer: set it, then confirm. A
+  // button of that caption comes before a list entry that merely holds it
+  // (a path with "OK" in a folder's name is no answer "OK").
+  GtkWidget* box = findToggle(root, label);
+  if (!box && !findButton(root, label)) box = findToggleHolding(root, label);
+  if (box) {
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(box), TRUE);
     GtkWidget* ok = findButton(root, "OK");
     if (!ok) {
