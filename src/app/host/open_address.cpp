@@ -7,6 +7,8 @@
 #include <cctype>
 #include <map>
 
+#include "content/hex_digits.h"
+
 namespace pellora::host {
 
 namespace {
@@ -22,13 +24,6 @@ std::string lower(std::string_view text) {
   return out;
 }
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // Percent-decoded UTF-8 without control characters, or nullopt.
 std::optional<std::string> decode(std::string_view raw) {
   std::string out;
@@ -36,10 +31,9 @@ std::optional<std::string> decode(std::string_view raw) {
     if (raw[i] == '+') {
       out += ' ';
     } else if (raw[i] == '%') {
-      if (i + 2 >= raw.size()) return std::nullopt;
-      const int high = hexValue(raw[i + 1]), low = hexValue(raw[i + 2]);
-      if (high < 0 || low < 0) return std::nullopt;
-      out += static_cast<char>(high * 16 + low);
+      const std::optional<char> byte = content::percentEscapeAt(raw, i);
+      if (!byte) return std::nullopt;
+      out += *byte;
       i += 2;
     } else {
       out += raw[i];

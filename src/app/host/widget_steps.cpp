@@ -43,8 +43,8 @@ bool clickStep(StepContext& c, const Words& args) {
   if (!target) return why("there is no " + args[0]);
   // The editor enables a button once the page has reported where the caret
   // went, which may still be on its way from the page's process.
-  if (!runUntil([target] { return gtk_widget_is_sensitive(target); }, 3))
-    return why(args[0] + " is disabled");
+  awaitPageReports(c.window);
+  if (!gtk_widget_is_sensitive(target)) return why(args[0] + " is disabled");
   if (GTK_IS_TOGGLE_TOOL_BUTTON(target)) {
     auto* toggle = GTK_TOGGLE_TOOL_BUTTON(target);
     gtk_toggle_tool_button_set_active(toggle, !gtk_toggle_tool_button_get_active(toggle));
